@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "host/d3dx_math.h"
+#include "host/orv_channel.h"
+
+// A mesh the host can draw: primitive type, vertices with position, normal
+// and any number of UV sets, and an index list. A plug-in rewrites it between
+// BeginMeshUpdate and EndMeshUpdate, counts before elements.
+class ORVHOST_API MeshChannel : public Orv_Channel {
+ public:
+  static constexpr ChildKind kKind = ChildKind::Mesh;
+
+  struct Vertex {
+    D3DXVECTOR3 position;
+    D3DXVECTOR3 normal;
+    std::vector<D3DXVECTOR2> uvs;  // by UV set number
+  };
+
+  MeshChannel() : Orv_Channel(kKind) {}
+
+  void BeginMeshUpdate();
+  void EndMeshUpdate();
+  // 1 point list, 2 line list, 4 triangle list.
+  void SetPrimitiveType(int code) { primitiveType_ = code; }
+  void SetVertexCount(int count);
+  void SetVertexPosition(D3DXVECTOR3 position, int vertex);
+  void SetVertexNormal(D3DXVECTOR3 normal, int vertex);
+  void SetVertexUV(int uvSet, D3DXVECTOR2 uv, int vertex);
+  void SetIndexCount(int count);
+  void SetIndex(std::uint32_t value, int position);
+
+  int GetPrimitiveType() const { return primitiveType_; }
+  const std::vector<Vertex>& GetVertices() const { return vertices_; }
+  const std::vector<std::uint32_t>& GetIndices() const { return indices_; }
+  bool IsUpdating() const { return updating_; }
+  // Element calls whose vertex or position lay outside the counts set.
+  int RejectedCalls() const { return rejected_; }
+
+ private:
+  int primitiveType_ = 0;
+  std::vector<Vertex> vertices_;
+  std::vector<std::uint32_t> indices_;
+  bool updating_ = false;
+  int rejected_ = 0;
+};
