@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+#include "scene/scene_container.h"
+
+namespace Importing {
+
+struct ImportOptions {
+  // Called with the fraction done (0 to 1) while a file loads; may be empty.
+  std::function<void(float)> progress;
+};
+
+// Reads a 3D file (glTF, FBX, Collada, OBJ, 3DS, X, PLY, STL, ...) and fills
+// `container` with its scene. On failure returns false, leaves `container` as
+// it was and explains in `error` (the path and the reason; for an unknown
+// extension, the supported ones). Warnings go to the container's source info.
+bool ImportScene(const std::string& path, SceneContainer& container, std::string* error,
+                 const ImportOptions& options = {});
+
+// As ImportScene, from bytes in memory; `extension` (e.g. "gltf") tells the
+// format. External files that the bytes refer to are not read.
+bool ImportSceneFromMemory(const void* data, std::size_t size, const std::string& extension,
+                           SceneContainer& container, std::string* error);
+
+// The extensions the importer reads, e.g. "*.3ds;*.dae;*.fbx;...".
+std::string SupportedExtensions();
+
+}  // namespace Importing
