@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Builds the fuzzers and runs each for SECONDS seconds, one after another, on
+# one core: fuzz/run.sh SECONDS [FUZZER...] (FUZZER: project_file,
+# xml_writers, importer, batch_line; all when none is named).
+#
+# Builds in build-fuzz/ (clang, libFuzzer, ASan, UBSan). Each fuzzer keeps its
+# growing corpus in build-fuzz/fuzz/corpus/<fuzzer>/ and starts from the seeds
+# written by fuzz_make_seeds, the small scene files of the repository and the
+# inputs kept under tests/data/fuzz/<fuzzer>/. A crash leaves its input in
+# build-fuzz/fuzz/artifacts/<fuzzer>/ and makes the script fail.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if [ $# -lt 1 ] || ! [[ "$1" =~ ^[0-9]+$ ]]; then
+  echo "usage: fuzz/run.sh SECONDS [project_file|xml_writers|importer|batch_line ...]" >&2
+  exit 2
+fi
+seconds=$1
+shift
+fuzzers=("$@")
+if [ ${#fuzzers[@]} -eq 0 ]; then fuzzers=(project_file xml_writers importer batch_line); fi
+
+build=${SCI_FUZZ_BUILD_DIR:-build-fuzz}
+CC=clang CXX=clang++ cmake -S . -B "$build" -DSCI_BUILD_FUZZERS=ON -DSCI_BUILD_TESTS=OFF \
+  -DSCI_BUILD_BENCHMARKS=OFF -DSCI_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j2 --target fuzz_make_seeds $(printf 'fuzz_%s ' "${fuzzers[@]}")
+
+work="$build/fuzz"
+"$build/bin/fuzz_make_seeds" "$work/seeds"
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:allocator_may_return_null=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+failed=0
+for fuzzer in "${fuzzers[@]}"; do
+  corpus="$work/corpus/$fuzzer"
+  artifacts="$work/artifacts/$fuzzer"
+  mkdir -p "$corpus" "$artifacts" "$work/logs"
+  seeds=("$work/seeds/$fuzzer")
+  if [ -d "tests/data/fuzz/$fuzzer" ]; then seeds+=("tests/data/fuzz/$fuzzer"); fi
+  dict=()
+  if [ -f "fuzz/$fuzzer.dict" ]; then dict=("-dict=fuzz/$fuzzer.dict"); fi
+  log="$work/logs/$fuzzer.log"
+  echo "== $fuzzer: ${seconds}s, log in $log"
+  if "$build/bin/fuzz_$fuzzer" "${dict[@]}" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 \
+       -print_final_stats=1 -artifact_prefix="$artifacts/" \
+       "$corpus" "${seeds[@]}" >"$log" 2>&1; then
+    grep -E '^stat::(number_of_executed_units|average_exec_per_sec|new_units_added|peak_rss_mb)' "$log" || true
+    grep -E '^#[0-9]+.*(DONE|cov:)' "$log" | tail -1 || true
+  else
+    echo "!! $fuzzer found a problem; input in $artifacts/, see $log" >&2
+    grep -E 'ERROR|fuzz property failed|SUMMARY' "$log" | head -5 >&2 || true
+    failed=1
+  fi
+done
+exit $failed
