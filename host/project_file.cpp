@@ -1,0 +1,134 @@
+#include "host/project_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+namespace project_file {
+
+namespace {
+
+void AppendU32(std::string& out, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+void AppendU64(std::string& out, std::uint64_t value) {
+  for (int i = 0; i < 8; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+// Reads fixed-size fields from the file's bytes, refusing to go past the end.
+class Reader {
+ public:
+  explicit Reader(const std::string& bytes) : bytes_(bytes) {}
+  std::size_t Offset() const { return at_; }
+  std::size_t Left() const { return bytes_.size() - at_; }
+  bool Bytes(void* out, std::size_t n) {
+    if (Left() < n) return false;
+    std::memcpy(out, bytes_.data() + at_, n);
+    at_ += n;
+    return true;
+  }
+  bool U32(std::uint32_t& value) { return Unsigned(value, 4); }
+  bool U64(std::uint64_t& value) { return Unsigned(value, 8); }
+
+ private:
+  template <class T>
+  bool Unsigned(T& value, int width) {
+    if (Left() < static_cast<std::size_t>(width)) return false;
+    value = 0;
+    for (int i = 0; i < width; ++i)
+      value |= static_cast<T>(static_cast<unsigned char>(bytes_[at_ + static_cast<std::size_t>(i)])) << (8 * i);
+    at_ += static_cast<std::size_t>(width);
+    return true;
+  }
+  const std::string& bytes_;
+  std::size_t at_ = 0;
+};
+
+bool Fail(std::string* error, std::size_t offset, const std::string& why) {
+  if (error) *error = "at offset " + std::to_string(offset) + ": " + why;
+  return false;
+}
+
+}  // namespace
+
+std::string Encode(const std::vector<ChannelRecord>& records) {
+  std::string out(kMagic, sizeof kMagic);
+  AppendU32(out, kVersion);
+  AppendU32(out, static_cast<std::uint32_t>(records.size()));
+  for (const auto& record : records) {
+    out.append(reinterpret_cast<const char*>(record.typeId.bytes.data()), record.typeId.bytes.size());
+    AppendU64(out, record.settings.size());
+    out += record.settings;
+  }
+  return out;
+}
+
+bool Decode(const std::string& bytes, std::vector<ChannelRecord>* records, std::string* error) {
+  Reader reader(bytes);
+  char magic[sizeof kMagic];
+  if (!reader.Bytes(magic, sizeof magic) || std::memcmp(magic, kMagic, sizeof magic) != 0)
+    return Fail(error, 0, "not a project file (no \"ORVPRJ\" header)");
+  std::uint32_t version = 0, count = 0;
+  if (!reader.U32(version)) return Fail(error, reader.Offset(), "truncated header");
+  if (version != kVersion)
+    return Fail(error, 8, "unsupported format version " + std::to_string(version) + ", expected " +
+                               std::to_string(kVersion));
+  if (!reader.U32(count)) return Fail(error, reader.Offset(), "truncated header");
+  std::vector<ChannelRecord> decoded;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    ChannelRecord record;
+    std::uint64_t size = 0;
+    const std::size_t at = reader.Offset();
+    if (!reader.Bytes(record.typeId.bytes.data(), record.typeId.bytes.size()) || !reader.U64(size))
+      return Fail(error, at, "channel " + std::to_string(i) + " of " + std::to_string(count) + " is truncated");
+    if (size > reader.Left())
+      return Fail(error, reader.Offset(), "settings of channel " + std::to_string(i) + " claim " +
+                                              std::to_string(size) + " bytes, only " +
+                                              std::to_string(reader.Left()) + " are left");
+    record.settings = bytes.substr(reader.Offset(), static_cast<std::size_t>(size));
+    reader.Bytes(record.settings.data(), record.settings.size());
+    decoded.push_back(std::move(record));
+  }
+  if (reader.Left() != 0)
+    return Fail(error, reader.Offset(), std::to_string(reader.Left()) + " unexpected bytes after the last channel");
+  *records = std::move(decoded);
+  return true;
+}
+
+bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* error) {
+  const std::string temporary = path + ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (out) out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out || !out.flush()) {
+      if (error) *error = "cannot write \"" + temporary + "\": " + std::strerror(errno);
+      std::remove(temporary.c_str());
+      return false;
+    }
+  }
+  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (error) *error = "cannot replace \"" + path + "\": " + std::strerror(errno);
+    std::remove(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    if (error) *error = "cannot open \"" + path + "\": " + std::strerror(errno);
+    return false;
+  }
+  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) {
+    if (error) *error = "cannot read \"" + path + "\"";
+    return false;
+  }
+  *bytes = std::move(data);
+  return true;
+}
+
+}  // namespace project_file
