@@ -9,7 +9,7 @@
 
 struct aiCamera;
 struct aiLight;
-struct aiVector3D;
+#include <assimp/vector3.h>
 
 namespace Importing::Import {
 

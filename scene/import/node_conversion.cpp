@@ -1,6 +1,5 @@
 #include "scene/import/node_conversion.h"
 
-#include <assimp/metadata.h>
 #include <assimp/scene.h>
 
 #include <charconv>
