@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -296,6 +297,8 @@ struct FailureCase {
   std::string fileName, content;  // for a temporary file
   std::vector<std::string> wantInError;
 };
+
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
 
 class FailedImport : public ::testing::TestWithParam<FailureCase> {};
 

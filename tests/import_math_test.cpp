@@ -5,6 +5,7 @@
 #include <assimp/mesh.h>
 
 #include <cmath>
+#include <ostream>
 #include <vector>
 
 #include "scene/import/animation_conversion.h"
@@ -33,6 +34,8 @@ struct GenericCase {
   double wantU, wantV;
 };
 
+void PrintTo(const GenericCase& c, std::ostream* os) { *os << c.name; }
+
 class GenericTextureMatrixTest : public ::testing::TestWithParam<GenericCase> {};
 
 TEST_P(GenericTextureMatrixTest, MapsPoint) {
@@ -58,6 +61,8 @@ struct GltfCase {
   const char* name;
   KhrTextureTransform file;
 };
+
+void PrintTo(const GltfCase& c, std::ostream* os) { *os << c.name; }
 
 class GltfTextureMatrixTest : public ::testing::TestWithParam<GltfCase> {};
 
@@ -96,6 +101,8 @@ struct FovCase {
   double wantX, wantY;
 };
 
+void PrintTo(const FovCase& c, std::ostream* os) { *os << c.name; }
+
 class FieldOfViewTest : public ::testing::TestWithParam<FovCase> {};
 
 TEST_P(FieldOfViewTest, Angles) {
@@ -122,6 +129,8 @@ struct FrameCase {
   aiVector3D look, up, position;
   D3DXVECTOR3 right, wantUp, back;
 };
+
+void PrintTo(const FrameCase& c, std::ostream* os) { *os << c.name; }
 
 class FrameMatrixTest : public ::testing::TestWithParam<FrameCase> {};
 
@@ -152,6 +161,8 @@ struct TicksCase {
   double time, ticksPerSecond;
   std::uint32_t want;
 };
+
+void PrintTo(const TicksCase& c, std::ostream* os) { *os << c.time << " at " << c.ticksPerSecond; }
 
 class ContainerTicksTest : public ::testing::TestWithParam<TicksCase> {};
 
