@@ -3,9 +3,11 @@
 // files from saved channels), so the fuzzers start from well-formed input.
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <iterator>
 #include <vector>
 
 #include "channel/scene_container_info.h"
@@ -75,6 +77,100 @@ void XmlWriterSeeds(const fs::path& dir) {
   for (std::uint32_t seed = 3; seed < 8; ++seed) Write(dir, "pseudo_" + std::to_string(seed), Pseudo(seed, 256));
 }
 
+// Importer seeds: the first byte picks the format (see importer_target.cpp).
+std::string Format(const char* extension) {
+  const char* const extensions[] = {"gltf", "glb", "obj", "stl", "ply", "dae", "3ds", "off"};
+  for (std::size_t i = 0; i < std::size(extensions); ++i)
+    if (std::string(extensions[i]) == extension) return std::string(1, static_cast<char>(i));
+  return std::string(1, '\0');
+}
+
+std::string U32(std::uint32_t value) {
+  std::string bytes;
+  for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>(value >> (8 * i)));
+  return bytes;
+}
+std::string U16(std::uint16_t value) { return U32(value).substr(0, 2); }
+std::string F32(float value) {
+  std::uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return U32(bits);
+}
+
+// Three corners of one triangle as little-endian floats.
+std::string TriangleFloats() {
+  std::string bytes;
+  for (const float f : {0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f, 1.f, 0.f}) bytes += F32(f);
+  return bytes;
+}
+
+std::string Glb() {
+  std::string json =
+      R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],"nodes":[{"name":"T","mesh":0}],)"
+      R"("meshes":[{"primitives":[{"attributes":{"POSITION":0}}]}],"buffers":[{"byteLength":36}],)"
+      R"("bufferViews":[{"buffer":0,"byteLength":36}],"accessors":[{"bufferView":0,"componentType":5126,)"
+      R"("count":3,"type":"VEC3","min":[0,0,0],"max":[1,1,0]}]})";
+  while (json.size() % 4 != 0) json += ' ';
+  const std::string bin = TriangleFloats();
+  std::string body = U32(static_cast<std::uint32_t>(json.size())) + U32(0x4E4F534A) + json +
+                     U32(static_cast<std::uint32_t>(bin.size())) + U32(0x004E4942) + bin;
+  return "glTF" + U32(2) + U32(static_cast<std::uint32_t>(12 + body.size())) + body;
+}
+
+std::string BinaryStl() {
+  std::string bytes(80, ' ');
+  bytes += U32(1);
+  bytes += F32(0) + F32(0) + F32(1) + TriangleFloats() + U16(0);
+  return bytes;
+}
+
+std::string BinaryPly() {
+  return "ply\nformat binary_little_endian 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
+         "property float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n" +
+         TriangleFloats() + std::string(1, '\3') + U32(0) + U32(1) + U32(2);
+}
+
+// A 3DS chunk: identifier, length including the six header bytes, payload.
+std::string Chunk(std::uint16_t id, const std::string& payload) {
+  return U16(id) + U32(static_cast<std::uint32_t>(6 + payload.size())) + payload;
+}
+
+std::string ThreeDs() {
+  const std::string vertices = Chunk(0x4110, U16(3) + TriangleFloats());
+  const std::string faces = Chunk(0x4120, U16(1) + U16(0) + U16(1) + U16(2) + U16(7));
+  const std::string object = Chunk(0x4000, std::string("tri", 4) + Chunk(0x4100, vertices + faces));
+  return Chunk(0x4D4D, Chunk(0x0002, U32(3)) + Chunk(0x3D3D, object));
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void ImporterSeeds(const fs::path& dir, const fs::path& source) {
+  // The repository's small scene files, as they are.
+  for (const char* name : {"tests/data/node_extras.gltf", "tests/data/points_lines.gltf",
+                           "tests/data/spot_light_camera.gltf", "tests/data/texture_transform.gltf",
+                           "tests/data/trs_animation.gltf", "tests/data/two_materials.obj",
+                           "tests/data/camera_light.dae"}) {
+    const fs::path path = source / name;
+    if (fs::exists(path))
+      Write(dir, path.filename().string(), Format(path.extension().string().substr(1).c_str()) + ReadFile(path));
+  }
+  Write(dir, "triangle.glb", Format("glb") + Glb());
+  Write(dir, "triangle.stl", Format("stl") + BinaryStl());
+  Write(dir, "triangle_ascii.stl",
+        Format("stl") + "solid t\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 0 1 0\n"
+                        "endloop\nendfacet\nendsolid t\n");
+  Write(dir, "triangle.ply", Format("ply") + BinaryPly());
+  Write(dir, "triangle_ascii.ply",
+        Format("ply") + "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
+                        "property float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n"
+                        "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n");
+  Write(dir, "triangle.off", Format("off") + "OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n");
+  Write(dir, "triangle.3ds", Format("3ds") + ThreeDs());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -85,5 +181,6 @@ int main(int argc, char** argv) {
   const fs::path root = argv[1];
   ProjectFileSeeds(root / "project_file");
   XmlWriterSeeds(root / "xml_writers");
+  ImporterSeeds(root / "importer", SCI_SOURCE_DIR);
   return 0;
 }
