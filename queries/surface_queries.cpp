@@ -36,7 +36,7 @@ int SceneContainerInfo::GetSurfaceGeometryID(const SceneContainer& scene) {
   auto [surfaceIn, out] = *children;
   std::int32_t surface;
   if (!ReadIndex(*this, *surfaceIn, scene.Surfaces().size(), messages::kSurfaceId, surface)) return Failed(*out);
-  return Answer(*out, static_cast<std::int32_t>(scene.Surfaces()[surface].GetGeometryID()));
+  return Answer(*out, scene.Surfaces()[surface].GetGeometryID());
 }
 
 int SceneContainerInfo::GetSurfaceMaterialID(const SceneContainer& scene) {
@@ -45,7 +45,7 @@ int SceneContainerInfo::GetSurfaceMaterialID(const SceneContainer& scene) {
   auto [surfaceIn, out] = *children;
   std::int32_t surface;
   if (!ReadIndex(*this, *surfaceIn, scene.Surfaces().size(), messages::kSurfaceId, surface)) return Failed(*out);
-  return Answer(*out, static_cast<std::int32_t>(scene.Surfaces()[surface].GetMaterialID()));
+  return Answer(*out, scene.Surfaces()[surface].GetMaterialID());
 }
 
 // The surface record names no node: the first node (lowest ID) whose surface
@@ -74,7 +74,7 @@ int SceneContainerInfo::GetSurfaceTextureID(const SceneContainer& scene) {
   auto [surfaceIn, numberIn, out] = *children;
   const SurfaceTexture* texture = ReadSurfaceTexture(*this, scene, *surfaceIn, *numberIn);
   if (texture == nullptr) return Failed(*out);
-  return Answer(*out, static_cast<std::int32_t>(texture->GetTextureID()));
+  return Answer(*out, texture->GetTextureID());
 }
 
 // On a bad surface ID or texture number the type becomes the empty text, as
@@ -94,7 +94,7 @@ int SceneContainerInfo::GetSurfaceTextureUVSet(const SceneContainer& scene) {
   auto [surfaceIn, numberIn, out] = *children;
   const SurfaceTexture* texture = ReadSurfaceTexture(*this, scene, *surfaceIn, *numberIn);
   if (texture == nullptr) return Failed(*out);
-  return Answer(*out, static_cast<std::int32_t>(texture->GetUVSet()));
+  return Answer(*out, texture->GetUVSet());
 }
 
 int SceneContainerInfo::GetSurfaceTextureAmount(const SceneContainer& scene) {

@@ -33,7 +33,7 @@ void AppendMap(std::string& text, std::size_t indent, const SurfaceTexture& map)
   text += "\">\n";
   text.append(indent + 1, '\t');
   text += "<texture_id>";
-  xml::AppendNumber(text, static_cast<std::int32_t>(map.GetTextureID()));
+  xml::AppendNumber(text, map.GetTextureID());
   text += "</texture_id>\n";
   text.append(indent + 1, '\t');
   text += "<amount>";
@@ -56,9 +56,9 @@ void AppendSurfaces(std::string& text, const SceneContainer& scene, const Node& 
     const Surface& surface = scene.Surfaces()[id];
     text.append(indent + 2, '\t');
     text += "<surface geometry_id=\"";
-    xml::AppendNumber(text, static_cast<std::int32_t>(surface.GetGeometryID()));
+    xml::AppendNumber(text, surface.GetGeometryID());
     text += "\" material_id=\"";
-    xml::AppendNumber(text, static_cast<std::int32_t>(surface.GetMaterialID()));
+    xml::AppendNumber(text, surface.GetMaterialID());
     text += "\" >\n";
     if (!surface.Textures.empty()) {
       AppendLine(text, indent + 3, "<maps>");
@@ -109,14 +109,14 @@ void AppendNodeStart(std::string& text, const SceneContainer& scene, int id, std
   const Node& node = scene.Nodes()[static_cast<std::size_t>(id)];
   text.append(indent, '\t');
   text += "<node id=\"";
-  xml::AppendNumber(text, static_cast<std::int32_t>(id));
+  xml::AppendNumber(text, id);
   text += "\" name=\"";
   text += node.GetName();
   text += "\" ";
   const int animation = node.GetAnimationID();
   if (animation >= 0) {
     text += " animation_id=\"";
-    xml::AppendNumber(text, static_cast<std::int32_t>(animation));
+    xml::AppendNumber(text, animation);
     text += '"';
   }
   text += ">\n";
