@@ -229,8 +229,8 @@ TEST(SceneRecordQueries, SurfaceWithoutNodesHasNoOwner) {
 }
 
 // ---------------------------------------------------------------------------
-// Cameras. Camera 0 is listed by node 5 and then by node 3; camera 1 by no
-// node. Node 1 lists camera 1 and an element of -1 (0xFFFFFFFF).
+// Cameras. Camera 0 is listed by node 5 and then by node 3, camera 1 by
+// node 1 beside an element of -1 (0xFFFFFFFF), camera 2 by no node.
 
 D3DXMATRIX CameraOffset() {
   D3DXMATRIX m = Filled(0);
@@ -254,6 +254,7 @@ SceneBuilder CameraScene() {
   unnamed.SetFov(-2, 3e8f);
   b.AddCamera(-1, unnamed);
   b.Data().nodes[1].CameraIDs = {1, 0xFFFFFFFFu};
+  b.AddCamera(-1, Camera());
   return b;
 }
 
@@ -268,34 +269,29 @@ TEST(SceneRecordQueries, Cameras) {
       {SCI_NODE_CAMERA_ID, {1, 1}, 0, nullptr, kUnsignedMinusOne},  // read as unsigned
       {SCI_NODE_CAMERA_ID, {0, 0}, -1, msg::kCameraNumber, -1.0f},
       {SCI_NODE_CAMERA_ID, {6, 0}, -1, msg::kNodeId, -1.0f},
-      {SCI_CAMERA_COUNT, {}, 0, nullptr, 2.0f},
+      {SCI_CAMERA_COUNT, {}, 0, nullptr, 3.0f},
       {SCI_CAMERA_OFFSET_MATRIX, {0}, 0, nullptr, CameraOffset()},
-      {SCI_CAMERA_OFFSET_MATRIX, {2}, -1, range, kIdentity},
+      {SCI_CAMERA_OFFSET_MATRIX, {3}, -1, range, kIdentity},
       {SCI_CAMERA_NAME, {0}, 0, nullptr, std::string("Cam")},
       {SCI_CAMERA_NAME, {1}, 0, nullptr, empty},
-      {SCI_CAMERA_NAME, {2}, -1, range, empty},
+      {SCI_CAMERA_NAME, {3}, -1, range, empty},
       {SCI_CAMERA_FOV_X, {0.9f}, 0, nullptr, 0.785398f},
       {SCI_CAMERA_FOV_X, {1}, 0, nullptr, -2.0f},
-      {SCI_CAMERA_FOV_X, {2}, -1, range, -1.0f},
+      {SCI_CAMERA_FOV_X, {3}, -1, range, -1.0f},
       {SCI_CAMERA_FOV_Y, {0}, 0, nullptr, 0.6f},
       {SCI_CAMERA_FOV_Y, {1}, 0, nullptr, 3e8f},
       {SCI_CAMERA_FOV_Y, {-1}, -1, range, -1.0f},
       {SCI_CAMERA_NEAR_Z, {0}, 0, nullptr, 1.0f},
-      {SCI_CAMERA_NEAR_Z, {2}, -1, range, -1.0f},
+      {SCI_CAMERA_NEAR_Z, {3}, -1, range, -1.0f},
       {SCI_CAMERA_FAR_Z, {0}, 0, nullptr, 1000.0f},
-      {SCI_CAMERA_FAR_Z, {2}, -1, range, -1.0f},
+      {SCI_CAMERA_FAR_Z, {3}, -1, range, -1.0f},
       {SCI_CAMERA_NODE_ID, {0}, 0, nullptr, 3.0f},   // lowest of nodes 5 and 3
       {SCI_CAMERA_NODE_ID, {1}, 0, nullptr, 1.0f},
-      {SCI_CAMERA_NODE_ID, {2}, -1, range, -1.0f},
+      {SCI_CAMERA_NODE_ID, {2}, 0, nullptr, -1.0f},  // no node: no failure
+      {SCI_CAMERA_NODE_ID, {3}, -1, range, -1.0f},
   };
   const SceneBuilder scene = CameraScene();
   for (const Row& row : rows) CheckRow(row, scene);
-}
-
-TEST(SceneRecordQueries, CameraThatNoNodeListsHasNoOwner) {
-  SceneBuilder b = CameraScene();
-  b.Data().nodes[1].CameraIDs.clear();
-  CheckRow({SCI_CAMERA_NODE_ID, {1}, 0, nullptr, -1.0f}, b);
 }
 
 // ---------------------------------------------------------------------------

@@ -83,13 +83,6 @@ TEST(XmlNumbers, DocumentedExamples) {
   EXPECT_EQ(Formatted(std::uint32_t{0xFFFFFFFFu}), "4294967295");
 }
 
-TEST(XmlNumbers, AppendsToTheText) {
-  std::string text = "<a>";
-  Importing::xml::AppendNumber(text, 2.5f);
-  Importing::xml::AppendNumber(text, std::int32_t{7});
-  EXPECT_EQ(text, "<a>2.57");
-}
-
 // ---------------------------------------------------------------------------
 // Scene hierarchy.
 
