@@ -3,6 +3,7 @@
 
 #include "query_cases.h"
 #include "query_harness.h"
+#include "test_matrices.h"
 
 using namespace Importing;
 using query_cases::CheckQueryCase;
@@ -34,9 +35,7 @@ SceneBuilder GeometryScene() {
   b.AddGeometry(MakeGeometry(4, {MakeVertex(1)}, {0}));
   b.AddGeometry(MakeGeometry(
       3, {MakeVertex(-1), MakeVertex(2, {{0.5f, 0.25f}, {1, 0}}), MakeVertex(3, {{0.75f, 1}})}, {0, 1, 7}));
-  D3DXMATRIX moved;
-  moved.m[3][0] = 10;
-  const int node = b.AddNode("root", -1, moved);
+  const int node = b.AddNode("root", -1, Translation(10, 0, 0));
   b.AddSurface(node, 5, 0);
   b.AddMaterial(Material("plain"));
   return b;

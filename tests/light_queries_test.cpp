@@ -5,6 +5,7 @@
 
 #include "query_cases.h"
 #include "query_harness.h"
+#include "test_matrices.h"
 
 using namespace Importing;
 using query_cases::CheckQueryCase;
@@ -25,9 +26,7 @@ SceneBuilder LightScene() {
   Light key;
   key.SetName("Key light");
   key.SetType(Light::LIGHT_SPOT);
-  D3DXMATRIX offset;
-  offset.m[3][0] = 5, offset.m[3][1] = 6, offset.m[3][2] = 7;
-  key.SetOffsetMatrix(offset);
+  key.SetOffsetMatrix(Translation(5, 6, 7));
   key.SetColors({0.2f, 0.4f, 0.6f, 0.5f}, {0.1f, 0.15f, 0.25f, 1}, {0.7f, 0.8f, 0.9f, 0});
   key.SetAttenuation({1, 0.5f, 0.25f});
   key.SetRange(150);
