@@ -11,6 +11,21 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <stdexcept>
+#include <string>
+
+// Assimp as Debian builds it keeps its internal assertions, and a failed one
+// aborts the whole process; damaged files trip them (a post-processing step
+// meeting faces that validation would have rejected, for one). This
+// definition takes precedence over the library's and turns a failed
+// assertion into an exception, which Assimp catches at its API boundary: the
+// read returns no scene and the file is reported as unreadable.
+namespace Assimp {
+__attribute__((visibility("default"))) void aiAssertViolation(const char* expression, const char* file, int line) {
+  throw std::runtime_error(std::string("Assimp's internal check '") + expression + "' failed (" + file + ":" +
+                           std::to_string(line) + ")");
+}
+}  // namespace Assimp
 
 namespace Importing::Import {
 namespace {

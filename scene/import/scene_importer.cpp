@@ -3,7 +3,9 @@
 #include <assimp/Importer.hpp>
 #include <assimp/scene.h>
 
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <system_error>
 #include <unordered_map>
@@ -11,8 +13,10 @@
 
 #include "scene/import/animation_conversion.h"
 #include "scene/import/assimp_reading.h"
+#include "scene/import/binary_gltf_check.h"
 #include "scene/import/camera_light_conversion.h"
 #include "scene/import/convert_math.h"
+#include "scene/import/large_stack.h"
 #include "scene/import/material_conversion.h"
 #include "scene/import/mesh_conversion.h"
 #include "scene/import/node_conversion.h"
@@ -143,10 +147,8 @@ bool CheckExtension(const Assimp::Importer& importer, const std::string& extensi
   return false;
 }
 
-}  // namespace
-
-bool ImportScene(const std::string& path, SceneContainer& container, std::string* error,
-                 const ImportOptions& options) {
+bool ImportSceneHere(const std::string& path, SceneContainer& container, std::string* error,
+                     const ImportOptions& options) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) {
     SetError(error, "Cannot import '" + path + "': " +
@@ -158,12 +160,23 @@ bool ImportScene(const std::string& path, SceneContainer& container, std::string
   Assimp::Importer importer;
   const std::string extension = LowerExtension(path);
   if (!CheckExtension(importer, extension, path, error)) return false;
+  std::ifstream file(path, std::ios::binary);
+  const auto readFile = [&file](std::uint64_t offset, void* out, std::size_t count) {
+    file.clear();
+    file.seekg(static_cast<std::streamoff>(offset));
+    return static_cast<bool>(file.read(static_cast<char*>(out), static_cast<std::streamsize>(count)));
+  };
+  std::string why;
+  if (!CheckBinaryGltfLengths(std::filesystem::file_size(path, ec), readFile, &why)) {
+    SetError(error, "Cannot import '" + path + "': " + why);
+    return false;
+  }
   ConfigureImporter(importer);
   return Finish(importer, ReadFile(importer, path, options.progress), path, extension, container, error);
 }
 
-bool ImportSceneFromMemory(const void* data, std::size_t size, const std::string& extension,
-                           SceneContainer& container, std::string* error) {
+bool ImportSceneFromMemoryHere(const void* data, std::size_t size, const std::string& extension,
+                               SceneContainer& container, std::string* error) {
   const std::string label = "<memory>." + extension;
   if (!data || size == 0) {
     SetError(error, "Cannot import '" + label + "': no data");
@@ -172,8 +185,34 @@ bool ImportSceneFromMemory(const void* data, std::size_t size, const std::string
   Assimp::Importer importer;
   std::string lower = LowerExtension("x." + extension);
   if (!CheckExtension(importer, lower, label, error)) return false;
+  const auto readMemory = [data, size](std::uint64_t offset, void* out, std::size_t count) {
+    if (offset > size || count > size - offset) return false;
+    std::memcpy(out, static_cast<const unsigned char*>(data) + offset, count);
+    return true;
+  };
+  std::string why;
+  if (!CheckBinaryGltfLengths(size, readMemory, &why)) {
+    SetError(error, "Cannot import '" + label + "': " + why);
+    return false;
+  }
   ConfigureImporter(importer);
   return Finish(importer, ReadMemory(importer, data, size, lower), label, lower, container, error);
+}
+
+}  // namespace
+
+bool ImportScene(const std::string& path, SceneContainer& container, std::string* error,
+                 const ImportOptions& options) {
+  bool imported = false;
+  RunOnLargeStack([&] { imported = ImportSceneHere(path, container, error, options); });
+  return imported;
+}
+
+bool ImportSceneFromMemory(const void* data, std::size_t size, const std::string& extension,
+                           SceneContainer& container, std::string* error) {
+  bool imported = false;
+  RunOnLargeStack([&] { imported = ImportSceneFromMemoryHere(data, size, extension, container, error); });
+  return imported;
 }
 
 std::string SupportedExtensions() {
