@@ -3,6 +3,10 @@
 #include <cstdio>
 
 HostContext& HostContext::Default() {
-  static HostContext context{[](const char* message) { std::fprintf(stderr, "%s\n", message); }};
+  static HostContext context = [] {
+    HostContext c;
+    c.ShowDebugMessage = [](const char* message) { std::fprintf(stderr, "%s\n", message); };
+    return c;
+  }();
   return context;
 }

@@ -74,6 +74,7 @@ Orv_Channel* Orv_Channel::GetChild(int index) const {
 }
 
 void Orv_Channel::SetChildCreationCount(int count) {
+  if (context_ != nullptr && context_->ChildDeclarationObserver) context_->ChildDeclarationObserver(*this, count, nullptr);
   if (count == 0) {
     previousSlots_ = std::move(slots_);
     slots_.clear();
@@ -81,6 +82,8 @@ void Orv_Channel::SetChildCreationCount(int count) {
 }
 
 void Orv_Channel::SetChildCreateType(ChildCreation declaration, int index) {
+  if (context_ != nullptr && context_->ChildDeclarationObserver)
+    context_->ChildDeclarationObserver(*this, index, &declaration);
   if (index < 0 || index >= kMaxChildren) return;
   const auto at = static_cast<std::size_t>(index);
   if (slots_.size() <= at) slots_.resize(at + 1);

@@ -1,9 +1,9 @@
 #include <cstring>
 #include <new>
 
+#include "module/entry_points.h"
+
 #include "channel/scene_container_info.h"
-#include "host/channel_type.h"
-#include "module/export.h"
 
 namespace {
 
@@ -17,9 +17,7 @@ ChannelType channelType;
 
 extern "C" {
 
-// Creates one SceneContainerInfo channel; null when memory runs out. The
-// host owns it and destroys it through its virtual destructor.
-SCI_API Orv_Channel* InitDLL() {
+Orv_Channel* InitDLL() {
   auto* storage = static_cast<Importing::SceneContainerInfo*>(
       ::operator new(sizeof(Importing::SceneContainerInfo), std::nothrow));
   if (storage == nullptr) return nullptr;
@@ -31,8 +29,7 @@ SCI_API Orv_Channel* InitDLL() {
   }
 }
 
-// Describes the channel type; every call rewrites and returns the same record.
-SCI_API ChannelType* GetType() {
+ChannelType* GetType() {
   std::memset(channelType.name, 0, sizeof channelType.name);
   std::strcpy(channelType.name, "SceneContainerInfo");
   channelType.typeFlag = 1;

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what the build, the tests and the benchmarks need on Debian.
+set -euo pipefail
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update
+$sudo apt-get install -y --no-install-recommends \
+  build-essential cmake binutils \
+  googletest libgtest-dev libgmock-dev libbenchmark-dev \
+  libassimp-dev assimp-utils \
+  libcli11-dev nlohmann-json3-dev
