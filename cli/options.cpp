@@ -27,12 +27,20 @@ constexpr const char* kFooter =
     "Exit codes: 0 answered; 1 a query reported a bad input; 2 usage error;\n"
     "3 the scene could not be read; 4 the plug-in could not be loaded.";
 
+// The usage line names what the positional words stand for.
+class HelpFormatter : public CLI::Formatter {
+ public:
+  std::string make_usage(const CLI::App*, std::string) const override {
+    return "Usage: sci [OPTIONS] [SCENE] [QUERY [INPUT...]]\n";
+  }
+};
+
 }  // namespace
 
 std::optional<Options> ParseCommandLine(int argc, const char* const* argv, int* exitCode) {
   Options options;
   CLI::App app(kDescription, "sci");
-  app.usage("Usage: sci [OPTIONS] [SCENE] [QUERY [INPUT...]]");
+  app.formatter(std::make_shared<HelpFormatter>());
   app.footer(kFooter);
   app.set_version_flag("--version", std::string("sci ") + SCI_VERSION);
   app.add_flag("-l,--list", options.list, "List the queries with their inputs and outputs");
