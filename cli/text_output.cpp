@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "cli/number_text.h"
 #include "host/material_channels.h"
@@ -116,6 +117,28 @@ void AppendKeys(std::string& out, const MatrixCollectionChannel& collection, boo
   if (shown < keys.size()) out += "  ... " + std::to_string(keys.size() - shown) + " more keys (--full shows all)\n";
 }
 
+// A one-line text after the label; a longer one on its own lines, indented.
+void AppendTextValue(std::string& out, const char* text) {
+  if (text == nullptr) {
+    out += " (none)\n";
+    return;
+  }
+  std::string_view rest(text);
+  while (!rest.empty() && rest.back() == '\n') rest.remove_suffix(1);
+  if (rest.find('\n') == std::string_view::npos) {
+    (out += ' ') += rest;
+    out += '\n';
+    return;
+  }
+  out += '\n';
+  while (!rest.empty()) {
+    const std::size_t end = std::min(rest.find('\n'), rest.size());
+    (out += "  ") += rest.substr(0, end);
+    out += '\n';
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+  }
+}
+
 }  // namespace
 
 void AppendVector(std::string& out, const D3DXVECTOR3& v) {
@@ -152,13 +175,9 @@ void AppendText(const QueryResult& result, bool full, std::string& out) {
         AppendFloat(out, static_cast<const ValueChannel*>(channel)->GetValue());
         out += '\n';
         break;
-      case ChildKind::Text: {
-        const char* text = static_cast<const TextChannel*>(channel)->GetText();
-        out += ' ';
-        out += text ? text : "(none)";
-        out += '\n';
+      case ChildKind::Text:
+        AppendTextValue(out, static_cast<const TextChannel*>(channel)->GetText());
         break;
-      }
       case ChildKind::Matrix:
         out += '\n';
         AppendMatrix(out, static_cast<const MatrixChannel*>(channel)->GetMatrix());
