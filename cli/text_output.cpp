@@ -125,6 +125,10 @@ void AppendTextValue(std::string& out, const char* text) {
   }
   std::string_view rest(text);
   while (!rest.empty() && rest.back() == '\n') rest.remove_suffix(1);
+  if (rest.empty()) {
+    out += '\n';
+    return;
+  }
   if (rest.find('\n') == std::string_view::npos) {
     (out += ' ') += rest;
     out += '\n';
