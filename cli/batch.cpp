@@ -76,7 +76,7 @@ int RunBatch(QuerySession& session, std::FILE* in, std::FILE* out, const OutputO
       std::fprintf(stderr, "sci: line %ld: %s: %s\n", lineNumber, ShortName(*request.info).c_str(), message.c_str());
     badInput = badInput || !result.messages.empty();
     if (options.json) {
-      buffer += DumpLine(ResultToJson(result));
+      AppendResultJson(result, buffer);
       buffer += '\n';
     } else {
       buffer += "> ";

@@ -115,8 +115,12 @@ int Run(int argc, const char* const* argv) {
   const QueryResult& result = session.Run(request);
   for (const auto& message : result.messages) Fail(ShortName(*request.info) + ": " + message);
   std::string text;
-  if (options->output.json) text = DumpLine(ResultToJson(result)) + '\n';
-  else AppendText(result, options->output.full, text);
+  if (options->output.json) {
+    AppendResultJson(result, text);
+    text += '\n';
+  } else {
+    AppendText(result, options->output.full, text);
+  }
   Print(text);
   return result.messages.empty() ? kExitOk : kExitBadInput;
 }
