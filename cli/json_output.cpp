@@ -20,13 +20,6 @@ bool IsPlainInteger(float value) {
   return value == std::trunc(value) && std::fabs(value) <= kLargestExactInteger && !(value == 0 && std::signbit(value));
 }
 
-Json JsonMatrix(const D3DXMATRIX& matrix) {
-  Json rows = Json::array();
-  for (const auto& row : matrix.m)
-    for (float cell : row) rows.push_back(JsonNumber(cell));
-  return rows;
-}
-
 Json JsonMesh(const MeshChannel& mesh) {
   Json vertices = Json::array();
   for (const auto& vertex : mesh.GetVertices()) {
