@@ -407,7 +407,7 @@ TEST(SciExitCodes, UnreadableSceneExitsThreeNamingTheFile) {
 
 TEST(SciExitCodes, UnusablePluginExitsFour) {
   const std::string notALibrary = WriteScratchFile("libfake.so", "not a library").string();
-  for (const std::string path : {std::string("/no/such/libSceneContainerInfo.so"), notALibrary,
+  for (const std::string& path : {std::string("/no/such/libSceneContainerInfo.so"), notALibrary,
                                  std::string(SCI_HOST_LIBRARY)}) {
     SCOPED_TRACE(path);
     const SciRun run = RunSci({"--plugin", path, "node-count"});
