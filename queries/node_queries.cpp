@@ -18,7 +18,7 @@ int SceneContainerInfo::GetNodeID(const SceneContainer& scene) {
   auto children = Children<TextChannel, ValueChannel>(*this);
   if (!children) return kFailed;
   auto [name, out] = *children;
-  return Answer(*out, static_cast<std::int32_t>(scene.FindNodeID(ReadText(*name))));
+  return Answer(*out, scene.FindNodeID(ReadText(*name)));
 }
 
 int SceneContainerInfo::GetNodeName(const SceneContainer& scene) {
@@ -63,14 +63,14 @@ int SceneContainerInfo::GetNodeAnimation(const SceneContainer& scene) {
   auto [nodeIn, out] = *children;
   std::int32_t node;
   if (!ReadIndex(*this, *nodeIn, scene.Nodes().size(), messages::kNodeId, node)) return Failed(*out);
-  return Answer(*out, static_cast<std::int32_t>(scene.Nodes()[node].GetAnimationID()));
+  return Answer(*out, scene.Nodes()[node].GetAnimationID());
 }
 
 int SceneContainerInfo::GetRootNode(const SceneContainer& scene) {
   auto children = Children<ValueChannel>(*this);
   if (!children) return kFailed;
   auto [out] = *children;
-  return Answer(*out, static_cast<std::int32_t>(scene.GetRootNodeID()));
+  return Answer(*out, scene.GetRootNodeID());
 }
 
 int SceneContainerInfo::GetParentNode(const SceneContainer& scene) {
@@ -79,7 +79,7 @@ int SceneContainerInfo::GetParentNode(const SceneContainer& scene) {
   auto [nodeIn, out] = *children;
   std::int32_t node;
   if (!ReadIndex(*this, *nodeIn, scene.Nodes().size(), messages::kNodeId, node)) return Failed(*out);
-  return Answer(*out, static_cast<std::int32_t>(scene.GetParentID(node)));
+  return Answer(*out, scene.GetParentID(node));
 }
 
 int SceneContainerInfo::GetNodeChildCount(const SceneContainer& scene) {
@@ -100,7 +100,7 @@ int SceneContainerInfo::GetNodeChild(const SceneContainer& scene) {
   if (!ReadIndex(*this, *nodeIn, nodes.size(), messages::kNodeId, node) ||
       !ReadIndex(*this, *numberIn, nodes[node].ChildIDs.size(), messages::kChildNumber, number))
     return Failed(*out);
-  return Answer(*out, static_cast<std::int32_t>(nodes[node].ChildIDs[number]));
+  return Answer(*out, nodes[node].ChildIDs[number]);
 }
 
 int SceneContainerInfo::GetNodeSurfaceCount(const SceneContainer& scene) {

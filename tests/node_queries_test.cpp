@@ -4,18 +4,11 @@
 #include <limits>
 
 #include "query_harness.h"
+#include "test_matrices.h"
 
 using namespace Importing;
 
 namespace {
-
-D3DXMATRIX Translation(float x, float y, float z) {
-  D3DXMATRIX m;
-  m.m[3][0] = x;
-  m.m[3][1] = y;
-  m.m[3][2] = z;
-  return m;
-}
 
 // root(0) -> arm(1) -> hand(3); root -> leg(2); a second "arm"(4) under leg.
 SceneBuilder FixtureScene() {

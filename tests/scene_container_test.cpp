@@ -4,24 +4,11 @@
 
 #include "scene/scene_builder.h"
 #include "scene/scene_container.h"
+#include "test_matrices.h"
 
 using namespace Importing;
 
 namespace {
-
-D3DXMATRIX Translation(float x, float y, float z) {
-  D3DXMATRIX m;
-  m.m[3][0] = x;
-  m.m[3][1] = y;
-  m.m[3][2] = z;
-  return m;
-}
-
-D3DXMATRIX Scale(float s) {
-  D3DXMATRIX m;
-  m.m[0][0] = m.m[1][1] = m.m[2][2] = s;
-  return m;
-}
 
 Geometry UnitSegment() {
   Geometry g(2);

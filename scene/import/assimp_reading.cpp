@@ -1,0 +1,110 @@
+#include "scene/import/assimp_reading.h"
+
+#include <assimp/Importer.hpp>
+#include <assimp/ProgressHandler.hpp>
+#include <assimp/commonMetaData.h>
+#include <assimp/config.h>
+#include <assimp/importerdesc.h>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+namespace Importing::Import {
+namespace {
+
+// Forwards Assimp's progress to the caller's callback; never cancels.
+class CallbackProgress : public Assimp::ProgressHandler {
+ public:
+  explicit CallbackProgress(const std::function<void(float)>& callback) : callback_(callback) {}
+  bool Update(float fraction) override {
+    if (fraction >= 0) callback_(std::min(fraction, 1.0f));
+    return true;
+  }
+
+ private:
+  const std::function<void(float)>& callback_;
+};
+
+// Installs a progress handler for one read and detaches it again, so that
+// the importer never deletes an object it does not own.
+class ProgressScope {
+ public:
+  ProgressScope(Assimp::Importer& importer, const std::function<void(float)>& callback)
+      : importer_(importer), handler_(callback) {
+    if (callback) importer_.SetProgressHandler(&handler_);
+  }
+  ~ProgressScope() { importer_.SetProgressHandler(nullptr); }
+  ProgressScope(const ProgressScope&) = delete;
+  ProgressScope& operator=(const ProgressScope&) = delete;
+
+ private:
+  Assimp::Importer& importer_;
+  CallbackProgress handler_;
+};
+
+template <typename Read>
+ReadOutcome ReadWithValidationFallback(Assimp::Importer& importer, Read read) {
+  ReadOutcome outcome;
+  outcome.scene = read(PostProcessFlags(true));
+  if (outcome.scene) return outcome;
+  const std::string validatedError = importer.GetErrorString();
+  outcome.scene = read(PostProcessFlags(false));
+  if (outcome.scene) {
+    outcome.warnings.push_back("Loaded without validation, which rejected the file: " + validatedError);
+  } else {
+    outcome.error = validatedError.empty() ? importer.GetErrorString() : validatedError;
+  }
+  return outcome;
+}
+
+}  // namespace
+
+unsigned PostProcessFlags(bool validate) {
+  unsigned flags = aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_JoinIdenticalVertices |
+                   aiProcess_GenBoundingBoxes;
+  if (validate) flags |= aiProcess_ValidateDataStructure;
+  return flags;
+}
+
+void ConfigureImporter(Assimp::Importer& importer) {
+  importer.SetPropertyBool(AI_CONFIG_IMPORT_NO_SKELETON_MESHES, true);
+  importer.SetPropertyBool(AI_CONFIG_IMPORT_FBX_PRESERVE_PIVOTS, false);
+}
+
+ReadOutcome ReadFile(Assimp::Importer& importer, const std::string& path,
+                     const std::function<void(float)>& progress) {
+  ProgressScope scope(importer, progress);
+  ReadOutcome outcome = ReadWithValidationFallback(
+      importer, [&](unsigned flags) { return importer.ReadFile(path, flags); });
+  if (progress && outcome.scene) progress(1.0f);
+  return outcome;
+}
+
+ReadOutcome ReadMemory(Assimp::Importer& importer, const void* data, std::size_t size,
+                       const std::string& extension) {
+  return ReadWithValidationFallback(importer, [&](unsigned flags) {
+    return importer.ReadFileFromMemory(data, size, flags, extension.c_str());
+  });
+}
+
+std::string FormatName(const Assimp::Importer& importer, const aiScene& scene,
+                       const std::string& extension) {
+  aiString name;
+  if (scene.mMetaData && scene.mMetaData->Get(AI_METADATA_SOURCE_FORMAT, name) && name.length > 0)
+    return name.C_Str();
+  const aiImporterDesc* desc = importer.GetImporterInfo(importer.GetImporterIndex(extension.c_str()));
+  return desc ? desc->mName : extension;
+}
+
+std::string LowerExtension(const std::string& path) {
+  std::string ext = std::filesystem::path(path).extension().string();
+  if (!ext.empty() && ext.front() == '.') ext.erase(0, 1);
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return ext;
+}
+
+}  // namespace Importing::Import

@@ -1,0 +1,47 @@
+#pragma once
+
+// Loading a file with Assimp under the import settings of this library.
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct aiScene;
+namespace Assimp {
+class Importer;
+}
+
+namespace Importing::Import {
+
+// The post-processing every import asks for. Steps that would change what a
+// user asks about (pre-transforming, merging, splitting, flipping, ...) are
+// deliberately absent.
+unsigned PostProcessFlags(bool validate);
+
+// Sets the importer properties the conversion relies on.
+void ConfigureImporter(Assimp::Importer& importer);
+
+struct ReadOutcome {
+  const aiScene* scene = nullptr;  // owned by the importer; null on failure
+  std::string error;               // Assimp's reason when scene is null
+  std::vector<std::string> warnings;
+};
+
+// Reads with validation first; when validation alone rejects the file, reads
+// it again without validation and records the rejection as a warning.
+// `progress` (may be empty) receives the fraction done.
+ReadOutcome ReadFile(Assimp::Importer& importer, const std::string& path,
+                     const std::function<void(float)>& progress);
+ReadOutcome ReadMemory(Assimp::Importer& importer, const void* data, std::size_t size,
+                       const std::string& extension);
+
+// The scene's source format as the reading importer names it, falling back
+// to the importer registered for `extension`.
+std::string FormatName(const Assimp::Importer& importer, const aiScene& scene,
+                       const std::string& extension);
+
+// "gltf" for "dir/a.GLTF"; empty when the file name has no extension.
+std::string LowerExtension(const std::string& path);
+
+}  // namespace Importing::Import

@@ -1,0 +1,21 @@
+#pragma once
+
+// Assimp meshes as geometries, one per mesh, with the same index.
+
+#include <string>
+#include <vector>
+
+#include "scene/records.h"
+
+struct aiMesh;
+
+namespace Importing::Import {
+
+// Vertices per primitive for the mesh's primitive type (the n-gon encoding
+// flag masked out); 0 when the type is not one primitive kind.
+std::int64_t PrimitiveSize(unsigned assimpPrimitiveTypes);
+
+// Converts one mesh; problems that do not stop the import go to `warnings`.
+Geometry ConvertMesh(const aiMesh& mesh, std::vector<std::string>& warnings);
+
+}  // namespace Importing::Import

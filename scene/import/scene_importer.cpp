@@ -1,0 +1,185 @@
+#include "scene/import/scene_importer.h"
+
+#include <assimp/Importer.hpp>
+#include <assimp/scene.h>
+
+#include <filesystem>
+#include <optional>
+#include <system_error>
+#include <unordered_map>
+#include <utility>
+
+#include "scene/import/animation_conversion.h"
+#include "scene/import/assimp_reading.h"
+#include "scene/import/camera_light_conversion.h"
+#include "scene/import/convert_math.h"
+#include "scene/import/material_conversion.h"
+#include "scene/import/mesh_conversion.h"
+#include "scene/import/node_conversion.h"
+
+namespace Importing {
+namespace {
+
+using namespace Import;
+
+void SetError(std::string* error, std::string text) {
+  if (error) *error = std::move(text);
+}
+
+bool IsGltf(const std::string& format) { return format.find("glTF") != std::string::npos; }
+bool IsFbx(const std::string& format) { return format.find("FBX") != std::string::npos; }
+
+// The first ID of each node name, in pre-order.
+std::unordered_map<std::string, int> FirstIDsByName(const std::vector<Node>& nodes) {
+  std::unordered_map<std::string, int> ids;
+  for (int i = 0; i < static_cast<int>(nodes.size()); ++i) ids.emplace(nodes[i].GetName(), i);
+  return ids;
+}
+
+std::optional<float> GltfLightRange(const aiNode* node) {
+  if (!node || !node->mMetaData) return std::nullopt;
+  float range = 0;
+  if (node->mMetaData->Get("PBR_LightRange", range)) return range;
+  double wide = 0;
+  if (node->mMetaData->Get("PBR_LightRange", wide)) return static_cast<float>(wide);
+  return std::nullopt;
+}
+
+// Converts the whole Assimp scene into `data` in one pass.
+void Convert(const aiScene& scene, const std::string& format, SceneData& data) {
+  const bool gltf = IsGltf(format);
+  auto& warnings = data.source.warnings;
+  const MetadataDialect dialect = gltf ? MetadataDialect::Gltf
+                                  : IsFbx(format) ? MetadataDialect::Fbx
+                                                  : MetadataDialect::Generic;
+
+  std::vector<const aiNode*> sourceNodes;
+  if (scene.mRootNode) {
+    sourceNodes = ConvertNodes(*scene.mRootNode, dialect, data.nodes);
+    data.rootNodeID = 0;
+  }
+  const auto nodeIDs = FirstIDsByName(data.nodes);
+
+  MaterialTables materials = ConvertMaterials(scene, gltf);
+  data.materials = std::move(materials.materials);
+  data.texturePaths = std::move(materials.texturePaths);
+
+  for (unsigned i = 0; i < scene.mNumMeshes; ++i) {
+    const aiMesh& mesh = *scene.mMeshes[i];
+    int materialID = static_cast<int>(mesh.mMaterialIndex);
+    if (mesh.mMaterialIndex >= data.materials.size()) {
+      // Only an unvalidated file gets here; keep every ID a valid index.
+      warnings.push_back("Mesh '" + ToString(mesh.mName) + "' names a missing material; given a default one");
+      materials.texturesByMaterial.emplace_back();
+      data.materials.emplace_back("default");
+      materialID = static_cast<int>(data.materials.size()) - 1;
+    }
+    data.geometries.push_back(ConvertMesh(mesh, warnings));
+    Surface surface(static_cast<int>(i), materialID);
+    surface.Textures = materials.texturesByMaterial[materialID];
+    data.surfaces.push_back(std::move(surface));
+  }
+  for (std::size_t id = 0; id < sourceNodes.size(); ++id) {
+    const aiNode& node = *sourceNodes[id];
+    for (unsigned k = 0; k < node.mNumMeshes; ++k)
+      if (node.mMeshes[k] < scene.mNumMeshes) data.nodes[id].SurfaceIDs.push_back(node.mMeshes[k]);
+  }
+
+  for (unsigned i = 0; i < scene.mNumCameras; ++i) {
+    const aiCamera& camera = *scene.mCameras[i];
+    data.cameras.push_back(ConvertCamera(camera, gltf));
+    const auto node = nodeIDs.find(ToString(camera.mName));
+    if (node != nodeIDs.end()) data.nodes[node->second].CameraIDs.push_back(i);
+    else warnings.push_back("Camera '" + ToString(camera.mName) + "' has no node of its name");
+  }
+  for (unsigned i = 0; i < scene.mNumLights; ++i) {
+    const aiLight& light = *scene.mLights[i];
+    const auto node = nodeIDs.find(ToString(light.mName));
+    const aiNode* carrier = node != nodeIDs.end() ? sourceNodes[node->second] : nullptr;
+    data.lights.push_back(ConvertLight(light, gltf, gltf ? GltfLightRange(carrier) : std::nullopt));
+    if (carrier) data.nodes[node->second].LightIDs.push_back(i);
+    else warnings.push_back("Light '" + ToString(light.mName) + "' has no node of its name");
+  }
+
+  std::unordered_map<std::string, int> animationIDs;  // first channel per target name
+  for (unsigned a = 0; a < scene.mNumAnimations; ++a) {
+    const aiAnimation& animation = *scene.mAnimations[a];
+    for (unsigned c = 0; c < animation.mNumChannels; ++c) {
+      const aiNodeAnim& channel = *animation.mChannels[c];
+      animationIDs.emplace(ToString(channel.mNodeName), static_cast<int>(data.animations.size()));
+      data.animations.push_back(ConvertChannel(channel, animation.mTicksPerSecond));
+    }
+  }
+  for (Node& node : data.nodes) {
+    const auto id = animationIDs.find(node.GetName());
+    node.SetAnimationID(id != animationIDs.end() ? id->second : -1);
+  }
+
+  for (unsigned i = 0; i < scene.mNumTextures; ++i) data.source.embeddedImages.push_back("*" + std::to_string(i));
+  data.source.format = format;
+}
+
+// Converts a read outcome; on success fills `container`, else explains.
+bool Finish(const Assimp::Importer& importer, ReadOutcome outcome, const std::string& path,
+            const std::string& extension, SceneContainer& container, std::string* error) {
+  if (!outcome.scene) {
+    SetError(error, "Cannot import '" + path + "': " + outcome.error);
+    return false;
+  }
+  SceneData data;
+  data.source.path = path;
+  data.source.warnings = std::move(outcome.warnings);
+  Convert(*outcome.scene, FormatName(importer, *outcome.scene, extension), data);
+  container.Fill(std::move(data));
+  return true;
+}
+
+bool CheckExtension(const Assimp::Importer& importer, const std::string& extension,
+                    const std::string& path, std::string* error) {
+  if (!extension.empty() && importer.IsExtensionSupported(extension)) return true;
+  SetError(error, "Cannot import '" + path + "': unknown file format" +
+                      (extension.empty() ? std::string(" (no extension)") : " '." + extension + "'") +
+                      "; supported: " + SupportedExtensions());
+  return false;
+}
+
+}  // namespace
+
+bool ImportScene(const std::string& path, SceneContainer& container, std::string* error,
+                 const ImportOptions& options) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    SetError(error, "Cannot import '" + path + "': " +
+                        (std::filesystem::exists(path, ec) ? "not a regular file" : "no such file"));
+    return false;
+  }
+  // The importer owns the Assimp scene and releases it when it goes out of
+  // scope, before this function returns.
+  Assimp::Importer importer;
+  const std::string extension = LowerExtension(path);
+  if (!CheckExtension(importer, extension, path, error)) return false;
+  ConfigureImporter(importer);
+  return Finish(importer, ReadFile(importer, path, options.progress), path, extension, container, error);
+}
+
+bool ImportSceneFromMemory(const void* data, std::size_t size, const std::string& extension,
+                           SceneContainer& container, std::string* error) {
+  const std::string label = "<memory>." + extension;
+  if (!data || size == 0) {
+    SetError(error, "Cannot import '" + label + "': no data");
+    return false;
+  }
+  Assimp::Importer importer;
+  std::string lower = LowerExtension("x." + extension);
+  if (!CheckExtension(importer, lower, label, error)) return false;
+  ConfigureImporter(importer);
+  return Finish(importer, ReadMemory(importer, data, size, lower), label, lower, container, error);
+}
+
+std::string SupportedExtensions() {
+  aiString list;
+  Assimp::Importer().GetExtensionList(list);
+  return list.C_Str();
+}
+
+}  // namespace Importing

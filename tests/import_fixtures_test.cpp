@@ -1,0 +1,346 @@
+// Imports the hand-made files of tests/data (see tests/data/README.md) and
+// checks the mapped record values, and the errors of files that cannot load.
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "scene/import/scene_importer.h"
+#include "scene/import/texture_matrix.h"
+
+namespace Importing {
+namespace {
+
+constexpr float kEps = 1e-5f;
+const double kPi = std::acos(-1.0);
+
+std::string DataPath(const std::string& name) { return std::string(SCI_TEST_DATA_DIR) + "/" + name; }
+
+void ExpectVector(const D3DXVECTOR3& got, float x, float y, float z) {
+  EXPECT_NEAR(got.x, x, kEps);
+  EXPECT_NEAR(got.y, y, kEps);
+  EXPECT_NEAR(got.z, z, kEps);
+}
+
+void ExpectColor(const Color& got, float r, float g, float b, float a) {
+  EXPECT_NEAR(got.r, r, kEps);
+  EXPECT_NEAR(got.g, g, kEps);
+  EXPECT_NEAR(got.b, b, kEps);
+  EXPECT_NEAR(got.a, a, kEps);
+}
+
+void ExpectIdentity(const D3DXMATRIX& m) {
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c) EXPECT_NEAR(m.m[r][c], r == c ? 1.0f : 0.0f, kEps) << r << "," << c;
+}
+
+std::vector<std::string> NodeNames(const SceneContainer& scene) {
+  std::vector<std::string> names;
+  for (const Node& node : scene.Nodes()) names.push_back(node.GetName());
+  return names;
+}
+
+class FixtureImport : public ::testing::Test {
+ protected:
+  void Import(const std::string& name) {
+    std::string error;
+    ASSERT_TRUE(ImportScene(DataPath(name), scene_, &error)) << error;
+  }
+  SceneContainer scene_;
+};
+
+TEST_F(FixtureImport, GltfSpotLightAndCamera) {
+  Import("spot_light_camera.gltf");
+  EXPECT_EQ(NodeNames(scene_), (std::vector<std::string>{"Rig", "Spot", "Eye", "Floor"}));
+  EXPECT_EQ(scene_.Nodes()[0].ChildIDs, (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(scene_.Nodes()[1].LightIDs, std::vector<std::uint32_t>{0});
+  EXPECT_EQ(scene_.Nodes()[2].CameraIDs, std::vector<std::uint32_t>{0});
+  EXPECT_EQ(scene_.Nodes()[3].SurfaceIDs, std::vector<std::uint32_t>{0});
+  // The range and the light extension are the importer's bookkeeping.
+  EXPECT_EQ(scene_.Nodes()[1].GetNote(), "");
+
+  ASSERT_EQ(scene_.Lights().size(), 1u);
+  const Light& light = scene_.Lights()[0];
+  EXPECT_EQ(light.GetType(), Light::LIGHT_SPOT);
+  EXPECT_NEAR(light.GetTheta(), 0.6f, kEps);  // half angles doubled
+  EXPECT_NEAR(light.GetPhi(), 1.2f, kEps);
+  EXPECT_NEAR(light.GetRange(), 12.5f, kEps);
+  // Colour times intensity, as the importer hands it over.
+  ExpectColor(light.GetDiffuse(), 2.0f, 1.0f, 0.5f, 1);
+  EXPECT_FALSE(light.GetShadowCast());
+  EXPECT_EQ(light.GetShadowDensity(), 0.0f);
+  ExpectIdentity(light.GetOffsetTransform().GetMatrix());
+  const D3DXMATRIX lightGlobal = scene_.GetGlobalTransform(1);
+  ExpectVector({lightGlobal.m[3][0], lightGlobal.m[3][1], lightGlobal.m[3][2]}, 1, 2, 3);
+
+  ASSERT_EQ(scene_.Cameras().size(), 1u);
+  const Camera& camera = scene_.Cameras()[0];
+  EXPECT_EQ(camera.GetName(), "Eye");
+  EXPECT_NEAR(camera.GetFovY(), 0.8f, kEps);
+  EXPECT_NEAR(camera.GetFovX(), 2 * std::atan(std::tan(0.4) * 1.5), kEps);
+  EXPECT_NEAR(camera.GetNearZ(), 0.1f, kEps);
+  EXPECT_NEAR(camera.GetFarZ(), 100.0f, kEps);
+  // The node places the camera; the offset must not repeat its translation.
+  ExpectIdentity(camera.GetOffsetTransform().GetMatrix());
+}
+
+TEST_F(FixtureImport, GltfTextureTransform) {
+  Import("texture_transform.gltf");
+  EXPECT_EQ(scene_.TexturePaths(), (std::vector<std::string>{"checker.png", "bumps.png"}));
+  ASSERT_EQ(scene_.Surfaces().size(), 1u);
+  const Surface& surface = scene_.Surfaces()[0];
+  EXPECT_EQ(scene_.Materials()[surface.GetMaterialID()].GetName(), "Tiled");
+  ASSERT_EQ(surface.Textures.size(), 3u);  // base colour kept only as diffuse
+
+  const SurfaceTexture& diffuse = surface.Textures[0];
+  EXPECT_EQ(diffuse.GetTextureType(), "diffuse");
+  EXPECT_EQ(diffuse.GetTextureID(), 0);
+  EXPECT_EQ(diffuse.GetUVSet(), 0);
+  EXPECT_EQ(diffuse.GetAmount(), 1.0f);
+  // offset (0.25, 0.5), rotation 0.5, scale (2, 3) as the file states them,
+  // applied to the file's (u, v), which is the stored v flipped.
+  const double c = std::cos(0.5), s = std::sin(0.5);
+  for (const auto& [u, storedV] : std::vector<std::pair<float, float>>{{0, 0}, {1, 0}, {0.3f, 0.8f}}) {
+    const double v = 1 - storedV;
+    const D3DXVECTOR2 got = Import::ApplyToUV(diffuse.GetTextureMatrix(), u, storedV);
+    EXPECT_NEAR(got.x, c * 2 * u + s * 3 * v + 0.25, 1e-4);
+    EXPECT_NEAR(got.y, 1 - (-s * 2 * u + c * 3 * v + 0.5), 1e-4);
+  }
+
+  EXPECT_EQ(surface.Textures[1].GetTextureType(), "emissive");
+  EXPECT_EQ(surface.Textures[1].GetTextureID(), 0);  // same image, same ID
+  ExpectIdentity(surface.Textures[1].GetTextureMatrix());
+  EXPECT_EQ(surface.Textures[2].GetTextureType(), "normals");
+  EXPECT_EQ(surface.Textures[2].GetTextureID(), 1);
+  EXPECT_EQ(surface.Textures[2].GetUVSet(), 1);
+
+  // Two UV sets, v stored flipped by the importer.
+  const Geometry& geometry = scene_.Geometries()[0];
+  ASSERT_EQ(geometry.Vertices.size(), 3u);
+  EXPECT_EQ(geometry.Vertices[1].GetUVSetCount(), 2u);
+  EXPECT_NEAR(geometry.Vertices[1].GetUV(0).x, 1.0f, kEps);
+  EXPECT_NEAR(geometry.Vertices[1].GetUV(0).y, 1.0f, kEps);
+  EXPECT_NEAR(geometry.Vertices[2].GetUV(1).x, 0.5f, kEps);
+  EXPECT_NEAR(geometry.Vertices[2].GetUV(1).y, 0.0f, kEps);
+}
+
+TEST_F(FixtureImport, GltfTreeOrderMatricesAndExtras) {
+  Import("node_extras.gltf");
+  EXPECT_EQ(NodeNames(scene_), (std::vector<std::string>{"Root", "Arm", "Hand", "Finger", "Leg"}));
+  EXPECT_EQ(scene_.Nodes()[0].ChildIDs, (std::vector<int>{1, 4}));
+  EXPECT_EQ(scene_.Nodes()[1].ChildIDs, (std::vector<int>{2, 3}));
+  EXPECT_EQ(scene_.GetParentID(3), 1);
+
+  // A quarter turn about Z and a translation: in row vectors the X axis
+  // maps to row 0 = (0, 1, 0) and the translation sits in row 4.
+  const D3DXMATRIX arm = scene_.Nodes()[1].LocalMatrix();
+  ExpectVector({arm.m[0][0], arm.m[0][1], arm.m[0][2]}, 0, 1, 0);
+  ExpectVector({arm.m[1][0], arm.m[1][1], arm.m[1][2]}, -1, 0, 0);
+  ExpectVector({arm.m[3][0], arm.m[3][1], arm.m[3][2]}, 1, 2, 3);
+  EXPECT_EQ(arm.m[0][3], 0.0f);
+
+  EXPECT_EQ(scene_.Nodes()[2].GetNote(),
+            "label=left\ncount=3\nvisible=true\nweight=0.5\nlimits.low=-2\nlimits.tag=x\n");
+  EXPECT_EQ(scene_.Nodes()[3].GetNote(), "");
+  EXPECT_EQ(scene_.Nodes()[4].GetNote(), "");  // only an unknown extension
+}
+
+TEST_F(FixtureImport, GltfAnimationKeysAtEveryTrackTime) {
+  Import("trs_animation.gltf");
+  ASSERT_EQ(scene_.Animations().size(), 1u);
+  EXPECT_EQ(scene_.Nodes()[0].GetAnimationID(), 0);
+  const Animation& keys = scene_.Animations()[0];
+  ASSERT_EQ(keys.size(), 5u);
+
+  const double h = std::sqrt(0.5), e = std::sin(kPi / 8), f = std::cos(kPi / 8);
+  struct Want {
+    std::uint32_t time;
+    float px;
+    double qz, qw;
+  };
+  // T keys at 0 s and 1 s, R keys at 0.5 s and 1.5 s, S key at 2 s.
+  const Want want[] = {{0, 0, 0, 1}, {2400, 1, 0, 1}, {4800, 2, e, f}, {7200, 2, h, h}, {9600, 2, h, h}};
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(keys[i].GetTime(), want[i].time);
+    ExpectVector(keys[i].GetPosition(), want[i].px, 0, 0);
+    EXPECT_NEAR(keys[i].GetRotation().x, 0, kEps);
+    EXPECT_NEAR(keys[i].GetRotation().z, want[i].qz, kEps);
+    EXPECT_NEAR(keys[i].GetRotation().w, want[i].qw, kEps);
+    ExpectVector(keys[i].GetScale(), 2, 2, 2);
+  }
+  // Scale 2, a quarter turn about Z, then the move along X.
+  const D3DXMATRIX last = keys.back().GetKeyMatrix();
+  ExpectVector({last.m[0][0], last.m[0][1], last.m[0][2]}, 0, 2, 0);
+  ExpectVector({last.m[1][0], last.m[1][1], last.m[1][2]}, -2, 0, 0);
+  ExpectVector({last.m[3][0], last.m[3][1], last.m[3][2]}, 2, 0, 0);
+}
+
+TEST_F(FixtureImport, GltfPointsLinesAndTriangles) {
+  Import("points_lines.gltf");
+  ASSERT_EQ(scene_.Geometries().size(), 3u);
+  EXPECT_EQ(scene_.Nodes()[0].SurfaceIDs, (std::vector<std::uint32_t>{0, 1, 2}));
+  const std::int64_t sizes[] = {1, 2, 3};
+  const std::size_t indexCounts[] = {2, 4, 3};
+  for (std::size_t i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(scene_.Geometries()[i].GetPrimitiveSize(), sizes[i]);
+    EXPECT_EQ(scene_.Geometries()[i].Indices.size(), indexCounts[i]);
+    EXPECT_EQ(scene_.Surfaces()[i].GetGeometryID(), static_cast<int>(i));
+  }
+  const Geometry& lines = scene_.Geometries()[1];
+  ExpectVector(lines.Vertices[3].GetPosition(), 0, 2, 2);
+  ExpectVector(lines.Vertices[3].GetNormal(), 0, 0, 0);  // the file has no normals
+  D3DXVECTOR3 min, max;
+  lines.GetBoundingBox(min, max);
+  ExpectVector(min, 0, 0, 0);
+  ExpectVector(max, 1, 2, 2);
+  scene_.GetBoundingBox(min, max);
+  ExpectVector(max, 3, 3, 2);
+}
+
+TEST_F(FixtureImport, ObjTwoMaterials) {
+  Import("two_materials.obj");
+  EXPECT_EQ(NodeNames(scene_), (std::vector<std::string>{"two_materials.obj", "red_part", "blue_part"}));
+  ASSERT_EQ(scene_.Surfaces().size(), 2u);
+  const Material& red = scene_.Materials()[scene_.Surfaces()[0].GetMaterialID()];
+  const Material& blue = scene_.Materials()[scene_.Surfaces()[1].GetMaterialID()];
+  EXPECT_EQ(red.GetName(), "Red");
+  ExpectColor(red.GetDiffuse(), 1, 0, 0, 1);
+  ExpectColor(red.GetSpecular(), 0.5f, 0.5f, 0.5f, 1);
+  ExpectColor(red.GetEmissive(), 0.1f, 0.2f, 0.3f, 1);
+  EXPECT_NEAR(red.GetSpecularPower(), 32, kEps);
+  EXPECT_NEAR(red.GetOpacity(), 0.75f, kEps);
+  EXPECT_EQ(blue.GetName(), "Blue");
+  ExpectColor(blue.GetDiffuse(), 0, 0, 1, 1);
+  EXPECT_NEAR(blue.GetOpacity(), 1, kEps);
+
+  EXPECT_EQ(scene_.TexturePaths(), (std::vector<std::string>{"red.png", "blue.png", "bumps.png"}));
+  const auto& blueTextures = scene_.Surfaces()[1].Textures;
+  ASSERT_EQ(blueTextures.size(), 2u);
+  EXPECT_EQ(blueTextures[0].GetTextureType(), "diffuse");
+  EXPECT_EQ(blueTextures[0].GetTextureID(), 1);
+  EXPECT_EQ(blueTextures[1].GetTextureType(), "height");
+  EXPECT_EQ(blueTextures[1].GetTextureID(), 2);
+  ExpectIdentity(blueTextures[1].GetTextureMatrix());
+
+  // Each quad becomes two triangles over its four shared corners.
+  const Geometry& quad = scene_.Geometries()[0];
+  EXPECT_EQ(quad.GetPrimitiveSize(), 3);
+  EXPECT_EQ(quad.Vertices.size(), 4u);
+  EXPECT_EQ(quad.Indices.size(), 6u);
+  ExpectVector(quad.Vertices[0].GetNormal(), 0, 0, 1);
+}
+
+TEST_F(FixtureImport, ColladaCameraAndLightOnNodes) {
+  Import("camera_light.dae");
+  EXPECT_EQ(NodeNames(scene_), (std::vector<std::string>{"Scene", "CamNode", "LightNode", "Mesh"}));
+  EXPECT_EQ(scene_.Nodes()[1].CameraIDs, std::vector<std::uint32_t>{0});
+  EXPECT_EQ(scene_.Nodes()[2].LightIDs, std::vector<std::uint32_t>{0});
+
+  const Camera& camera = scene_.Cameras()[0];
+  EXPECT_NEAR(camera.GetFovX(), kPi / 3, kEps);
+  EXPECT_NEAR(camera.GetFovY(), 2 * std::atan(std::tan(kPi / 6) / 1.5), kEps);
+  EXPECT_NEAR(camera.GetNearZ(), 0.5f, kEps);
+  EXPECT_NEAR(camera.GetFarZ(), 200.0f, kEps);
+  ExpectIdentity(camera.GetOffsetTransform().GetMatrix());
+  const D3DXMATRIX camGlobal = scene_.GetGlobalTransform(1);
+  ExpectVector({camGlobal.m[3][0], camGlobal.m[3][1], camGlobal.m[3][2]}, 0, 2, 10);
+
+  const Light& light = scene_.Lights()[0];
+  EXPECT_EQ(light.GetType(), Light::LIGHT_SPOT);
+  ExpectColor(light.GetDiffuse(), 0.8f, 0.7f, 0.6f, 1);
+  ExpectVector(light.GetAttenuation(), 1, 0.25f, 0.125f);
+  EXPECT_NEAR(light.GetTheta(), 40 * kPi / 180, kEps);
+  EXPECT_GT(light.GetPhi(), light.GetTheta());
+  EXPECT_EQ(light.GetRange(), std::sqrt(FLT_MAX));
+  // Collada gives no up vector; the fallback keeps the frame the identity.
+  ExpectIdentity(light.GetOffsetTransform().GetMatrix());
+  EXPECT_EQ(scene_.Source().format, "Collada Importer");
+}
+
+TEST_F(FixtureImport, ReportsProgressAndSource) {
+  std::vector<float> reported;
+  ImportOptions options;
+  options.progress = [&reported](float f) { reported.push_back(f); };
+  std::string error;
+  ASSERT_TRUE(ImportScene(DataPath("points_lines.gltf"), scene_, &error, options)) << error;
+  ASSERT_FALSE(reported.empty());
+  EXPECT_EQ(reported.back(), 1.0f);
+  for (float f : reported) {
+    EXPECT_GE(f, 0.0f);
+    EXPECT_LE(f, 1.0f);
+  }
+  EXPECT_EQ(scene_.Source().path, DataPath("points_lines.gltf"));
+  EXPECT_EQ(scene_.Source().format, "glTF2 Importer");
+}
+
+TEST_F(FixtureImport, FromMemory) {
+  std::ifstream in(DataPath("trs_animation.gltf"), std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string error;
+  ASSERT_TRUE(ImportSceneFromMemory(bytes.data(), bytes.size(), "gltf", scene_, &error)) << error;
+  EXPECT_EQ(scene_.Animations().size(), 1u);
+  EXPECT_EQ(scene_.Animations()[0].size(), 5u);
+}
+
+// Failed imports explain themselves and leave the container as it was.
+struct FailureCase {
+  const char* name;
+  std::string path;               // empty: write `content` to a temporary file
+  std::string fileName, content;  // for a temporary file
+  std::vector<std::string> wantInError;
+};
+
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
+
+class FailedImport : public ::testing::TestWithParam<FailureCase> {};
+
+std::string TruncatedGltf() {
+  std::ifstream in(DataPath("spot_light_camera.gltf"), std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return text.substr(0, text.size() / 2);
+}
+
+TEST_P(FailedImport, ExplainsAndKeepsContainer) {
+  const FailureCase& c = GetParam();
+  std::string path = c.path;
+  if (path.empty()) {
+    path = (std::filesystem::temp_directory_path() / ("sci_import_" + c.fileName)).string();
+    std::ofstream(path, std::ios::binary) << c.content;
+  }
+  SceneContainer scene;
+  std::string error;
+  ASSERT_TRUE(ImportScene(DataPath("node_extras.gltf"), scene, &error)) << error;
+
+  error.clear();
+  EXPECT_FALSE(ImportScene(path, scene, &error));
+  EXPECT_NE(error.find(path), std::string::npos) << error;
+  for (const std::string& part : c.wantInError) EXPECT_NE(error.find(part), std::string::npos) << error;
+  EXPECT_EQ(NodeNames(scene), (std::vector<std::string>{"Root", "Arm", "Hand", "Finger", "Leg"}));
+  EXPECT_EQ(scene.Source().path, DataPath("node_extras.gltf"));
+  if (!c.fileName.empty()) std::filesystem::remove(path);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FailedImport,
+    ::testing::Values(
+        FailureCase{"MissingFile", DataPath("no_such_file.gltf"), "", "", {"Cannot import", "no such file"}},
+        FailureCase{"UnknownExtension", "", "scene.xyz3d", "solid nothing", {"unknown file format", "*.gltf", "*.fbx"}},
+        FailureCase{"TruncatedGltf", "", "truncated.gltf", TruncatedGltf(), {"Cannot import"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SupportedExtensions, ListsTheMainFormats) {
+  const std::string list = SupportedExtensions();
+  for (const char* ext : {"*.gltf", "*.glb", "*.fbx", "*.dae", "*.obj", "*.3ds", "*.x", "*.ply", "*.stl"})
+    EXPECT_NE(list.find(ext), std::string::npos) << ext;
+}
+
+}  // namespace
+}  // namespace Importing

@@ -1,0 +1,240 @@
+// Imports every real sample scene of the shared folder and compares the
+// container with what Assimp itself reports under the same settings.
+#include <gtest/gtest.h>
+
+#include <assimp/Importer.hpp>
+#include <assimp/scene.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cfloat>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "scene/import/assimp_reading.h"
+#include "scene/import/scene_importer.h"
+
+namespace Importing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kScenes = SCI_SAMPLE_SCENES_DIR;
+
+std::vector<std::string> SampleFiles() {
+  std::vector<std::string> files;
+  std::error_code ec;
+  if (!fs::is_directory(kScenes, ec)) return files;
+  for (const auto& entry : fs::recursive_directory_iterator(kScenes, ec)) {
+    const std::string ext = Import::LowerExtension(entry.path().string());
+    if (ext == "gltf" || ext == "glb" || ext == "fbx" || ext == "dae" || ext == "obj" || ext == "3ds" ||
+        ext == "x" || ext == "ply" || ext == "stl")
+      files.push_back(fs::relative(entry.path(), kScenes).generic_string());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+// Folders named "fails-..." hold files the manifest expects to be rejected.
+bool ExpectedToFail(const std::string& relative) { return relative.rfind("fails-", 0) == 0; }
+
+std::size_t CountNodes(const aiNode* node) {
+  if (!node) return 0;
+  std::size_t count = 1;
+  for (unsigned i = 0; i < node->mNumChildren; ++i) count += CountNodes(node->mChildren[i]);
+  return count;
+}
+
+class SampleScene : public ::testing::TestWithParam<std::string> {
+ protected:
+  void SetUp() override {
+    if (GetParam().empty()) GTEST_SKIP() << "Sample scenes not found at " << kScenes.string();
+    path_ = (kScenes / GetParam()).string();
+  }
+  std::string path_;
+};
+
+TEST_P(SampleScene, MatchesAssimp) {
+  Assimp::Importer reference;
+  Import::ConfigureImporter(reference);
+  const Import::ReadOutcome read = Import::ReadFile(reference, path_, {});
+
+  SceneContainer scene;
+  std::string error;
+  const bool imported = ImportScene(path_, scene, &error);
+  if (ExpectedToFail(GetParam())) {
+    EXPECT_FALSE(imported);
+    EXPECT_EQ(read.scene, nullptr);
+    EXPECT_NE(error.find(path_), std::string::npos) << error;
+    EXPECT_NE(error.find(read.error), std::string::npos) << error;
+    EXPECT_TRUE(scene.Nodes().empty());
+    return;
+  }
+  ASSERT_TRUE(imported) << error;
+  ASSERT_NE(read.scene, nullptr);
+  const aiScene& ai = *read.scene;
+
+  EXPECT_EQ(scene.Nodes().size(), CountNodes(ai.mRootNode));
+  EXPECT_EQ(scene.Geometries().size(), ai.mNumMeshes);
+  EXPECT_EQ(scene.Surfaces().size(), ai.mNumMeshes);
+  EXPECT_EQ(scene.Materials().size(), ai.mNumMaterials);
+  EXPECT_EQ(scene.Cameras().size(), ai.mNumCameras);
+  EXPECT_EQ(scene.Lights().size(), ai.mNumLights);
+  std::size_t channels = 0;
+  for (unsigned a = 0; a < ai.mNumAnimations; ++a) channels += ai.mAnimations[a]->mNumChannels;
+  EXPECT_EQ(scene.Animations().size(), channels);
+  EXPECT_EQ(scene.Source().embeddedImages.size(), ai.mNumTextures);
+
+  for (unsigned m = 0; m < ai.mNumMeshes; ++m) {
+    const Geometry& geometry = scene.Geometries()[m];
+    EXPECT_EQ(geometry.Vertices.size(), ai.mMeshes[m]->mNumVertices) << "mesh " << m;
+    EXPECT_EQ(geometry.Indices.size() % static_cast<std::size_t>(geometry.GetPrimitiveSize()), 0u) << "mesh " << m;
+    EXPECT_EQ(scene.Surfaces()[m].GetMaterialID(), static_cast<int>(ai.mMeshes[m]->mMaterialIndex));
+  }
+}
+
+// Every ID a record stores must be a valid index, and the nodes a tree.
+TEST_P(SampleScene, IDsAreValid) {
+  SceneContainer scene;
+  std::string error;
+  if (ExpectedToFail(GetParam())) {  // a rejected file leaves nothing behind
+    EXPECT_FALSE(ImportScene(path_, scene, &error));
+    EXPECT_TRUE(scene.Nodes().empty() && scene.Geometries().empty());
+    return;
+  }
+  ASSERT_TRUE(ImportScene(path_, scene, &error)) << error;
+  const auto nodeCount = scene.Nodes().size();
+  std::vector<int> parents(nodeCount, -1);
+  for (std::size_t id = 0; id < nodeCount; ++id) {
+    const Node& node = scene.Nodes()[id];
+    for (int child : node.ChildIDs) {
+      ASSERT_GT(child, static_cast<int>(id));  // pre-order: children after parents
+      ASSERT_LT(child, static_cast<int>(nodeCount));
+      EXPECT_EQ(parents[child], -1) << "node " << child << " has two parents";
+      parents[child] = static_cast<int>(id);
+    }
+    for (auto s : node.SurfaceIDs) EXPECT_LT(s, scene.Surfaces().size());
+    for (auto c : node.CameraIDs) EXPECT_LT(c, scene.Cameras().size());
+    for (auto l : node.LightIDs) EXPECT_LT(l, scene.Lights().size());
+    EXPECT_LT(node.GetAnimationID(), static_cast<int>(scene.Animations().size()));
+  }
+  for (std::size_t id = 1; id < nodeCount; ++id) EXPECT_NE(parents[id], -1) << "node " << id << " unreachable";
+  for (const Surface& surface : scene.Surfaces()) {
+    EXPECT_LT(surface.GetMaterialID(), static_cast<int>(scene.Materials().size()));
+    for (const SurfaceTexture& t : surface.Textures)
+      EXPECT_LT(t.GetTextureID(), static_cast<int>(scene.TexturePaths().size()));
+  }
+  for (const Geometry& geometry : scene.Geometries())
+    for (auto index : geometry.Indices) ASSERT_LT(index, geometry.Vertices.size());
+  for (const Animation& keys : scene.Animations())
+    EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end(),
+                               [](const Key& a, const Key& b) { return a.GetTime() < b.GetTime(); }));
+}
+
+std::vector<std::string> SampleParams() {
+  std::vector<std::string> files = SampleFiles();
+  if (files.empty()) files.push_back("");  // one case that reports the skip
+  return files;
+}
+
+INSTANTIATE_TEST_SUITE_P(Shared, SampleScene, ::testing::ValuesIn(SampleParams()), [](const auto& info) {
+  std::string name = info.param.empty() ? "Missing" : info.param;
+  for (char& ch : name)
+    if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+  return name;
+});
+
+// Mapped values of particular samples.
+class SampleValues : public ::testing::Test {
+ protected:
+  void Import(const std::string& relative) {
+    if (!fs::is_directory(kScenes)) GTEST_SKIP() << "Sample scenes not found at " << kScenes.string();
+    std::string error;
+    ASSERT_TRUE(ImportScene((kScenes / relative).string(), scene_, &error)) << error;
+  }
+  int Find(const std::string& name) const { return scene_.FindNodeID(name); }
+  SceneContainer scene_;
+};
+
+TEST_F(SampleValues, GlbEmbeddedTextureKeepsItsReference) {
+  Import("glb-BoxTextured/BoxTextured.glb");
+  EXPECT_EQ(scene_.TexturePaths(), std::vector<std::string>{"*0"});
+  EXPECT_EQ(scene_.Source().embeddedImages, std::vector<std::string>{"*0"});
+}
+
+TEST_F(SampleValues, FbxUserPropertiesWithoutBookkeeping) {
+  Import("fbx-user-props/maya_user_props_7700_binary.fbx");
+  const int node = Find("pCube1");
+  ASSERT_GE(node, 0);
+  const std::string note = scene_.Nodes()[node].GetNote();
+  EXPECT_NE(note.find("User_String=Hello\n"), std::string::npos) << note;
+  EXPECT_NE(note.find("User_Bool="), std::string::npos) << note;
+  EXPECT_EQ(note.find("IsNull"), std::string::npos) << note;
+  EXPECT_EQ(note.find("InheritType"), std::string::npos) << note;
+  EXPECT_EQ(note.find("UserProperties"), std::string::npos) << note;
+}
+
+TEST_F(SampleValues, GltfExtrasWithNestedArrays) {
+  Import("gltf-node-extras/scene-custom-fields.gltf");
+  const int node = Find("Custom field after builtin");
+  ASSERT_GE(node, 0);
+  const std::string note = scene_.Nodes()[node].GetNote();
+  EXPECT_NE(note.find("customString=yes\n"), std::string::npos) << note;
+  // Assimp names the entries of an array after the array itself.
+  EXPECT_NE(note.find("customIntArray.customIntArray=-2147483648\n"), std::string::npos) << note;
+}
+
+TEST_F(SampleValues, ColladaLightTypes) {
+  Import("dae-lights/lights.dae");
+  std::vector<Light::LightType> types;
+  for (const Light& light : scene_.Lights()) types.push_back(light.GetType());
+  EXPECT_EQ(types, (std::vector<Light::LightType>{Light::LIGHT_POINT, Light::LIGHT_DIRECTIONAL, Light::LIGHT_SPOT,
+                                                  Light::LIGHT_AMBIENT, Light::LIGHT_POINT}));
+  for (const Light& light : scene_.Lights()) {
+    if (light.GetType() == Light::LIGHT_SPOT) continue;
+    EXPECT_EQ(light.GetTheta(), 0.0f) << light.GetName();
+    EXPECT_EQ(light.GetPhi(), 0.0f) << light.GetName();
+  }
+}
+
+TEST_F(SampleValues, GltfSpotLightsHaveRangeAndFullCones) {
+  Import("gltf-AnimateAllTheThings/24_animation_pointer.gltf");
+  int spots = 0;
+  for (const Light& light : scene_.Lights()) {
+    if (light.GetType() != Light::LIGHT_SPOT) continue;
+    ++spots;
+    EXPECT_LT(light.GetRange(), std::sqrt(FLT_MAX)) << light.GetName();
+    EXPECT_GT(light.GetPhi(), light.GetTheta()) << light.GetName();
+  }
+  EXPECT_EQ(spots, 3);
+}
+
+TEST_F(SampleValues, PointCloudLoadsWithValidationWarning) {
+  Import("ply-point-cloud/pond.0.ply");
+  ASSERT_EQ(scene_.Geometries().size(), 1u);
+  EXPECT_EQ(scene_.Geometries()[0].GetPrimitiveSize(), 1);
+  EXPECT_EQ(scene_.Geometries()[0].Vertices.size(), 70051u);
+  ASSERT_FALSE(scene_.Source().warnings.empty());
+  EXPECT_NE(scene_.Source().warnings[0].find("validation"), std::string::npos);
+}
+
+TEST_F(SampleValues, ZeroTicksPerSecondMeansTwentyFive) {
+  Import("3ds-camera-anim/CameraRollAnimWithChildObject.3ds");
+  Assimp::Importer reference;
+  Import::ConfigureImporter(reference);
+  const aiScene* ai = Import::ReadFile(reference, (kScenes / "3ds-camera-anim/CameraRollAnimWithChildObject.3ds").string(), {}).scene;
+  ASSERT_NE(ai, nullptr);
+  ASSERT_EQ(ai->mAnimations[0]->mTicksPerSecond, 0.0);
+  const aiNodeAnim& channel = *ai->mAnimations[0]->mChannels[0];
+  double last = 0;
+  for (unsigned i = 0; i < channel.mNumPositionKeys; ++i) last = std::max(last, channel.mPositionKeys[i].mTime);
+  for (unsigned i = 0; i < channel.mNumRotationKeys; ++i) last = std::max(last, channel.mRotationKeys[i].mTime);
+  for (unsigned i = 0; i < channel.mNumScalingKeys; ++i) last = std::max(last, channel.mScalingKeys[i].mTime);
+  ASSERT_FALSE(scene_.Animations()[0].empty());
+  EXPECT_EQ(scene_.Animations()[0].back().GetTime(), static_cast<std::uint32_t>(std::lround(last / 25 * 4800)));
+}
+
+}  // namespace
+}  // namespace Importing
