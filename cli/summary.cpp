@@ -78,11 +78,11 @@ std::string SummaryText(const SceneSummary& summary) {
     AppendFloat(text, value);
     text += '\n';
   }
-  text += "  scene box:   ";
+  text += "  scene box:   min (";
   AppendVector(text, summary.boxMin);
-  text += " to ";
+  text += "), max (";
   AppendVector(text, summary.boxMax);
-  text += "\n\n";
+  text += ")\n\n";
   text += summary.hierarchy.empty() ? "(no scene hierarchy)" : summary.hierarchy;
   if (text.back() != '\n') text += '\n';
   return text;
