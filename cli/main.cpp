@@ -90,7 +90,7 @@ int Run(int argc, const char* const* argv) {
     }
   }
   {
-    ProgressIndicator progress(scenePath);
+    ProgressIndicator progress(scenePath.substr(scenePath.rfind('/') + 1));
     if (!session.LoadScene(scenePath, &error, progress.Callback())) {
       progress.Finish();
       Fail(error.empty() ? "cannot read \"" + scenePath + "\"" : error);
