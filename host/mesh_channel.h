@@ -19,12 +19,31 @@ class ORVHOST_API MeshChannel : public Orv_Channel {
     std::vector<D3DXVECTOR2> uvs;  // by UV set number
   };
 
+  // One operation received, with its integer arguments; the vectors and UV
+  // pairs it carried end up in the mesh content.
+  struct Call {
+    enum Operation : std::uint8_t {
+      Begin,          //
+      PrimitiveType,  // first: code
+      VertexCount,    // first: count
+      Position,       // first: vertex
+      Normal,         // first: vertex
+      UV,             // first: UV set, second: vertex
+      IndexCount,     // first: count
+      Index,          // first: index value, second: position
+      End,            //
+    };
+    Operation operation;
+    std::int64_t first = 0;
+    std::int64_t second = 0;
+  };
+
   MeshChannel() : Orv_Channel(kKind) {}
 
   void BeginMeshUpdate();
   void EndMeshUpdate();
   // 1 point list, 2 line list, 4 triangle list.
-  void SetPrimitiveType(int code) { primitiveType_ = code; }
+  void SetPrimitiveType(int code);
   void SetVertexCount(int count);
   void SetVertexPosition(D3DXVECTOR3 position, int vertex);
   void SetVertexNormal(D3DXVECTOR3 normal, int vertex);
@@ -39,10 +58,22 @@ class ORVHOST_API MeshChannel : public Orv_Channel {
   // Element calls whose vertex or position lay outside the counts set.
   int RejectedCalls() const { return rejected_; }
 
+  // While recording, every operation received is appended to CallLog(),
+  // across updates, until recording stops. Off by default.
+  void RecordCalls(bool record) { recording_ = record; }
+  const std::vector<Call>& CallLog() const { return log_; }
+  void ClearCallLog() { log_.clear(); }
+
  private:
+  void Record(Call::Operation operation, std::int64_t first = 0, std::int64_t second = 0) {
+    if (recording_) log_.push_back({operation, first, second});
+  }
+
   int primitiveType_ = 0;
   std::vector<Vertex> vertices_;
   std::vector<std::uint32_t> indices_;
   bool updating_ = false;
   int rejected_ = 0;
+  bool recording_ = false;
+  std::vector<Call> log_;
 };

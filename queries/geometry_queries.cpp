@@ -1,14 +1,91 @@
 #include "channel/scene_container_info.h"
+#include "host/mesh_channel.h"
 #include "queries/query_support.h"
 
-// NOT IMPLEMENTED YET: the geometry and bounding-box queries. Until they are built each one
-// returns -1 without reading or writing anything.
+// The geometry and bounding-box queries: a whole geometry copied into a Mesh
+// child, vertex and geometry counts, and the boxes of a geometry and of the
+// scene. A bad geometry ID leaves every output as it was.
 namespace Importing {
 
-int SceneContainerInfo::GetGeometry(const SceneContainer&) { return query::kFailed; }
-int SceneContainerInfo::GetGeometryVertexCount(const SceneContainer&) { return query::kFailed; }
-int SceneContainerInfo::GetGeometryCount(const SceneContainer&) { return query::kFailed; }
-int SceneContainerInfo::GetGeometryBoundingBox(const SceneContainer&) { return query::kFailed; }
-int SceneContainerInfo::GetSceneBoundingBox(const SceneContainer&) { return query::kFailed; }
+using namespace query;
+
+namespace {
+
+// The mesh's primitive-type code for a primitive size (point, line and
+// triangle list), or 0 for a size that has none.
+int PrimitiveTypeCode(std::int64_t primitiveSize) {
+  switch (primitiveSize) {
+    case 1: return 1;
+    case 2: return 2;
+    case 3: return 4;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+int SceneContainerInfo::GetGeometry(const SceneContainer& scene) {
+  auto children = Children<ValueChannel, MeshChannel>(*this);
+  if (!children) return kFailed;
+  auto [geometryIn, mesh] = *children;
+  std::int32_t id;
+  if (!ReadIndex(*this, *geometryIn, scene.Geometries().size(), messages::kGeometryId, id)) return Failed();
+  const Geometry& geometry = scene.Geometries()[id];
+
+  mesh->BeginMeshUpdate();
+  // Any other size keeps the mesh's previous primitive type.
+  if (const int code = PrimitiveTypeCode(geometry.GetPrimitiveSize())) mesh->SetPrimitiveType(code);
+  mesh->SetVertexCount(static_cast<int>(geometry.Vertices.size()));
+  for (std::size_t i = 0; i < geometry.Vertices.size(); ++i) {
+    const Vertex& vertex = geometry.Vertices[i];
+    const int number = static_cast<int>(i);
+    mesh->SetVertexPosition(vertex.GetPosition(), number);
+    mesh->SetVertexNormal(vertex.GetNormal(), number);
+    for (std::uint64_t set = 0; set < vertex.GetUVSetCount(); ++set)
+      mesh->SetVertexUV(static_cast<int>(set), vertex.GetUV(set), number);
+  }
+  mesh->SetIndexCount(static_cast<int>(geometry.Indices.size()));
+  for (std::size_t k = 0; k < geometry.Indices.size(); ++k) mesh->SetIndex(geometry.Indices[k], static_cast<int>(k));
+  mesh->EndMeshUpdate();
+  return kOk;
+}
+
+int SceneContainerInfo::GetGeometryVertexCount(const SceneContainer& scene) {
+  auto children = Children<ValueChannel, ValueChannel>(*this);
+  if (!children) return kFailed;
+  auto [geometryIn, out] = *children;
+  std::int32_t id;
+  if (!ReadIndex(*this, *geometryIn, scene.Geometries().size(), messages::kGeometryId, id)) return Failed();
+  return Answer(*out, scene.Geometries()[id].Vertices.size());
+}
+
+int SceneContainerInfo::GetGeometryCount(const SceneContainer& scene) {
+  auto children = Children<ValueChannel>(*this);
+  if (!children) return kFailed;
+  auto [out] = *children;
+  return Answer(*out, scene.Geometries().size());
+}
+
+int SceneContainerInfo::GetGeometryBoundingBox(const SceneContainer& scene) {
+  auto children = Children<ValueChannel, ValueVectorChannel, ValueVectorChannel>(*this);
+  if (!children) return kFailed;
+  auto [geometryIn, minOut, maxOut] = *children;
+  std::int32_t id;
+  if (!ReadIndex(*this, *geometryIn, scene.Geometries().size(), messages::kGeometryId, id)) return Failed();
+  D3DXVECTOR3 min, max;
+  scene.Geometries()[id].GetBoundingBox(min, max);
+  Answer(*minOut, min);
+  return Answer(*maxOut, max);
+}
+
+int SceneContainerInfo::GetSceneBoundingBox(const SceneContainer& scene) {
+  auto children = Children<ValueVectorChannel, ValueVectorChannel>(*this);
+  if (!children) return kFailed;
+  auto [minOut, maxOut] = *children;
+  D3DXVECTOR3 min, max;
+  scene.GetBoundingBox(min, max);
+  Answer(*minOut, min);
+  return Answer(*maxOut, max);
+}
 
 }  // namespace Importing

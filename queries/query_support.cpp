@@ -82,4 +82,14 @@ int Failed(ValueVectorChannel& output) {
   return kFailed;
 }
 
+// --- Owner search -----------------------------------------------------------
+
+std::int32_t FindOwnerNode(const std::vector<Node>& nodes, std::vector<std::uint32_t> Node::*list, std::int32_t id) {
+  const auto wanted = static_cast<std::uint32_t>(id);
+  for (std::size_t node = 0; node < nodes.size(); ++node)
+    for (std::uint32_t element : nodes[node].*list)
+      if (element == wanted) return static_cast<std::int32_t>(node);
+  return -1;
+}
+
 }  // namespace Importing::query

@@ -5,11 +5,13 @@
 #include <optional>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "host/d3dx_math.h"
 #include "host/orv_channel.h"
 #include "host/value_channels.h"
 #include "queries/messages.h"
+#include "scene/records.h"
 
 // The check-and-write pattern that every query follows:
 //   1. its children present, tested in ascending order (Children);
@@ -72,5 +74,11 @@ int Failed(ValueChannel& output);
 int Failed(TextChannel& output);
 int Failed(MatrixChannel& output);
 int Failed(ValueVectorChannel& output);
+
+// --- Owner search -----------------------------------------------------------
+// The lowest ID of a node whose ID list `list` (SurfaceIDs, CameraIDs or
+// LightIDs) holds `id`, elements compared as 32-bit values; -1 when no node
+// does. A linear scan, made afresh on every call.
+std::int32_t FindOwnerNode(const std::vector<Node>& nodes, std::vector<std::uint32_t> Node::*list, std::int32_t id);
 
 }  // namespace Importing::query

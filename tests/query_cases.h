@@ -1,0 +1,162 @@
+#pragma once
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "host/material_channels.h"
+#include "host/matrix_collection_channel.h"
+#include "host/mesh_channel.h"
+#include "query_harness.h"
+
+// Output children described as text, so that one table can state what any
+// query writes whatever the kinds of its outputs, and a runner that checks a
+// query with an ID input against an empty scene, bad IDs and the last ID.
+namespace query_cases {
+
+inline std::string Number(float value) {
+  std::ostringstream out;
+  out << value;
+  return out.str();
+}
+
+inline std::string Vector(const D3DXVECTOR3& v) {
+  return "(" + Number(v.x) + ", " + Number(v.y) + ", " + Number(v.z) + ")";
+}
+
+// Rows separated by "; ": "[1 0 0 0; 0 1 0 0; 0 0 1 0; 5 6 7 1]".
+inline std::string Matrix(const D3DXMATRIX& m) {
+  std::string text = "[";
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c) text += Number(m.m[r][c]) + (c < 3 ? " " : r < 3 ? "; " : "]");
+  return text;
+}
+
+// A value no query writes, put into an output before a run, so that a test
+// can tell an output left alone from one written.
+inline constexpr float kStale = -12345;
+
+inline void Preset(Orv_Channel& child) {
+  if (auto* value = dynamic_cast<ValueChannel*>(&child)) value->SetValue(kStale);
+  if (auto* text = dynamic_cast<TextChannel*>(&child)) text->SetText("stale");
+  if (auto* vector = dynamic_cast<ValueVectorChannel*>(&child)) vector->SetVector({kStale, kStale, kStale});
+  if (auto* matrix = dynamic_cast<MatrixChannel*>(&child)) {
+    D3DXMATRIX stale;
+    stale.m[3][3] = kStale;
+    matrix->SetMatrix(&stale);
+  }
+  if (auto* mesh = dynamic_cast<MeshChannel*>(&child)) mesh->SetPrimitiveType(99);
+  if (auto* material = dynamic_cast<MaterialChannel*>(&child)) material->SetMaterial({}, {}, {}, kStale);
+  if (auto* texture = dynamic_cast<TextureChannel*>(&child)) texture->SetTextureFile("stale");
+  if (auto* keys = dynamic_cast<MatrixCollectionChannel*>(&child)) {
+    const AnimationKeyRecord stale{99, 0, 0, 0, 1, 0, 0, 0, 1, 1, 1};
+    keys->SetKeyCollection(&stale, 1, 0);
+  }
+}
+
+inline std::string Describe(const Orv_Channel& child) {
+  if (auto* value = dynamic_cast<const ValueChannel*>(&child)) return Number(value->GetValue());
+  if (auto* text = dynamic_cast<const TextChannel*>(&child))
+    return text->GetText() ? "\"" + std::string(text->GetText()) + "\"" : "null";
+  if (auto* vector = dynamic_cast<const ValueVectorChannel*>(&child)) return Vector(vector->GetVector());
+  if (auto* matrix = dynamic_cast<const MatrixChannel*>(&child)) return Matrix(matrix->GetMatrix());
+  if (auto* mesh = dynamic_cast<const MeshChannel*>(&child))
+    return "mesh type " + std::to_string(mesh->GetPrimitiveType()) + ", " +
+           std::to_string(mesh->GetVertices().size()) + " vertices, " + std::to_string(mesh->GetIndices().size()) +
+           " indices";
+  if (auto* material = dynamic_cast<const MaterialChannel*>(&child)) {
+    std::string text = "material " + Vector(material->GetDiffuse()) + " " + Vector(material->GetEmissive()) + " " +
+                       Vector(material->GetSpecular()) + " " + Number(material->GetSpecularPower());
+    for (const auto& [number, value] : material->GetParameters())
+      text += " p" + std::to_string(number) + "=" + Number(value);
+    return text;
+  }
+  if (auto* texture = dynamic_cast<const TextureChannel*>(&child))
+    return std::string("texture ") + (texture->GetTextureFlag() ? "on " : "off ") + texture->GetTextureFile();
+  if (auto* keys = dynamic_cast<const MatrixCollectionChannel*>(&child)) {
+    std::string text = "keys [";
+    for (const AnimationKeyRecord& key : keys->GetKeys())
+      text += (text.back() == '[' ? "" : " ") + std::to_string(key.time);
+    return text + "]";
+  }
+  return "?";
+}
+
+// The output children of a channel of info type `type`.
+inline std::vector<int> OutputIndices(Importing::SCI_INFO_TYPE type) {
+  std::vector<int> indices;
+  const auto& info = Importing::kInfoTypes[type];
+  for (int i = 1; i <= Importing::FurtherChildCount(info); ++i)
+    if (Importing::IsOutputChild(info, i)) indices.push_back(i);
+  return indices;
+}
+
+inline void PresetOutputs(const Orv_Channel& channel, Importing::SCI_INFO_TYPE type) {
+  for (int i : OutputIndices(type)) Preset(*channel.GetChild(i));
+}
+
+// Every output described, joined with " | ".
+inline std::string Outputs(const Orv_Channel& channel, Importing::SCI_INFO_TYPE type) {
+  std::string text;
+  for (int i : OutputIndices(type)) text += (text.empty() ? "" : " | ") + Describe(*channel.GetChild(i));
+  return text;
+}
+
+// A query whose first input is an ID (or node ID) into a collection of
+// `count` records of the fixture scene.
+struct QueryCase {
+  Importing::SCI_INFO_TYPE type;
+  int count;
+  const char* message;  // shown when the first input is out of range
+  const char* answer;   // the outputs for first input count - 1 and `second`
+  const char* failure;  // the outputs after a bad first input; null: left as they were
+  float second = 0;     // the second input, for queries that have one
+};
+
+// Runs `c` with ID 0 on an empty scene and with IDs -1 and count on the
+// fixture (each must fail with exactly its message; in a query with two
+// inputs the second is then not read), and with ID count - 1 (must answer).
+inline void CheckQueryCase(const QueryCase& c, const Importing::SceneBuilder& fixture) {
+  SCOPED_TRACE(Importing::kInfoTypes[c.type].name);
+  const bool hasSecondInput = !Importing::IsOutputChild(Importing::kInfoTypes[c.type], 2);
+  struct Result {
+    int status;
+    std::vector<std::string> messages;
+    std::string before, after;
+  };
+  const auto run = [&](const Importing::SceneBuilder& scene, float first, float second) {
+    QueryHarness h(c.type);
+    h.Fill(scene);
+    PresetOutputs(*h.channel, c.type);
+    h.SetInput(1, first);
+    if (hasSecondInput) h.SetInput(2, second);
+    Result result;
+    result.before = Outputs(*h.channel, c.type);
+    result.status = h.Run();
+    result.messages = h.Messages();
+    result.after = Outputs(*h.channel, c.type);
+    return result;
+  };
+
+  const Importing::SceneBuilder empty;
+  const std::tuple<const char*, const Importing::SceneBuilder*, float> failures[] = {
+      {"empty scene", &empty, 0}, {"ID -1", &fixture, -1}, {"ID equal to the count", &fixture, static_cast<float>(c.count)}};
+  for (const auto& [name, scene, id] : failures) {
+    SCOPED_TRACE(name);
+    const Result r = run(*scene, id, 0);
+    EXPECT_EQ(r.status, -1);
+    EXPECT_THAT(r.messages, testing::ElementsAre(c.message));
+    EXPECT_EQ(r.after, c.failure ? c.failure : r.before);
+  }
+  SCOPED_TRACE("last ID");
+  const Result r = run(fixture, static_cast<float>(c.count - 1), c.second);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_THAT(r.messages, testing::IsEmpty());
+  EXPECT_EQ(r.after, c.answer);
+}
+
+}  // namespace query_cases

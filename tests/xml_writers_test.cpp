@@ -1,0 +1,371 @@
+// The scene hierarchy and material XML texts, byte for byte, the number
+// formatting both use, and the hierarchy writer on containers that break the
+// tree's promises.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "query_harness.h"
+#include "xml/number_text.h"
+#include "xml/scene_hierarchy_xml.h"
+
+using namespace Importing;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+// Lines given as (leading tabs, rest), each ended by a line feed.
+std::string Lines(std::initializer_list<std::pair<int, const char*>> lines) {
+  std::string text;
+  for (const auto& [tabs, rest] : lines) text += std::string(static_cast<std::size_t>(tabs), '\t') + rest + "\n";
+  return text;
+}
+
+std::string Reference(float value) {
+  std::ostringstream stream;
+  stream << value;
+  return stream.str();
+}
+
+template <class Number>
+std::string Formatted(Number value) {
+  std::string text;
+  Importing::xml::AppendNumber(text, value);
+  return text;
+}
+
+// ---------------------------------------------------------------------------
+// Number formatting.
+
+TEST(XmlNumbers, FloatsMatchTheDefaultStream) {
+  std::vector<float> values = {0.0f, -0.0f, 1e-5f, 1e-4f, 0.0001f, 0.00001f, 1e6f, 999999.0f, 999999.5f,
+                               1234567.0f, 0.7853982f, 1.0f / 3, -1.0f / 3, 16777216.0f,
+                               std::numeric_limits<float>::denorm_min(), -std::numeric_limits<float>::denorm_min(),
+                               std::numeric_limits<float>::min() / 3, std::numeric_limits<float>::min(),
+                               std::numeric_limits<float>::max(), std::numeric_limits<float>::lowest(),
+                               std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()};
+  for (int i = -2000; i <= 2000; ++i) values.push_back(static_cast<float>(i));
+  for (int i = -700; i <= 700; ++i) values.push_back(static_cast<float>(i) / 7);
+  for (int e = -45; e <= 38; ++e) {
+    const float p = std::pow(10.0f, static_cast<float>(e));
+    for (float m : {1.0f, 1.5f, 9.999995f, -2.25f}) values.push_back(m * p);
+  }
+  std::mt19937 random(20240611);
+  for (int i = 0; i < 100000; ++i) {
+    const std::uint32_t bits = random();
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    if (!std::isnan(value)) values.push_back(value);
+  }
+  for (float value : values) ASSERT_EQ(Formatted(value), Reference(value)) << "bits of " << value;
+}
+
+TEST(XmlNumbers, DocumentedExamples) {
+  const std::pair<float, const char*> floats[] = {
+      {0.7853982f, "0.785398"}, {0.5f, "0.5"},    {1000.0f, "1000"},  {1234567.0f, "1.23457e+06"},
+      {1.0f, "1"},              {0.8f, "0.8"},    {20.0f, "20"},      {0.0f, "0"},
+      {1.0f / 3, "0.333333"},   {0.0001f, "0.0001"}, {0.00001f, "1e-05"}, {1e6f, "1e+06"},
+      {-0.25f, "-0.25"},
+  };
+  for (const auto& [value, text] : floats) EXPECT_EQ(Formatted(value), text);
+  EXPECT_EQ(Formatted(std::int32_t{-3}), "-3");
+  EXPECT_EQ(Formatted(std::numeric_limits<std::int32_t>::min()), "-2147483648");
+  EXPECT_EQ(Formatted(std::uint32_t{0xFFFFFFFFu}), "4294967295");
+}
+
+// ---------------------------------------------------------------------------
+// Scene hierarchy.
+
+// The documented example: Root (no animation) with one child Box (animation
+// 0, surface 0 with a diffuse map and an entry without texture, camera 0).
+SceneBuilder ExampleScene() {
+  SceneBuilder b;
+  b.AddNode("Root");
+  const int box = b.AddNode("Box", 0);
+  b.AddAnimation({}, box);
+  b.AddMaterial(Material("m0"));
+  b.AddMaterial(Material("m1"));
+  b.AddMaterial(Material("m2"));
+  b.AddSurface(box, 0, 2, {SurfaceTexture(1, "diffuse", 0, 0.5f), SurfaceTexture(-1, "specular", 0, 1)});
+  Camera cam;
+  cam.SetName("Cam");
+  cam.SetFov(0.7853982f, 0.6f);
+  cam.SetClipping(1, 1000);
+  b.AddCamera(box, cam);
+  return b;
+}
+
+const std::string kExampleText = Lines({
+    {0, "<node id=\"0\" name=\"Root\" >"},
+    {1, "<node id=\"1\" name=\"Box\"  animation_id=\"0\">"},
+    {2, "<surfaces>"},
+    {3, "<surface geometry_id=\"0\" material_id=\"2\" >"},
+    {4, "<maps>"},
+    {5, "<map type=\"diffuse\">"},
+    {6, "<texture_id>1</texture_id>"},
+    {6, "<amount>0.5</amount>"},
+    {6, "<uvset>0</uvset>"},
+    {5, "</map>"},
+    {4, "</maps>"},
+    {3, "</surface>"},
+    {2, "</surfaces>"},
+    {2, "<cameras>"},
+    {3, "<camera>"},
+    {4, "<name>Cam</name>"},
+    {4, "<fovx>0.785398</fovx>"},
+    {4, "<fovy>0.6</fovy>"},
+    {4, "<near-z>1</near-z>"},
+    {4, "<far-z>1000</far-z>"},
+    {3, "</camera>"},
+    {2, "</cameras>"},
+    {1, "</node>"},
+    {0, "</node>"},
+});
+
+// The text the channel writes when the host calls it.
+std::string HierarchyOf(const SceneBuilder& scene) {
+  QueryHarness h(SCI_SCENE_HIERARCHY);
+  h.Fill(scene);
+  h.channel->CallChannel();
+  const char* text = h.Child<TextChannel>(1).GetText();
+  return text ? text : "(no text)";
+}
+
+TEST(SceneHierarchyXml, DocumentedExample) {
+  EXPECT_EQ(HierarchyOf(ExampleScene()), kExampleText);
+  QueryHarness h(SCI_SCENE_HIERARCHY);
+  h.Fill(ExampleScene());
+  EXPECT_EQ(h.Run(), 0);
+  EXPECT_THAT(h.Messages(), IsEmpty());
+}
+
+TEST(SceneHierarchyXml, LoneRoot) {
+  SceneBuilder b;
+  b.AddNode("only");
+  EXPECT_EQ(HierarchyOf(b), Lines({{0, "<node id=\"0\" name=\"only\" >"}, {0, "</node>"}}));
+  b.AddAnimation({}, 0);
+  EXPECT_EQ(HierarchyOf(b), Lines({{0, "<node id=\"0\" name=\"only\"  animation_id=\"0\">"}, {0, "</node>"}}));
+}
+
+// Surfaces without maps and with only texture-less entries, a UV set of -1,
+// negative IDs, lights, unescaped names, and children in ChildIDs order.
+TEST(SceneHierarchyXml, SurfaceMapsLightsAndChildOrder) {
+  SceneBuilder b;
+  b.AddNode("a<&\"");
+  b.AddSurface(0, -3, -1);
+  b.AddSurface(0, 1, 1, {SurfaceTexture(-1, "diffuse", 0, 1), SurfaceTexture(-1, "bump", 0, 1)});
+  b.AddSurface(0, 2, 0, {SurfaceTexture(0, "normals", -1, 1e-5f)});
+  b.AddLight(0, Light());
+  const int first = b.AddNode("first", 0);
+  const int second = b.AddNode("second", 0);
+  b.AddNode("grandchild", first);
+  std::swap(b.Data().nodes[0].ChildIDs[0], b.Data().nodes[0].ChildIDs[1]);
+  b.AddLight(second, Light());
+  EXPECT_EQ(HierarchyOf(b), Lines({
+                                {0, "<node id=\"0\" name=\"a<&\"\" >"},
+                                {1, "<surfaces>"},
+                                {2, "<surface geometry_id=\"-3\" material_id=\"-1\" >"},
+                                {2, "</surface>"},
+                                {2, "<surface geometry_id=\"1\" material_id=\"1\" >"},
+                                {3, "<maps>"},
+                                {3, "</maps>"},
+                                {2, "</surface>"},
+                                {2, "<surface geometry_id=\"2\" material_id=\"0\" >"},
+                                {3, "<maps>"},
+                                {4, "<map type=\"normals\">"},
+                                {5, "<texture_id>0</texture_id>"},
+                                {5, "<amount>1e-05</amount>"},
+                                {5, "<uvset>4294967295</uvset>"},
+                                {4, "</map>"},
+                                {3, "</maps>"},
+                                {2, "</surface>"},
+                                {1, "</surfaces>"},
+                                {1, "<node id=\"2\" name=\"second\" >"},
+                                {1, "</node>"},
+                                {1, "<node id=\"1\" name=\"first\" >"},
+                                {2, "<node id=\"3\" name=\"grandchild\" >"},
+                                {2, "</node>"},
+                                {1, "</node>"},
+                                {0, "</node>"},
+                            }));
+}
+
+TEST(SceneHierarchyXml, NoRootKeepsThePreviousText) {
+  QueryHarness h(SCI_SCENE_HIERARCHY);
+  SceneBuilder b;
+  b.AddNode("orphan", -1);
+  b.Data().rootNodeID = -1;
+  h.Fill(b);
+  h.Child<TextChannel>(1).SetText("previous");
+  h.channel->CallChannel();
+  EXPECT_STREQ(h.Child<TextChannel>(1).GetText(), "previous");
+}
+
+TEST(SceneHierarchyXml, NestedCallAppendsWithoutWriting) {
+  QueryHarness h(SCI_SCENE_HIERARCHY);
+  h.Fill(ExampleScene());
+  h.Child<TextChannel>(1).SetText("previous");
+  std::string text = "<outer>\n";
+  EXPECT_EQ(h.channel->GetSceneHierarchy(*h.scene, 1, text, 1), 0);
+  // The subtree of node 1 at depth 1 is lines 2 to 23 of the example.
+  const std::size_t start = kExampleText.find('\n') + 1;
+  const std::size_t end = kExampleText.rfind("</node>");
+  EXPECT_EQ(text, "<outer>\n" + kExampleText.substr(start, end - start));
+  EXPECT_STREQ(h.Child<TextChannel>(1).GetText(), "previous");
+}
+
+// ---------------------------------------------------------------------------
+// Containers that break their promises: the writer neither crashes nor loops;
+// bad IDs are skipped, each node is written once, and the depth is bounded.
+
+TEST(SceneHierarchyXml, IdsOutsideTheirCollectionsAreSkipped) {
+  SceneBuilder b;
+  b.AddNode("root");
+  b.AddNode("child", 0);
+  b.Data().nodes[0].ChildIDs = {7, -2, 1};
+  b.Data().nodes[0].SurfaceIDs = {5};
+  b.Data().nodes[1].CameraIDs = {0xFFFFFFFFu};
+  EXPECT_EQ(HierarchyOf(b), Lines({
+                                {0, "<node id=\"0\" name=\"root\" >"},
+                                {1, "<surfaces>"},
+                                {1, "</surfaces>"},
+                                {1, "<node id=\"1\" name=\"child\" >"},
+                                {2, "<cameras>"},
+                                {2, "</cameras>"},
+                                {1, "</node>"},
+                                {0, "</node>"},
+                            }));
+}
+
+TEST(SceneHierarchyXml, RootOutsideTheNodesKeepsThePreviousText) {
+  QueryHarness h(SCI_SCENE_HIERARCHY);
+  SceneBuilder b;
+  b.AddNode("root");
+  b.Data().rootNodeID = 3;
+  h.Fill(b);
+  h.Child<TextChannel>(1).SetText("previous");
+  EXPECT_EQ(h.Run(), 0);
+  EXPECT_STREQ(h.Child<TextChannel>(1).GetText(), "previous");
+}
+
+TEST(SceneHierarchyXml, CyclesAndRepeatsAreWrittenOnce) {
+  SceneBuilder b;
+  b.AddNode("root");
+  b.AddNode("a", 0);
+  b.Data().nodes[0].ChildIDs.push_back(1);  // listed twice
+  b.Data().nodes[1].ChildIDs = {0, 1};      // back to the root, and itself
+  EXPECT_EQ(HierarchyOf(b), Lines({
+                                {0, "<node id=\"0\" name=\"root\" >"},
+                                {1, "<node id=\"1\" name=\"a\" >"},
+                                {1, "</node>"},
+                                {0, "</node>"},
+                            }));
+}
+
+TEST(SceneHierarchyXml, DeepChainIsCutAtTheLevelLimit) {
+  constexpr int kChain = 100000;
+  SceneBuilder b;
+  b.AddNode("n");
+  for (int i = 1; i < kChain; ++i) b.AddNode("n", i - 1);
+  const std::string text = HierarchyOf(b);
+
+  std::size_t opened = 0, closed = 0, deepest = 0;
+  std::size_t lineStart = 0;
+  while (lineStart < text.size()) {
+    const std::size_t lineEnd = text.find('\n', lineStart);
+    ASSERT_NE(lineEnd, std::string::npos);
+    const std::size_t tabs = text.find_first_not_of('\t', lineStart) - lineStart;
+    if (text.compare(lineStart + tabs, 5, "<node") == 0) {
+      EXPECT_EQ(tabs, opened - closed);
+      ++opened;
+      deepest = std::max(deepest, tabs);
+    } else {
+      EXPECT_EQ(text.compare(lineStart + tabs, 7, "</node>"), 0);
+      ++closed;
+      EXPECT_EQ(tabs, opened - closed);
+    }
+    lineStart = lineEnd + 1;
+  }
+  EXPECT_EQ(opened, xml::kMaxHierarchyLevels + 1);
+  EXPECT_EQ(closed, opened);
+  EXPECT_EQ(deepest, xml::kMaxHierarchyLevels);
+}
+
+// ---------------------------------------------------------------------------
+// Material XML.
+
+SceneBuilder BrickScene() {
+  SceneBuilder b;
+  b.AddMaterial(Material("first"));
+  b.AddMaterial(Material(""));
+  b.AddMaterial(Material("a\"<b>&"));
+  Material brick("Brick");
+  brick.SetDiffuse({0.8f, 0.4f, 0.2f, 1});
+  brick.SetEmissive({0, 0, 0, 1});
+  brick.SetSpecular({0.5f, 0.5f, 0.5f, 1});
+  brick.SetSpecularPower(20);
+  brick.SetOpacity(1);
+  b.AddMaterial(brick);
+  Material odd("odd");
+  odd.SetDiffuse({-0.5f, 2, 1.0f / 3, 0});
+  odd.SetSpecularPower(1234567);
+  odd.SetOpacity(0.00001f);
+  b.AddMaterial(odd);
+  return b;
+}
+
+std::string MaterialXml(float input) {
+  QueryHarness h(SCI_MATERIAL_AS_XML);
+  h.Fill(BrickScene());
+  h.SetInput(1, input);
+  h.channel->CallChannel();
+  const char* text = h.Child<TextChannel>(2).GetText();
+  return text ? text : "(no text)";
+}
+
+const std::string kBrickBody = Lines({
+    {1, "<diffuse> <r>0.8</r> <g>0.4</g> <b>0.2</b> <a>1</a> </diffuse>"},
+    {1, "<emmisive> <r>0</r> <g>0</g> <b>0</b> <a>1</a> </emmisive>"},
+    {1, "<specular> <r>0.5</r> <g>0.5</g> <b>0.5</b> <a>1</a> </specular>"},
+    {1, "<specular_power> 20 </specular_power>"},
+    {1, "<opacity> 1 </opacity>"},
+    {0, "</material>"},
+});
+
+TEST(MaterialXml, DocumentedExample) {
+  EXPECT_EQ(MaterialXml(3.0f), "<material id=\"3\" name=\"Brick\">\n" + kBrickBody);
+  EXPECT_EQ(MaterialXml(3.9f), "<material id=\"3\" name=\"Brick\">\n" + kBrickBody);
+}
+
+TEST(MaterialXml, NamesAndValuesGoInUnchanged) {
+  const auto firstLine = [](const std::string& text) { return text.substr(0, text.find('\n') + 1); };
+  EXPECT_EQ(firstLine(MaterialXml(-0.5f)), "<material id=\"0\" name=\"first\">\n");
+  EXPECT_EQ(firstLine(MaterialXml(1)), "<material id=\"1\" name=\"\">\n");
+  EXPECT_EQ(firstLine(MaterialXml(2)), "<material id=\"2\" name=\"a\"<b>&\">\n");
+  const std::string odd = MaterialXml(4);
+  EXPECT_NE(odd.find("\t<diffuse> <r>-0.5</r> <g>2</g> <b>0.333333</b> <a>0</a> </diffuse>\n"), std::string::npos);
+  EXPECT_NE(odd.find("\t<specular_power> 1.23457e+06 </specular_power>\n"), std::string::npos);
+  EXPECT_NE(odd.find("\t<opacity> 1e-05 </opacity>\n"), std::string::npos);
+}
+
+TEST(MaterialXml, BadIdEmptiesTheText) {
+  QueryHarness h(SCI_MATERIAL_AS_XML);
+  h.Fill(BrickScene());
+  h.Child<TextChannel>(2).SetText("previous");
+  h.SetInput(1, 5);
+  EXPECT_EQ(h.Run(), -1);
+  EXPECT_THAT(h.Messages(), ElementsAre("Material id out of range."));
+  EXPECT_STREQ(h.Child<TextChannel>(2).GetText(), "");
+}
+
+}  // namespace
