@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <filesystem>
 
 namespace sci {
 
@@ -28,7 +29,8 @@ std::vector<std::string> PluginCandidates(const std::string& exeDir) {
 }
 
 std::string DemoScenePath(const std::string& exeDir) {
-  const std::string installed = exeDir + "/../" SCI_DEMO_INSTALL_PATH;
+  const std::string installed =
+      std::filesystem::path(exeDir + "/../" SCI_DEMO_INSTALL_PATH).lexically_normal().string();
   if (!exeDir.empty() && FileExists(installed)) return installed;
   if (FileExists(SCI_DEMO_SOURCE_PATH)) return SCI_DEMO_SOURCE_PATH;
   return {};
