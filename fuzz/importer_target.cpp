@@ -11,8 +11,11 @@ namespace sci_fuzz {
 namespace {
 
 // The first byte picks the format; the rest is the file. Text formats and
-// binary ones, each read by a different Assimp loader.
-constexpr const char* kExtensions[] = {"gltf", "glb", "obj", "stl", "ply", "dae", "3ds", "off"};
+// binary ones, each read by a different Assimp loader; glTF, the format the
+// project is used with most, twice. Collada is left out: Assimp 5.2.5's
+// reader dereferences null on some damaged files, which no caller can catch
+// (see FUZZING.md).
+constexpr const char* kExtensions[] = {"gltf", "glb", "obj", "stl", "ply", "gltf", "3ds", "off"};
 
 }  // namespace
 

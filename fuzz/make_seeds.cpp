@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "channel/scene_container_info.h"
+#include "cli/query_table.h"
 #include "host/orv_file.h"
 #include "host/project_file.h"
 #include "host/value_channels.h"
@@ -79,7 +80,7 @@ void XmlWriterSeeds(const fs::path& dir) {
 
 // Importer seeds: the first byte picks the format (see importer_target.cpp).
 std::string Format(const char* extension) {
-  const char* const extensions[] = {"gltf", "glb", "obj", "stl", "ply", "dae", "3ds", "off"};
+  const char* const extensions[] = {"gltf", "glb", "obj", "stl", "ply", "gltf", "3ds", "off"};
   for (std::size_t i = 0; i < std::size(extensions); ++i)
     if (std::string(extensions[i]) == extension) return std::string(1, static_cast<char>(i));
   return std::string(1, '\0');
@@ -151,8 +152,7 @@ void ImporterSeeds(const fs::path& dir, const fs::path& source) {
   // The repository's small scene files, as they are.
   for (const char* name : {"tests/data/node_extras.gltf", "tests/data/points_lines.gltf",
                            "tests/data/spot_light_camera.gltf", "tests/data/texture_transform.gltf",
-                           "tests/data/trs_animation.gltf", "tests/data/two_materials.obj",
-                           "tests/data/camera_light.dae"}) {
+                           "tests/data/trs_animation.gltf", "tests/data/two_materials.obj"}) {
     const fs::path path = source / name;
     if (fs::exists(path))
       Write(dir, path.filename().string(), Format(path.extension().string().substr(1).c_str()) + ReadFile(path));
@@ -171,6 +171,23 @@ void ImporterSeeds(const fs::path& dir, const fs::path& source) {
   Write(dir, "triangle.3ds", Format("3ds") + ThreeDs());
 }
 
+// Batch seeds: every query once with in-range inputs, then lines that each
+// break the parser a different way.
+void BatchSeeds(const fs::path& dir) {
+  std::string all;
+  for (const auto& info : kInfoTypes) {
+    all += sci::ShortName(info);
+    for (const auto& input : sci::Inputs(info)) all += input.kind == ChildKind::Text ? " \"Box\"" : " 0";
+    all += '\n';
+  }
+  Write(dir, "every_query", all);
+  Write(dir, "broken_lines",
+        "# a comment\n\n   \t\nnode-count extra\nnode-child 0\nnode-name x\nno-such-query 1\n"
+        "node-id \"unclosed\nnode-id \"say \\\"hi\\\"\"\r\nnode-name 1e40\nnode-name nan\nnode-name -inf\n"
+        "NODE_NAME 0\n3 0\n");
+  Write(dir, "numbers", "node-child -1 0\nnode-child 0 2147483648\nsurface-texture-id 0x10 0\nnode-name -0.5\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -182,5 +199,6 @@ int main(int argc, char** argv) {
   ProjectFileSeeds(root / "project_file");
   XmlWriterSeeds(root / "xml_writers");
   ImporterSeeds(root / "importer", SCI_SOURCE_DIR);
+  BatchSeeds(root / "batch_line");
   return 0;
 }

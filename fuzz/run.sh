@@ -28,7 +28,8 @@ cmake --build "$build" -j2 --target fuzz_make_seeds $(printf 'fuzz_%s ' "${fuzze
 work="$build/fuzz"
 "$build/bin/fuzz_make_seeds" "$work/seeds"
 
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:allocator_may_return_null=1
+export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1
+export LSAN_OPTIONS=suppressions=$PWD/fuzz/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 failed=0
@@ -43,7 +44,7 @@ for fuzzer in "${fuzzers[@]}"; do
   log="$work/logs/$fuzzer.log"
   echo "== $fuzzer: ${seconds}s, log in $log"
   if "$build/bin/fuzz_$fuzzer" "${dict[@]}" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 \
-       -print_final_stats=1 -artifact_prefix="$artifacts/" \
+       -print_final_stats=1 -print_funcs=0 -artifact_prefix="$artifacts/" \
        "$corpus" "${seeds[@]}" >"$log" 2>&1; then
     grep -E '^stat::(number_of_executed_units|average_exec_per_sec|new_units_added|peak_rss_mb)' "$log" || true
     grep -E '^#[0-9]+.*(DONE|cov:)' "$log" | tail -1 || true

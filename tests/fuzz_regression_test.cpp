@@ -26,6 +26,7 @@ const Target kTargets[] = {
     {"project_file", sci_fuzz::ProjectFile},
     {"xml_writers", sci_fuzz::XmlWriters},
     {"importer", sci_fuzz::Importer},
+    {"batch_line", sci_fuzz::BatchLine},
 };
 
 class FuzzRegression : public testing::TestWithParam<Target> {};

@@ -44,20 +44,25 @@ class CallbackProgress : public Assimp::ProgressHandler {
 };
 
 // Installs a progress handler for one read and detaches it again, so that
-// the importer never deletes an object it does not own.
+// the importer never deletes an object it does not own. Only a handler it
+// installed is detached: detaching makes Assimp allocate a new default
+// handler without freeing the one it has.
 class ProgressScope {
  public:
   ProgressScope(Assimp::Importer& importer, const std::function<void(float)>& callback)
-      : importer_(importer), handler_(callback) {
-    if (callback) importer_.SetProgressHandler(&handler_);
+      : importer_(importer), handler_(callback), attached_(static_cast<bool>(callback)) {
+    if (attached_) importer_.SetProgressHandler(&handler_);
   }
-  ~ProgressScope() { importer_.SetProgressHandler(nullptr); }
+  ~ProgressScope() {
+    if (attached_) importer_.SetProgressHandler(nullptr);
+  }
   ProgressScope(const ProgressScope&) = delete;
   ProgressScope& operator=(const ProgressScope&) = delete;
 
  private:
   Assimp::Importer& importer_;
   CallbackProgress handler_;
+  bool attached_;
 };
 
 template <typename Read>
