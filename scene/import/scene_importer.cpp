@@ -20,6 +20,7 @@
 #include "scene/import/material_conversion.h"
 #include "scene/import/mesh_conversion.h"
 #include "scene/import/node_conversion.h"
+#include "scene/import/ply_header_check.h"
 
 namespace Importing {
 namespace {
@@ -166,8 +167,11 @@ bool ImportSceneHere(const std::string& path, SceneContainer& container, std::st
     file.seekg(static_cast<std::streamoff>(offset));
     return static_cast<bool>(file.read(static_cast<char*>(out), static_cast<std::streamsize>(count)));
   };
-  std::string why;
-  if (!CheckBinaryGltfLengths(std::filesystem::file_size(path, ec), readFile, &why)) {
+  std::string why, head(kMaxPlyHeaderBytes, '\0');
+  file.read(head.data(), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<std::size_t>(file.gcount()));
+  if (!CheckBinaryGltfLengths(std::filesystem::file_size(path, ec), readFile, &why) ||
+      !CheckPlyHeader(head.data(), head.size(), &why)) {
     SetError(error, "Cannot import '" + path + "': " + why);
     return false;
   }
@@ -191,7 +195,8 @@ bool ImportSceneFromMemoryHere(const void* data, std::size_t size, const std::st
     return true;
   };
   std::string why;
-  if (!CheckBinaryGltfLengths(size, readMemory, &why)) {
+  if (!CheckBinaryGltfLengths(size, readMemory, &why) ||
+      !CheckPlyHeader(static_cast<const char*>(data), size, &why)) {
     SetError(error, "Cannot import '" + label + "': " + why);
     return false;
   }
