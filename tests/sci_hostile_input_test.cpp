@@ -172,7 +172,7 @@ TEST(SciHostileInput, AMillionNodesAreCountedAndAnswered) {
                                        for (int c = 1; c < kNodes; ++c) children.push_back(c);
                                      return children;
                                    }));
-  const SciRun run = RunSci(dir, {"--batch", "-", scene.string()},
+  const SciRun run = RunSci(dir, {"--json", "--batch", "-", scene.string()},
                             "node-count\nnode-child-count 0\nnode-name 999999\nparent-node 999999\n");
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_NE(run.out.find("1000000"), std::string::npos) << run.out;
