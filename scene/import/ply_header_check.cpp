@@ -42,13 +42,14 @@ bool IsPrintable(std::string_view line) {
 
 }  // namespace
 
-bool CheckPlyHeader(const char* data, std::size_t size, std::string* why) {
+bool CheckPlyHeader(const char* data, std::size_t size, bool plyExtension, std::string* why) {
   const std::string_view text(data, std::min(size, kMaxPlyHeaderBytes));
-  if (text.rfind("ply\n", 0) != 0 && text.rfind("ply\r\n", 0) != 0) return true;
+  if (!plyExtension) return true;
   const auto fail = [why](std::size_t lineNumber, const std::string& reason) {
     if (why) *why = "PLY header line " + std::to_string(lineNumber) + ": " + reason;
     return false;
   };
+  if (text.rfind("ply\n", 0) != 0 && text.rfind("ply\r\n", 0) != 0) return fail(1, "is not \"ply\"");
 
   bool format = false, element = false;
   std::size_t start = 0, lineNumber = 0;

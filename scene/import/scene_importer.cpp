@@ -171,7 +171,7 @@ bool ImportSceneHere(const std::string& path, SceneContainer& container, std::st
   file.read(head.data(), static_cast<std::streamsize>(head.size()));
   head.resize(static_cast<std::size_t>(file.gcount()));
   if (!CheckBinaryGltfLengths(std::filesystem::file_size(path, ec), readFile, &why) ||
-      !CheckPlyHeader(head.data(), head.size(), &why)) {
+      !CheckPlyHeader(head.data(), head.size(), extension == "ply", &why)) {
     SetError(error, "Cannot import '" + path + "': " + why);
     return false;
   }
@@ -196,7 +196,7 @@ bool ImportSceneFromMemoryHere(const void* data, std::size_t size, const std::st
   };
   std::string why;
   if (!CheckBinaryGltfLengths(size, readMemory, &why) ||
-      !CheckPlyHeader(static_cast<const char*>(data), size, &why)) {
+      !CheckPlyHeader(static_cast<const char*>(data), size, lower == "ply", &why)) {
     SetError(error, "Cannot import '" + label + "': " + why);
     return false;
   }
