@@ -1,5 +1,7 @@
 #include "scene/import/assimp_reading.h"
 
+#include <assimp/IOStream.hpp>
+#include <assimp/IOSystem.hpp>
 #include <assimp/Importer.hpp>
 #include <assimp/ProgressHandler.hpp>
 #include <assimp/commonMetaData.h>
@@ -65,6 +67,17 @@ class ProgressScope {
   bool attached_;
 };
 
+// The file system of a read from memory: it has no files. Assimp reads the
+// bytes through a memory stream of its own and asks this for anything else a
+// file names (materials, buffers, images), which is then missing.
+class NoFiles : public Assimp::IOSystem {
+ public:
+  bool Exists(const char*) const override { return false; }
+  char getOsSeparator() const override { return '/'; }
+  Assimp::IOStream* Open(const char*, const char*) override { return nullptr; }
+  void Close(Assimp::IOStream* file) override { delete file; }
+};
+
 template <typename Read>
 ReadOutcome ReadWithValidationFallback(Assimp::Importer& importer, Read read) {
   ReadOutcome outcome;
@@ -105,6 +118,7 @@ ReadOutcome ReadFile(Assimp::Importer& importer, const std::string& path,
 
 ReadOutcome ReadMemory(Assimp::Importer& importer, const void* data, std::size_t size,
                        const std::string& extension) {
+  importer.SetIOHandler(new NoFiles);  // the importer owns it
   return ReadWithValidationFallback(importer, [&](unsigned flags) {
     return importer.ReadFileFromMemory(data, size, flags, extension.c_str());
   });
