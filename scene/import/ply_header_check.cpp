@@ -44,7 +44,12 @@ bool IsPrintable(std::string_view line) {
 
 bool CheckPlyHeader(const char* data, std::size_t size, bool plyExtension, std::string* why) {
   const std::string_view text(data, std::min(size, kMaxPlyHeaderBytes));
-  if (!plyExtension) return true;
+  // Assimp also picks its PLY reader by content when the reader of the named
+  // format declines the file, so a file that starts like PLY is checked too.
+  const std::size_t first = std::min(text.find_first_not_of(" \t\r\n"), text.size());
+  const bool looksLikePly = text.size() - first >= 3 && (text.compare(first, 3, "ply") == 0 ||
+                                                        text.compare(first, 3, "PLY") == 0);
+  if (!plyExtension && !looksLikePly) return true;
   const auto fail = [why](std::size_t lineNumber, const std::string& reason) {
     if (why) *why = "PLY header line " + std::to_string(lineNumber) + ": " + reason;
     return false;

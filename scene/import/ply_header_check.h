@@ -15,8 +15,8 @@ namespace Importing::Import {
 inline constexpr std::size_t kMaxPlyHeaderBytes = 1 << 16;
 
 // True when `data` (the file's first bytes, at most kMaxPlyHeaderBytes are
-// read) is not named as a PLY file (`plyExtension` false: Assimp picks its
-// reader by the extension) or its header is well formed: the line "ply", a format line, then element,
+// read) is no PLY file (neither `plyExtension` nor starting, after blanks,
+// with "ply" or "PLY") or its header is well formed: the line "ply", a format line, then element,
 // property, comment and obj_info lines, each property of a known type under
 // an element, ended by "end_header". Otherwise false with the line and the
 // reason in `why`.
