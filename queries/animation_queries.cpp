@@ -11,46 +11,24 @@ namespace Importing {
 using namespace query;
 
 int SceneContainerInfo::GetAnimationCount(const SceneContainer& scene) {
-  auto children = Children<ValueChannel>(*this);
-  if (!children) return kFailed;
-  auto [out] = *children;
-  return Answer(*out, scene.Animations().size());
+  return AnswerWithoutInput<ValueChannel>(*this, [&] { return scene.Animations().size(); });
 }
 
 int SceneContainerInfo::GetAnimationKeyCount(const SceneContainer& scene) {
-  auto children = Children<ValueChannel, ValueChannel>(*this);
-  if (!children) return kFailed;
-  auto [animationIn, out] = *children;
-  std::int32_t animation;
-  if (!ReadIndex(*this, *animationIn, scene.Animations().size(), messages::kAnimationId, animation))
-    return Failed(*out);
-  return Answer(*out, scene.Animations()[animation].size());
+  return AnswerForID<ValueChannel>(*this, scene.Animations(), messages::kAnimationId, kWriteFailureValue,
+                                   [](const Animation& keys) { return keys.size(); });
 }
 
+// Ticks above 2^31 must stay positive, so the conversion is unsigned.
 int SceneContainerInfo::GetAnimationTime(const SceneContainer& scene) {
-  auto children = Children<ValueChannel, ValueChannel, ValueChannel>(*this);
-  if (!children) return kFailed;
-  auto [animationIn, keyIn, out] = *children;
-  const auto& animations = scene.Animations();
-  std::int32_t animation, key;
-  if (!ReadIndex(*this, *animationIn, animations.size(), messages::kAnimationId, animation) ||
-      !ReadIndex(*this, *keyIn, animations[animation].size(), messages::kFrameNumber, key))
-    return Failed(*out);
-  // Ticks above 2^31 must stay positive, so the conversion is unsigned.
-  const float ticks = static_cast<float>(animations[animation][key].GetTime());
-  return Answer(*out, ticks / static_cast<float>(TICKS_PER_SECOND));
+  return AnswerForElement<ValueChannel>(
+      *this, scene.Animations(), messages::kAnimationId, AsIs{}, messages::kFrameNumber, kWriteFailureValue,
+      [](const Key& key) { return static_cast<float>(key.GetTime()) / static_cast<float>(TICKS_PER_SECOND); });
 }
 
 int SceneContainerInfo::GetAnimationMatrix(const SceneContainer& scene) {
-  auto children = Children<ValueChannel, ValueChannel, MatrixChannel>(*this);
-  if (!children) return kFailed;
-  auto [animationIn, keyIn, out] = *children;
-  const auto& animations = scene.Animations();
-  std::int32_t animation, key;
-  if (!ReadIndex(*this, *animationIn, animations.size(), messages::kAnimationId, animation) ||
-      !ReadIndex(*this, *keyIn, animations[animation].size(), messages::kFrameNumber, key))
-    return Failed();
-  return Answer(*out, animations[animation][key].GetKeyMatrix());
+  return AnswerForElement<MatrixChannel>(*this, scene.Animations(), messages::kAnimationId, AsIs{},
+                                         messages::kFrameNumber, kKeepOutput, &Key::GetKeyMatrix);
 }
 
 int SceneContainerInfo::GetAnimation(const SceneContainer& scene) {

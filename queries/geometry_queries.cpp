@@ -54,19 +54,12 @@ int SceneContainerInfo::GetGeometry(const SceneContainer& scene) {
 }
 
 int SceneContainerInfo::GetGeometryVertexCount(const SceneContainer& scene) {
-  auto children = Children<ValueChannel, ValueChannel>(*this);
-  if (!children) return kFailed;
-  auto [geometryIn, out] = *children;
-  std::int32_t id;
-  if (!ReadIndex(*this, *geometryIn, scene.Geometries().size(), messages::kGeometryId, id)) return Failed();
-  return Answer(*out, scene.Geometries()[id].Vertices.size());
+  return AnswerForID<ValueChannel>(*this, scene.Geometries(), messages::kGeometryId, kKeepOutput,
+                                   [](const Geometry& geometry) { return geometry.Vertices.size(); });
 }
 
 int SceneContainerInfo::GetGeometryCount(const SceneContainer& scene) {
-  auto children = Children<ValueChannel>(*this);
-  if (!children) return kFailed;
-  auto [out] = *children;
-  return Answer(*out, scene.Geometries().size());
+  return AnswerWithoutInput<ValueChannel>(*this, [&] { return scene.Geometries().size(); });
 }
 
 int SceneContainerInfo::GetGeometryBoundingBox(const SceneContainer& scene) {

@@ -1,5 +1,3 @@
-#include <algorithm>
-
 #include "channel/scene_container_info.h"
 #include "queries/query_support.h"
 
@@ -12,68 +10,35 @@ using namespace query;
 
 namespace {
 
-// Runs a query with a light ID in child 1 and an `Output` in child 2: writes
-// `attribute(light)` for a valid ID, the output's failure value otherwise.
+// The attribute queries differ only in the output kind and what they read.
 template <class Output, class Attribute>
 int AnswerForLight(const Orv_Channel& channel, const SceneContainer& scene, Attribute attribute) {
-  auto children = Children<ValueChannel, Output>(channel);
-  if (!children) return kFailed;
-  auto [lightIn, out] = *children;
-  std::int32_t light;
-  if (!ReadIndex(channel, *lightIn, scene.Lights().size(), messages::kLightId, light)) return Failed(*out);
-  return Answer(*out, attribute(scene.Lights()[light]));
-}
-
-D3DXVECTOR3 Rgb(const Color& color) { return {color.r, color.g, color.b}; }
-
-// The lowest ID of a node whose LightIDs hold `light`; -1 when no node does.
-std::int32_t FindLightNode(const SceneContainer& scene, std::uint32_t light) {
-  const auto& nodes = scene.Nodes();
-  for (std::size_t node = 0; node < nodes.size(); ++node) {
-    const auto& lights = nodes[node].LightIDs;
-    if (std::find(lights.begin(), lights.end(), light) != lights.end()) return static_cast<std::int32_t>(node);
-  }
-  return -1;
+  return AnswerForID<Output>(channel, scene.Lights(), messages::kLightId, kWriteFailureValue, attribute);
 }
 
 }  // namespace
 
 int SceneContainerInfo::GetNodeLightCount(const SceneContainer& scene) {
-  auto children = Children<ValueChannel, ValueChannel>(*this);
-  if (!children) return kFailed;
-  auto [nodeIn, out] = *children;
-  std::int32_t node;
-  if (!ReadIndex(*this, *nodeIn, scene.Nodes().size(), messages::kNodeId, node)) return Failed(*out);
-  return Answer(*out, scene.Nodes()[node].LightIDs.size());
+  return AnswerForID<ValueChannel>(*this, scene.Nodes(), messages::kNodeId, kWriteFailureValue,
+                                   [](const Node& node) { return node.LightIDs.size(); });
 }
 
+// The list element is written as it is (unsigned), unchecked against the light count.
 int SceneContainerInfo::GetNodeLightID(const SceneContainer& scene) {
-  auto children = Children<ValueChannel, ValueChannel, ValueChannel>(*this);
-  if (!children) return kFailed;
-  auto [nodeIn, numberIn, out] = *children;
-  const auto& nodes = scene.Nodes();
-  std::int32_t node, number;
-  if (!ReadIndex(*this, *nodeIn, nodes.size(), messages::kNodeId, node) ||
-      !ReadIndex(*this, *numberIn, nodes[node].LightIDs.size(), messages::kLightNumber, number))
-    return Failed(*out);
-  return Answer(*out, static_cast<std::uint32_t>(nodes[node].LightIDs[number]));
+  return AnswerForElement<ValueChannel>(*this, scene.Nodes(), messages::kNodeId, &Node::LightIDs,
+                                        messages::kLightNumber, kWriteFailureValue);
 }
 
 int SceneContainerInfo::GetLightCount(const SceneContainer& scene) {
-  auto children = Children<ValueChannel>(*this);
-  if (!children) return kFailed;
-  auto [out] = *children;
-  return Answer(*out, scene.Lights().size());
+  return AnswerWithoutInput<ValueChannel>(*this, [&] { return scene.Lights().size(); });
 }
 
+// The first node (lowest ID) whose light list holds the light carries it; a
+// light that no node lists gives -1 and is no failure.
 int SceneContainerInfo::GetLightNodeID(const SceneContainer& scene) {
-  auto children = Children<ValueChannel, ValueChannel>(*this);
-  if (!children) return kFailed;
-  auto [lightIn, out] = *children;
-  std::int32_t light;
-  if (!ReadIndex(*this, *lightIn, scene.Lights().size(), messages::kLightId, light)) return Failed(*out);
-  // A light that no node lists is no failure: -1 without a message.
-  return Answer(*out, FindLightNode(scene, static_cast<std::uint32_t>(light)));
+  return AnswerForIndex<ValueChannel>(
+      *this, scene.Lights().size(), messages::kLightId, kWriteFailureValue,
+      [&](std::int32_t light) { return FindOwnerNode(scene.Nodes(), &Node::LightIDs, light); });
 }
 
 int SceneContainerInfo::GetLightOffsetMatrix(const SceneContainer& scene) {
@@ -82,7 +47,7 @@ int SceneContainerInfo::GetLightOffsetMatrix(const SceneContainer& scene) {
 }
 
 int SceneContainerInfo::GetLightName(const SceneContainer& scene) {
-  return AnswerForLight<TextChannel>(*this, scene, [](const Light& light) { return light.GetName(); });
+  return AnswerForLight<TextChannel>(*this, scene, &Light::GetName);
 }
 
 int SceneContainerInfo::GetLightType(const SceneContainer& scene) {
@@ -104,19 +69,19 @@ int SceneContainerInfo::GetLightSpecular(const SceneContainer& scene) {
 }
 
 int SceneContainerInfo::GetLightAttenuation(const SceneContainer& scene) {
-  return AnswerForLight<ValueVectorChannel>(*this, scene, [](const Light& light) { return light.GetAttenuation(); });
+  return AnswerForLight<ValueVectorChannel>(*this, scene, &Light::GetAttenuation);
 }
 
 int SceneContainerInfo::GetLightRange(const SceneContainer& scene) {
-  return AnswerForLight<ValueChannel>(*this, scene, [](const Light& light) { return light.GetRange(); });
+  return AnswerForLight<ValueChannel>(*this, scene, &Light::GetRange);
 }
 
 int SceneContainerInfo::GetLightTheta(const SceneContainer& scene) {
-  return AnswerForLight<ValueChannel>(*this, scene, [](const Light& light) { return light.GetTheta(); });
+  return AnswerForLight<ValueChannel>(*this, scene, &Light::GetTheta);
 }
 
 int SceneContainerInfo::GetLightPhi(const SceneContainer& scene) {
-  return AnswerForLight<ValueChannel>(*this, scene, [](const Light& light) { return light.GetPhi(); });
+  return AnswerForLight<ValueChannel>(*this, scene, &Light::GetPhi);
 }
 
 int SceneContainerInfo::GetLightShadowCast(const SceneContainer& scene) {
@@ -125,7 +90,7 @@ int SceneContainerInfo::GetLightShadowCast(const SceneContainer& scene) {
 }
 
 int SceneContainerInfo::GetLightShadowDensity(const SceneContainer& scene) {
-  return AnswerForLight<ValueChannel>(*this, scene, [](const Light& light) { return light.GetShadowDensity(); });
+  return AnswerForLight<ValueChannel>(*this, scene, &Light::GetShadowDensity);
 }
 
 }  // namespace Importing

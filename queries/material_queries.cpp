@@ -11,8 +11,6 @@ using namespace query;
 
 namespace {
 
-D3DXVECTOR3 Rgb(const Color& colour) { return D3DXVECTOR3{colour.r, colour.g, colour.b}; }
-
 // A colour into an optional Value Vector child of a Material channel: the
 // whole triple, then each component on its own.
 void WriteColour(const MaterialChannel& material, int index, const D3DXVECTOR3& colour) {
@@ -60,32 +58,23 @@ int SceneContainerInfo::GetMaterial(const SceneContainer& scene) {
 }
 
 int SceneContainerInfo::GetMaterialName(const SceneContainer& scene) {
-  auto children = Children<ValueChannel, TextChannel>(*this);
-  if (!children) return kFailed;
-  auto [materialIn, out] = *children;
-  std::int32_t id;
-  if (!ReadIndex(*this, *materialIn, scene.Materials().size(), messages::kMaterialId, id)) return Failed(*out);
-  return Answer(*out, scene.Materials()[id].GetName());
+  return AnswerForID<TextChannel>(*this, scene.Materials(), messages::kMaterialId, kWriteFailureValue,
+                                  &Material::GetName);
 }
 
 int SceneContainerInfo::GetMaterialCount(const SceneContainer& scene) {
-  auto children = Children<ValueChannel>(*this);
-  if (!children) return kFailed;
-  auto [out] = *children;
-  return Answer(*out, scene.Materials().size());
+  return AnswerWithoutInput<ValueChannel>(*this, [&] { return scene.Materials().size(); });
 }
 
 // Surfaces are not indexed by material: every call counts them afresh.
 int SceneContainerInfo::GetMaterialSurfaceCount(const SceneContainer& scene) {
-  auto children = Children<ValueChannel, ValueChannel>(*this);
-  if (!children) return kFailed;
-  auto [materialIn, out] = *children;
-  std::int32_t id;
-  if (!ReadIndex(*this, *materialIn, scene.Materials().size(), messages::kMaterialId, id)) return Failed(*out);
-  std::int32_t count = 0;
-  for (const Surface& surface : scene.Surfaces())
-    if (surface.GetMaterialID() == id) ++count;
-  return Answer(*out, count);
+  return AnswerForIndex<ValueChannel>(*this, scene.Materials().size(), messages::kMaterialId, kWriteFailureValue,
+                                      [&](std::int32_t material) {
+                                        std::int32_t count = 0;
+                                        for (const Surface& surface : scene.Surfaces())
+                                          if (surface.GetMaterialID() == material) ++count;
+                                        return count;
+                                      });
 }
 
 // The surface ID of the n-th surface (in ascending surface ID) that uses the
@@ -123,19 +112,11 @@ int SceneContainerInfo::GetTexture(const SceneContainer& scene) {
 }
 
 int SceneContainerInfo::GetTexturePath(const SceneContainer& scene) {
-  auto children = Children<ValueChannel, TextChannel>(*this);
-  if (!children) return kFailed;
-  auto [textureIn, out] = *children;
-  std::int32_t id;
-  if (!ReadIndex(*this, *textureIn, scene.TexturePaths().size(), messages::kTextureId, id)) return Failed(*out);
-  return Answer(*out, scene.TexturePaths()[id]);
+  return AnswerForID<TextChannel>(*this, scene.TexturePaths(), messages::kTextureId, kWriteFailureValue, AsIs{});
 }
 
 int SceneContainerInfo::GetTextureCount(const SceneContainer& scene) {
-  auto children = Children<ValueChannel>(*this);
-  if (!children) return kFailed;
-  auto [out] = *children;
-  return Answer(*out, scene.TexturePaths().size());
+  return AnswerWithoutInput<ValueChannel>(*this, [&] { return scene.TexturePaths().size(); });
 }
 
 }  // namespace Importing

@@ -2,126 +2,74 @@
 #include "queries/query_support.h"
 
 // The node queries: count, lookup by name, name, user properties, matrices,
-// animation, root, parent, children and surfaces of a node.
+// animation, root, parent, children and surfaces of a node. The first four
+// that take a node ID report "Object id" and keep their output on failure.
 namespace Importing {
 
 using namespace query;
 
 int SceneContainerInfo::GetNodeCount(const SceneContainer& scene) {
-  auto children = Children<ValueChannel>(*this);
-  if (!children) return kFailed;
-  auto [out] = *children;
-  return Answer(*out, scene.Nodes().size());
+  return AnswerWithoutInput<ValueChannel>(*this, [&] { return scene.Nodes().size(); });
 }
 
 int SceneContainerInfo::GetNodeID(const SceneContainer& scene) {
-  auto children = Children<TextChannel, ValueChannel>(*this);
+  const auto children = Children<TextChannel, ValueChannel>(*this);
   if (!children) return kFailed;
-  auto [name, out] = *children;
+  const auto [name, out] = *children;
   return Answer(*out, scene.FindNodeID(ReadText(*name)));
 }
 
 int SceneContainerInfo::GetNodeName(const SceneContainer& scene) {
-  auto children = Children<ValueChannel, TextChannel>(*this);
-  if (!children) return kFailed;
-  auto [nodeIn, out] = *children;
-  std::int32_t node;
-  if (!ReadIndex(*this, *nodeIn, scene.Nodes().size(), messages::kObjectId, node)) return Failed();
-  return Answer(*out, scene.Nodes()[node].GetName());
+  return AnswerForID<TextChannel>(*this, scene.Nodes(), messages::kObjectId, kKeepOutput, &Node::GetName);
 }
 
 int SceneContainerInfo::GetNodeNote(const SceneContainer& scene) {
-  auto children = Children<ValueChannel, TextChannel>(*this);
-  if (!children) return kFailed;
-  auto [nodeIn, out] = *children;
-  std::int32_t node;
-  if (!ReadIndex(*this, *nodeIn, scene.Nodes().size(), messages::kObjectId, node)) return Failed();
-  return Answer(*out, scene.Nodes()[node].GetNote());
+  return AnswerForID<TextChannel>(*this, scene.Nodes(), messages::kObjectId, kKeepOutput, &Node::GetNote);
 }
 
 int SceneContainerInfo::GetNodeLocalTM(const SceneContainer& scene) {
-  auto children = Children<ValueChannel, MatrixChannel>(*this);
-  if (!children) return kFailed;
-  auto [nodeIn, out] = *children;
-  std::int32_t node;
-  if (!ReadIndex(*this, *nodeIn, scene.Nodes().size(), messages::kObjectId, node)) return Failed();
-  return Answer(*out, scene.Nodes()[node].GetTransform().GetMatrix());
+  return AnswerForID<MatrixChannel>(*this, scene.Nodes(), messages::kObjectId, kKeepOutput,
+                                    [](const Node& node) { return node.GetTransform().GetMatrix(); });
 }
 
 int SceneContainerInfo::GetNodeGlobalTM(const SceneContainer& scene) {
-  auto children = Children<ValueChannel, MatrixChannel>(*this);
-  if (!children) return kFailed;
-  auto [nodeIn, out] = *children;
-  std::int32_t node;
-  if (!ReadIndex(*this, *nodeIn, scene.Nodes().size(), messages::kObjectId, node)) return Failed();
-  return Answer(*out, scene.GetGlobalTransform(node));
+  return AnswerForIndex<MatrixChannel>(*this, scene.Nodes().size(), messages::kObjectId, kKeepOutput,
+                                       [&](std::int32_t node) { return scene.GetGlobalTransform(node); });
 }
 
 int SceneContainerInfo::GetNodeAnimation(const SceneContainer& scene) {
-  auto children = Children<ValueChannel, ValueChannel>(*this);
-  if (!children) return kFailed;
-  auto [nodeIn, out] = *children;
-  std::int32_t node;
-  if (!ReadIndex(*this, *nodeIn, scene.Nodes().size(), messages::kNodeId, node)) return Failed(*out);
-  return Answer(*out, scene.Nodes()[node].GetAnimationID());
+  return AnswerForID<ValueChannel>(*this, scene.Nodes(), messages::kNodeId, kWriteFailureValue,
+                                   &Node::GetAnimationID);
 }
 
 int SceneContainerInfo::GetRootNode(const SceneContainer& scene) {
-  auto children = Children<ValueChannel>(*this);
-  if (!children) return kFailed;
-  auto [out] = *children;
-  return Answer(*out, scene.GetRootNodeID());
+  return AnswerWithoutInput<ValueChannel>(*this, [&] { return scene.GetRootNodeID(); });
 }
 
 int SceneContainerInfo::GetParentNode(const SceneContainer& scene) {
-  auto children = Children<ValueChannel, ValueChannel>(*this);
-  if (!children) return kFailed;
-  auto [nodeIn, out] = *children;
-  std::int32_t node;
-  if (!ReadIndex(*this, *nodeIn, scene.Nodes().size(), messages::kNodeId, node)) return Failed(*out);
-  return Answer(*out, scene.GetParentID(node));
+  return AnswerForIndex<ValueChannel>(*this, scene.Nodes().size(), messages::kNodeId, kWriteFailureValue,
+                                      [&](std::int32_t node) { return scene.GetParentID(node); });
 }
 
 int SceneContainerInfo::GetNodeChildCount(const SceneContainer& scene) {
-  auto children = Children<ValueChannel, ValueChannel>(*this);
-  if (!children) return kFailed;
-  auto [nodeIn, out] = *children;
-  std::int32_t node;
-  if (!ReadIndex(*this, *nodeIn, scene.Nodes().size(), messages::kNodeId, node)) return Failed(*out);
-  return Answer(*out, scene.Nodes()[node].ChildIDs.size());
+  return AnswerForID<ValueChannel>(*this, scene.Nodes(), messages::kNodeId, kWriteFailureValue,
+                                   [](const Node& node) { return node.ChildIDs.size(); });
 }
 
 int SceneContainerInfo::GetNodeChild(const SceneContainer& scene) {
-  auto children = Children<ValueChannel, ValueChannel, ValueChannel>(*this);
-  if (!children) return kFailed;
-  auto [nodeIn, numberIn, out] = *children;
-  const auto& nodes = scene.Nodes();
-  std::int32_t node, number;
-  if (!ReadIndex(*this, *nodeIn, nodes.size(), messages::kNodeId, node) ||
-      !ReadIndex(*this, *numberIn, nodes[node].ChildIDs.size(), messages::kChildNumber, number))
-    return Failed(*out);
-  return Answer(*out, nodes[node].ChildIDs[number]);
+  return AnswerForElement<ValueChannel>(*this, scene.Nodes(), messages::kNodeId, &Node::ChildIDs,
+                                        messages::kChildNumber, kWriteFailureValue);
 }
 
 int SceneContainerInfo::GetNodeSurfaceCount(const SceneContainer& scene) {
-  auto children = Children<ValueChannel, ValueChannel>(*this);
-  if (!children) return kFailed;
-  auto [nodeIn, out] = *children;
-  std::int32_t node;
-  if (!ReadIndex(*this, *nodeIn, scene.Nodes().size(), messages::kNodeId, node)) return Failed(*out);
-  return Answer(*out, scene.Nodes()[node].SurfaceIDs.size());
+  return AnswerForID<ValueChannel>(*this, scene.Nodes(), messages::kNodeId, kWriteFailureValue,
+                                   [](const Node& node) { return node.SurfaceIDs.size(); });
 }
 
+// The list holds unsigned IDs, so they are written as unsigned values.
 int SceneContainerInfo::GetNodeSurfaceID(const SceneContainer& scene) {
-  auto children = Children<ValueChannel, ValueChannel, ValueChannel>(*this);
-  if (!children) return kFailed;
-  auto [nodeIn, numberIn, out] = *children;
-  const auto& nodes = scene.Nodes();
-  std::int32_t node, number;
-  if (!ReadIndex(*this, *nodeIn, nodes.size(), messages::kNodeId, node) ||
-      !ReadIndex(*this, *numberIn, nodes[node].SurfaceIDs.size(), messages::kSurfaceNumber, number))
-    return Failed(*out);
-  return Answer(*out, static_cast<std::uint32_t>(nodes[node].SurfaceIDs[number]));
+  return AnswerForElement<ValueChannel>(*this, scene.Nodes(), messages::kNodeId, &Node::SurfaceIDs,
+                                        messages::kSurfaceNumber, kWriteFailureValue);
 }
 
 }  // namespace Importing

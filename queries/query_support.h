@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -18,7 +19,9 @@
 //   2. an input read from a Value child and truncated toward zero (ReadInput);
 //   3. checked against a count, with the input's message on failure (ReadIndex);
 //   4. the answer written (Answer) or the failure value written (Failed).
-// A query reads as: fetch children, read and check, answer.
+// The shapes most queries share (no input; one ID; an ID and a number into a
+// list of that record) are written once below, so that such a query is one
+// call that names its collection, message, failure policy and answer.
 namespace Importing::query {
 
 inline constexpr int kOk = 0;
@@ -67,6 +70,9 @@ int Answer(TextChannel& output, const std::string& text);
 int Answer(MatrixChannel& output, const D3DXMATRIX& matrix);
 int Answer(ValueVectorChannel& output, const D3DXVECTOR3& vector);
 
+// The red, green and blue of a colour; the alpha is not passed on.
+inline D3DXVECTOR3 Rgb(const Color& colour) { return D3DXVECTOR3{colour.r, colour.g, colour.b}; }
+
 // Write a kind's failure value and return kFailed: -1, the empty text, the
 // identity matrix, (0, 0, 0). Failed() leaves every output as it was.
 inline int Failed() { return kFailed; }
@@ -74,6 +80,80 @@ int Failed(ValueChannel& output);
 int Failed(TextChannel& output);
 int Failed(MatrixChannel& output);
 int Failed(ValueVectorChannel& output);
+
+// What a range failure leaves in the output: KeepOutput leaves it as it was,
+// WriteFailureValue writes the failure value of its kind (see Failed).
+struct KeepOutput {};
+struct WriteFailureValue {};
+inline constexpr KeepOutput kKeepOutput{};
+inline constexpr WriteFailureValue kWriteFailureValue{};
+
+template <class Output>
+int Fail(Output&, KeepOutput) {
+  return kFailed;
+}
+template <class Output>
+int Fail(Output& output, WriteFailureValue) {
+  return Failed(output);
+}
+
+// Answers with a list element as it is.
+struct AsIs {
+  template <class T>
+  const T& operator()(const T& value) const {
+    return value;
+  }
+};
+
+// A query without inputs: child 1 an `Output`, written with `answer()`.
+template <class Output, class Answerer>
+int AnswerWithoutInput(const Orv_Channel& channel, Answerer answer) {
+  const auto children = Children<Output>(channel);
+  if (!children) return kFailed;
+  return Answer(*std::get<0>(*children), answer());
+}
+
+// A query with one ID: child 1 a Value holding an ID below `count`, child 2
+// an `Output`. A valid ID writes `answer(id)`; a bad one shows `message` and
+// applies `onFailure` to the output.
+template <class Output, class OnFailure, class Answerer>
+int AnswerForIndex(const Orv_Channel& channel, std::size_t count, const char* message, OnFailure onFailure,
+                   Answerer answer) {
+  const auto children = Children<ValueChannel, Output>(channel);
+  if (!children) return kFailed;
+  const auto [idIn, out] = *children;
+  std::int32_t id;
+  if (!ReadIndex(channel, *idIn, count, message, id)) return Fail(*out, onFailure);
+  return Answer(*out, answer(id));
+}
+
+// As AnswerForIndex, with the ID selecting a record of `records`; writes
+// `answer(record)` (a callable or a member of the record).
+template <class Output, class Records, class OnFailure, class Answerer>
+int AnswerForID(const Orv_Channel& channel, const Records& records, const char* message, OnFailure onFailure,
+                Answerer answer) {
+  return AnswerForIndex<Output>(channel, records.size(), message, onFailure, [&](std::int32_t id) {
+    return std::invoke(answer, records[static_cast<std::size_t>(id)]);
+  });
+}
+
+// A query with an ID and a number: child 1 a Value holding an ID into
+// `records`, child 2 a Value holding a number into the list `listOf(record)`
+// (a callable or a member), child 3 an `Output`. The number is read only
+// once the ID has passed; either failure shows its own message and applies
+// `onFailure` to the output. A valid pair writes `answer(element)`.
+template <class Output, class Records, class ListOf, class OnFailure, class Answerer = AsIs>
+int AnswerForElement(const Orv_Channel& channel, const Records& records, const char* idMessage, ListOf listOf,
+                     const char* numberMessage, OnFailure onFailure, Answerer answer = {}) {
+  const auto children = Children<ValueChannel, ValueChannel, Output>(channel);
+  if (!children) return kFailed;
+  const auto [idIn, numberIn, out] = *children;
+  std::int32_t id, number;
+  if (!ReadIndex(channel, *idIn, records.size(), idMessage, id)) return Fail(*out, onFailure);
+  const auto& list = std::invoke(listOf, records[static_cast<std::size_t>(id)]);
+  if (!ReadIndex(channel, *numberIn, list.size(), numberMessage, number)) return Fail(*out, onFailure);
+  return Answer(*out, std::invoke(answer, list[static_cast<std::size_t>(number)]));
+}
 
 // --- Owner search -----------------------------------------------------------
 // The lowest ID of a node whose ID list `list` (SurfaceIDs, CameraIDs or

@@ -1,0 +1,191 @@
+#include "cli/json_output.h"
+
+#include <cmath>
+
+#include "cli/number_text.h"
+#include "host/material_channels.h"
+#include "host/matrix_collection_channel.h"
+#include "host/mesh_channel.h"
+#include "host/value_channels.h"
+
+namespace sci {
+
+namespace {
+
+// Whole floats beyond this are left as floats; all below it are exact.
+constexpr float kLargestExactInteger = 16777216.0f;
+
+// Whether `value` prints as an integer: whole, not huge, and not -0.
+bool IsPlainInteger(float value) {
+  return value == std::trunc(value) && std::fabs(value) <= kLargestExactInteger && !(value == 0 && std::signbit(value));
+}
+
+Json JsonMesh(const MeshChannel& mesh) {
+  Json vertices = Json::array();
+  for (const auto& vertex : mesh.GetVertices()) {
+    Json uvs = Json::array();
+    for (const auto& uv : vertex.uvs) uvs.push_back(Json::array({JsonNumber(uv.x), JsonNumber(uv.y)}));
+    vertices.push_back(Json{{"position", JsonVector(vertex.position)},
+                            {"normal", JsonVector(vertex.normal)},
+                            {"uv", std::move(uvs)}});
+  }
+  return Json{{"primitive_type", mesh.GetPrimitiveType()},
+              {"vertices", std::move(vertices)},
+              {"indices", mesh.GetIndices()}};
+}
+
+Json JsonMaterial(const MaterialChannel& material, const std::string& name) {
+  const auto& parameters = material.GetParameters();
+  const auto opacity = parameters.find(MaterialChannel::kOpacityParameter);
+  return Json{{"name", name},
+              {"diffuse", JsonVector(material.GetDiffuse())},
+              {"emissive", JsonVector(material.GetEmissive())},
+              {"specular", JsonVector(material.GetSpecular())},
+              {"specular_power", JsonNumber(material.GetSpecularPower())},
+              {"opacity", opacity == parameters.end() ? Json() : JsonNumber(opacity->second)}};
+}
+
+Json JsonKeys(const MatrixCollectionChannel& collection) {
+  Json keys = Json::array();
+  for (const AnimationKeyRecord& key : collection.GetKeys())
+    keys.push_back(Json{
+        {"time", static_cast<std::uint64_t>(key.time)},
+        {"rotation", Json::array({JsonNumber(key.rotationX), JsonNumber(key.rotationY), JsonNumber(key.rotationZ),
+                                  JsonNumber(key.rotationW)})},
+        {"position", JsonVector({key.positionX, key.positionY, key.positionZ})},
+        {"scale", JsonVector({key.scaleX, key.scaleY, key.scaleZ})}});
+  return Json{{"keys", std::move(keys)}};
+}
+
+// The parts of a result's JSON that depend only on the info type, each made
+// by the JSON library once: the head up to the inputs and every key.
+struct Fragments {
+  std::string head;
+  std::vector<std::string> inputKeys, outputKeys;  // with a leading comma but the first, and the colon
+};
+
+std::vector<std::string> Keys(const std::vector<QueryChild>& children) {
+  std::vector<std::string> keys;
+  for (const auto& child : children) keys.push_back((keys.empty() ? "" : ",") + DumpLine(Json(child.label)) + ':');
+  return keys;
+}
+
+const Fragments& FragmentsOf(const InfoTypeInfo& info) {
+  static const auto all = [] {
+    std::vector<Fragments> fragments(Importing::kInfoTypeCount);
+    for (const auto& type : Importing::kInfoTypes) {
+      Fragments& f = fragments[type.value];
+      f.head = "{\"query\":" + DumpLine(Json(ShortName(type))) + ",\"info_type\":" +
+               std::to_string(static_cast<int>(type.value)) + ",\"inputs\":{";
+      f.inputKeys = Keys(Inputs(type));
+      f.outputKeys = Keys(Outputs(type));
+    }
+    return fragments;
+  }();
+  return all[info.value];
+}
+
+void AppendJsonString(std::string& out, const std::string& text) { out += DumpLine(Json(text)); }
+
+void AppendJsonVector(std::string& out, const D3DXVECTOR3& v) {
+  out += '[';
+  AppendJsonNumber(out, v.x);
+  out += ',';
+  AppendJsonNumber(out, v.y);
+  out += ',';
+  AppendJsonNumber(out, v.z);
+  out += ']';
+}
+
+void AppendOutputJson(std::string& out, const QueryOutput& output, const QueryResult& result) {
+  const Orv_Channel* channel = output.channel;
+  if (channel == nullptr) {
+    out += "null";
+    return;
+  }
+  switch (output.child.kind) {
+    case ChildKind::Value:
+      AppendJsonNumber(out, static_cast<const ValueChannel*>(channel)->GetValue());
+      return;
+    case ChildKind::Text: {
+      const char* text = static_cast<const TextChannel*>(channel)->GetText();
+      if (text == nullptr) out += "null";
+      else AppendJsonString(out, text);
+      return;
+    }
+    case ChildKind::Matrix: {
+      const D3DXMATRIX& matrix = static_cast<const MatrixChannel*>(channel)->GetMatrix();
+      for (int i = 0; i < 16; ++i) {
+        out += i == 0 ? '[' : ',';
+        AppendJsonNumber(out, matrix.m[i / 4][i % 4]);
+      }
+      out += ']';
+      return;
+    }
+    case ChildKind::ValueVector:
+      AppendJsonVector(out, static_cast<const ValueVectorChannel*>(channel)->GetVector());
+      return;
+    case ChildKind::Mesh:
+      out += DumpLine(JsonMesh(*static_cast<const MeshChannel*>(channel)));
+      return;
+    case ChildKind::Material:
+      out += DumpLine(JsonMaterial(*static_cast<const MaterialChannel*>(channel), result.materialName));
+      return;
+    case ChildKind::Texture: {
+      const auto* texture = static_cast<const TextureChannel*>(channel);
+      out += DumpLine(Json{{"flag", texture->GetTextureFlag()}, {"file", texture->GetTextureFile()}});
+      return;
+    }
+    case ChildKind::MatrixCollection:
+      out += DumpLine(JsonKeys(*static_cast<const MatrixCollectionChannel*>(channel)));
+      return;
+    case ChildKind::None:
+    case ChildKind::SceneContainer:
+      break;
+  }
+  out += "null";
+}
+
+}  // namespace
+
+Json JsonNumber(float value) {
+  if (IsPlainInteger(value)) return Json(static_cast<std::int64_t>(value));
+  return Json(value);
+}
+
+void AppendJsonNumber(std::string& out, float value) {
+  if (!std::isfinite(value)) out += "null";
+  else if (IsPlainInteger(value)) out += std::to_string(static_cast<std::int64_t>(value));
+  else AppendFloat(out, value);
+}
+
+Json JsonVector(const D3DXVECTOR3& v) { return Json::array({JsonNumber(v.x), JsonNumber(v.y), JsonNumber(v.z)}); }
+
+void AppendResultJson(const QueryResult& result, std::string& out) {
+  const QueryRequest& request = *result.request;
+  const Fragments& fragments = FragmentsOf(*request.info);
+  out += fragments.head;
+  for (std::size_t i = 0; i < request.inputs.size(); ++i) {
+    const QueryInput& input = request.inputs[i];
+    out += fragments.inputKeys[i];
+    if (input.child.kind == ChildKind::Text) AppendJsonString(out, input.text);
+    else AppendJsonNumber(out, input.number);
+  }
+  out += "},\"outputs\":{";
+  for (std::size_t i = 0; i < result.outputs.size(); ++i) {
+    out += fragments.outputKeys[i];
+    AppendOutputJson(out, result.outputs[i], result);
+  }
+  out += "},\"messages\":[";
+  for (std::size_t i = 0; i < result.messages.size(); ++i) {
+    if (i > 0) out += ',';
+    AppendJsonString(out, result.messages[i]);
+  }
+  out += "]}";
+}
+
+std::string DumpLine(const Json& json) {
+  return json.dump(-1, ' ', false, nlohmann::detail::error_handler_t::replace);
+}
+
+}  // namespace sci

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "cli/query_session.h"
+
+namespace sci {
+
+// JSON with keys in insertion order and floats kept as 32-bit floats, so
+// that each prints as the shortest text that reads back to the same float.
+using Json = nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::string, bool, std::int64_t,
+                                  std::uint64_t, float>;
+
+// A float as JSON: whole numbers as integers (IDs and counts read as 2, not
+// 2.0), anything else as the float itself.
+Json JsonNumber(float value);
+// The same as text: the shortest that reads back to the same float; null
+// for infinities and NaN, as the JSON library writes them.
+void AppendJsonNumber(std::string& out, float value);
+Json JsonVector(const D3DXVECTOR3& v);
+
+// Appends {"query", "info_type", "inputs", "outputs", "messages"} for one
+// query, on one line without the line break.
+void AppendResultJson(const QueryResult& result, std::string& out);
+
+// One line of JSON text; bytes that are not UTF-8 become U+FFFD.
+std::string DumpLine(const Json& json);
+
+}  // namespace sci

@@ -1,0 +1,84 @@
+#include "cli/options.h"
+
+#include <CLI/CLI.hpp>
+
+#include "cli/exit_codes.h"
+#include "cli/locations.h"
+#include "cli/query_table.h"
+
+namespace sci {
+
+namespace {
+
+constexpr const char* kDescription =
+    "sci answers questions about a 3D scene through the SceneContainerInfo plug-in.\n"
+    "Without SCENE the bundled demo scene is used; without QUERY a summary of the scene is shown.";
+
+constexpr const char* kFooter =
+    "QUERY is a short name (node-child), a full name (SCI_NODE_CHILD) or a number (11);\n"
+    "INPUTs fill the query's inputs in order. 'sci --list' shows every query.\n"
+    "\n"
+    "Examples:\n"
+    "  sci                                  summary of the demo scene\n"
+    "  sci model.fbx node-child 0 1         child 1 of node 0\n"
+    "  sci --json model.gltf geometry 0     geometry 0 as JSON\n"
+    "  sci --batch queries.txt model.dae    one query per line of queries.txt\n"
+    "\n"
+    "Exit codes: 0 answered; 1 a query reported a bad input; 2 usage error;\n"
+    "3 the scene could not be read; 4 the plug-in could not be loaded.";
+
+// The usage line names what the positional words stand for.
+class HelpFormatter : public CLI::Formatter {
+ public:
+  std::string make_usage(const CLI::App*, std::string) const override {
+    return "Usage: sci [OPTIONS] [SCENE] [QUERY [INPUT...]]\n";
+  }
+};
+
+}  // namespace
+
+std::optional<Options> ParseCommandLine(int argc, const char* const* argv, int* exitCode) {
+  Options options;
+  CLI::App app(kDescription, "sci");
+  app.formatter(std::make_shared<HelpFormatter>());
+  app.footer(kFooter);
+  app.set_version_flag("--version", std::string("sci ") + SCI_VERSION);
+  app.add_flag("-l,--list", options.list, "List the queries with their inputs and outputs");
+  app.add_flag("-j,--json", options.output.json, "Write results as JSON (one object per line)");
+  app.add_flag("--full", options.output.full, "Show whole meshes and key lists in plain text");
+  app.add_option("-b,--batch", options.batchFile,
+                 "Answer one query per line of FILE ('-' for standard input) against one loaded scene")
+      ->type_name("FILE");
+  app.add_option("-p,--plugin", options.plugin, "The plug-in library to load (default: the one beside sci)")
+      ->type_name("PATH");
+  app.add_option("words", options.words, "[SCENE] [QUERY [INPUT...]]")->type_name("");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::Success& success) {
+    *exitCode = app.exit(success);
+    return std::nullopt;
+  } catch (const CLI::ParseError& error) {
+    app.exit(error);
+    *exitCode = kExitUsage;
+    return std::nullopt;
+  }
+  return options;
+}
+
+void SplitSceneAndQuery(const std::vector<std::string>& words, std::string* scene,
+                        std::vector<std::string>* query) {
+  scene->clear();
+  query->clear();
+  std::size_t first = 0;
+  if (!words.empty()) {
+    const std::string& word = words[0];
+    const bool looksLikePath = word.find_first_of("./") != std::string::npos;
+    if (FileExists(word) || (FindQuery(word) == nullptr && looksLikePath)) {
+      *scene = word;
+      first = 1;
+    }
+  }
+  query->assign(words.begin() + static_cast<std::ptrdiff_t>(first), words.end());
+}
+
+}  // namespace sci

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/output_options.h"
+
+namespace sci {
+
+// The command line, read but not yet interpreted: `words` holds SCENE,
+// QUERY and INPUTs as given.
+struct Options {
+  OutputOptions output;
+  bool list = false;
+  std::string batchFile;  // "-" for standard input; empty without --batch
+  std::string plugin;     // empty: look beside sci
+  std::vector<std::string> words;
+};
+
+// Parses the command line. Returns the options, or the exit code when sci
+// should stop now: 0 after --help or --version, 2 after a usage error (both
+// already reported).
+std::optional<Options> ParseCommandLine(int argc, const char* const* argv, int* exitCode);
+
+// Splits `words` into the scene (empty for the demo scene) and the query
+// with its inputs. The first word is the scene when it is an existing file,
+// or when it does not name a query and looks like a path (has '.' or '/').
+void SplitSceneAndQuery(const std::vector<std::string>& words, std::string* scene,
+                        std::vector<std::string>* query);
+
+}  // namespace sci

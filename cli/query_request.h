@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/query_table.h"
+
+namespace sci {
+
+// One input of a query as given: a number for a Value child, a text for the
+// node name.
+struct QueryInput {
+  QueryChild child;
+  float number = 0;
+  std::string text;
+};
+
+// A query and its inputs, ready to run.
+struct QueryRequest {
+  const InfoTypeInfo* info = nullptr;
+  std::vector<QueryInput> inputs;
+};
+
+// Reads `words` (the query's name, then its inputs in child order) into
+// `request`. On a usage error returns false with a message that names the
+// query's inputs.
+bool ParseQuery(const std::vector<std::string_view>& words, QueryRequest* request, std::string* error);
+
+// "sci [SCENE] node-child <Node ID> <Child number>"
+std::string QueryUsage(const InfoTypeInfo& info);
+
+}  // namespace sci

@@ -1,0 +1,223 @@
+#include "cli/text_output.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "cli/number_text.h"
+#include "host/material_channels.h"
+#include "host/matrix_collection_channel.h"
+#include "host/mesh_channel.h"
+#include "host/value_channels.h"
+#include "scene/records.h"
+
+namespace sci {
+
+namespace {
+
+// How much of a long mesh or key list the summary shows.
+constexpr std::size_t kSummaryVertices = 4;
+constexpr std::size_t kSummaryIndices = 24;
+constexpr std::size_t kSummaryKeys = 8;
+
+const char* PrimitiveName(int code) {
+  switch (code) {
+    case 1: return "point list";
+    case 2: return "line list";
+    case 4: return "triangle list";
+    default: return "none";
+  }
+}
+
+// XML outputs are printed bare, so that they can be redirected to a file.
+bool IsXmlOutput(const QueryChild& child) {
+  return child.kind == ChildKind::Text && std::strstr(child.label, "XML") != nullptr;
+}
+
+void AppendMatrix(std::string& out, const D3DXMATRIX& matrix) {
+  std::string cells[4][4];
+  std::size_t width = 0;
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c) width = std::max(width, (cells[r][c] = FloatText(matrix.m[r][c])).size());
+  for (const auto& row : cells) {
+    out += ' ';
+    for (const auto& cell : row) out.append(width + 2 - cell.size(), ' ') += cell;
+    out += '\n';
+  }
+}
+
+void AppendMesh(std::string& out, const MeshChannel& mesh, bool full) {
+  const auto& vertices = mesh.GetVertices();
+  const auto& indices = mesh.GetIndices();
+  std::size_t uvSets = 0;
+  for (const auto& vertex : vertices) uvSets = std::max(uvSets, vertex.uvs.size());
+  out += "  primitive type: " + std::to_string(mesh.GetPrimitiveType()) + " (" +
+         PrimitiveName(mesh.GetPrimitiveType()) + ")\n";
+  out += "  vertices: " + std::to_string(vertices.size()) + ", indices: " + std::to_string(indices.size()) +
+         ", UV sets: " + std::to_string(uvSets) + "\n";
+  const std::size_t shownVertices = full ? vertices.size() : std::min(vertices.size(), kSummaryVertices);
+  for (std::size_t i = 0; i < shownVertices; ++i) {
+    out += "  vertex " + std::to_string(i) + ": position ";
+    AppendVector(out, vertices[i].position);
+    out += "; normal ";
+    AppendVector(out, vertices[i].normal);
+    for (std::size_t set = 0; set < vertices[i].uvs.size(); ++set) {
+      out += "; uv" + std::to_string(set) + ' ';
+      AppendFloat(out, vertices[i].uvs[set].x);
+      out += ", ";
+      AppendFloat(out, vertices[i].uvs[set].y);
+    }
+    out += '\n';
+  }
+  if (shownVertices < vertices.size())
+    out += "  ... " + std::to_string(vertices.size() - shownVertices) + " more vertices (--full shows all)\n";
+  const std::size_t shownIndices = full ? indices.size() : std::min(indices.size(), kSummaryIndices);
+  if (shownIndices > 0) {
+    out += "  indices:";
+    for (std::size_t i = 0; i < shownIndices; ++i) out += ' ' + std::to_string(indices[i]);
+    if (shownIndices < indices.size()) out += " ...";
+    out += '\n';
+  }
+}
+
+void AppendMaterial(std::string& out, const MaterialChannel& material, const std::string& name) {
+  out += "  name: " + name + "\n  diffuse: ";
+  AppendVector(out, material.GetDiffuse());
+  out += "\n  emissive: ";
+  AppendVector(out, material.GetEmissive());
+  out += "\n  specular: ";
+  AppendVector(out, material.GetSpecular());
+  out += "\n  specular power: ";
+  AppendFloat(out, material.GetSpecularPower());
+  out += "\n  opacity: ";
+  const auto& parameters = material.GetParameters();
+  const auto opacity = parameters.find(MaterialChannel::kOpacityParameter);
+  if (opacity == parameters.end()) out += "(not set)";
+  else AppendFloat(out, opacity->second);
+  out += '\n';
+}
+
+void AppendKeys(std::string& out, const MatrixCollectionChannel& collection, bool full) {
+  const auto& keys = collection.GetKeys();
+  const std::size_t shown = full ? keys.size() : std::min(keys.size(), kSummaryKeys);
+  for (std::size_t i = 0; i < shown; ++i) {
+    const AnimationKeyRecord& key = keys[i];
+    out += "  key " + std::to_string(i) + ": time " + std::to_string(key.time) + " (";
+    AppendFloat(out, static_cast<float>(key.time) / static_cast<float>(Importing::TICKS_PER_SECOND));
+    out += " s); rotation ";
+    AppendVector(out, {key.rotationX, key.rotationY, key.rotationZ});
+    out += ", ";
+    AppendFloat(out, key.rotationW);
+    out += "; position ";
+    AppendVector(out, {key.positionX, key.positionY, key.positionZ});
+    out += "; scale ";
+    AppendVector(out, {key.scaleX, key.scaleY, key.scaleZ});
+    out += '\n';
+  }
+  if (shown < keys.size()) out += "  ... " + std::to_string(keys.size() - shown) + " more keys (--full shows all)\n";
+}
+
+// A one-line text after the label; a longer one on its own lines, indented.
+void AppendTextValue(std::string& out, const char* text) {
+  if (text == nullptr) {
+    out += " (none)\n";
+    return;
+  }
+  std::string_view rest(text);
+  while (!rest.empty() && rest.back() == '\n') rest.remove_suffix(1);
+  if (rest.empty()) {
+    out += '\n';
+    return;
+  }
+  if (rest.find('\n') == std::string_view::npos) {
+    (out += ' ') += rest;
+    out += '\n';
+    return;
+  }
+  out += '\n';
+  while (!rest.empty()) {
+    const std::size_t end = std::min(rest.find('\n'), rest.size());
+    (out += "  ") += rest.substr(0, end);
+    out += '\n';
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+  }
+}
+
+}  // namespace
+
+void AppendVector(std::string& out, const D3DXVECTOR3& v) {
+  AppendFloat(out, v.x);
+  out += ", ";
+  AppendFloat(out, v.y);
+  out += ", ";
+  AppendFloat(out, v.z);
+}
+
+void AppendText(const QueryResult& result, bool full, std::string& out) {
+  for (const QueryOutput& output : result.outputs) {
+    const Orv_Channel* channel = output.channel;
+    if (IsXmlOutput(output.child)) {
+      const char* text = channel ? static_cast<const TextChannel*>(channel)->GetText() : nullptr;
+      if (text == nullptr || *text == '\0') {
+        out += output.child.label;
+        out += ": (empty)\n";
+        continue;
+      }
+      out += text;
+      if (out.back() != '\n') out += '\n';
+      continue;
+    }
+    out += output.child.label;
+    out += ':';
+    if (channel == nullptr) {
+      out += " (no channel)\n";
+      continue;
+    }
+    switch (output.child.kind) {
+      case ChildKind::Value:
+        out += ' ';
+        AppendFloat(out, static_cast<const ValueChannel*>(channel)->GetValue());
+        out += '\n';
+        break;
+      case ChildKind::Text:
+        AppendTextValue(out, static_cast<const TextChannel*>(channel)->GetText());
+        break;
+      case ChildKind::Matrix:
+        out += '\n';
+        AppendMatrix(out, static_cast<const MatrixChannel*>(channel)->GetMatrix());
+        break;
+      case ChildKind::ValueVector:
+        out += ' ';
+        AppendVector(out, static_cast<const ValueVectorChannel*>(channel)->GetVector());
+        out += '\n';
+        break;
+      case ChildKind::Mesh:
+        out += '\n';
+        AppendMesh(out, *static_cast<const MeshChannel*>(channel), full);
+        break;
+      case ChildKind::Material:
+        out += '\n';
+        AppendMaterial(out, *static_cast<const MaterialChannel*>(channel), result.materialName);
+        break;
+      case ChildKind::Texture: {
+        const auto* texture = static_cast<const TextureChannel*>(channel);
+        out += "\n  flag: ";
+        out += texture->GetTextureFlag() ? "true" : "false";
+        out += "\n  file: " + texture->GetTextureFile() + '\n';
+        break;
+      }
+      case ChildKind::MatrixCollection: {
+        const auto* collection = static_cast<const MatrixCollectionChannel*>(channel);
+        out += ' ' + std::to_string(collection->GetKeys().size()) + " keys\n";
+        AppendKeys(out, *collection, full);
+        break;
+      }
+      case ChildKind::None:
+      case ChildKind::SceneContainer:
+        out += '\n';
+        break;
+    }
+  }
+}
+
+}  // namespace sci

@@ -1,0 +1,514 @@
+// Runs the built sci as a process and checks what it writes and how it exits.
+// Values are checked against the demo scene as the importer reads it, so
+// that a float that does not read back exactly is caught.
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "channel/info_types.h"
+#include "scene/import/scene_importer.h"
+#include "scene/scene_container.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Floats read as 32-bit floats, as sci writes them.
+using Json = nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::string, bool, std::int64_t,
+                                  std::uint64_t, float>;
+
+struct SciRun {
+  int exitCode = -1;
+  std::string out, err;
+};
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+fs::path ScratchDir() {
+  static int counter = 0;
+  const fs::path dir =
+      fs::path(testing::TempDir()) / ("sci_cli_" + std::to_string(getpid()) + "_" + std::to_string(counter++));
+  fs::create_directories(dir);
+  return dir;
+}
+
+fs::path WriteScratchFile(const std::string& name, const std::string& content) {
+  const fs::path path = ScratchDir() / name;
+  std::ofstream(path, std::ios::binary) << content;
+  return path;
+}
+
+// Runs sci with `args` and `input` on standard input.
+SciRun RunSci(const std::vector<std::string>& args, const std::string& input = "") {
+  const fs::path dir = ScratchDir();
+  std::ofstream(dir / "in", std::ios::binary) << input;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int in = open((dir / "in").c_str(), O_RDONLY);
+    const int out = open((dir / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = open((dir / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(in, 0);
+    dup2(out, 1);
+    dup2(err, 2);
+    std::vector<char*> argv{const_cast<char*>(SCI_EXECUTABLE)};
+    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execv(SCI_EXECUTABLE, argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  SciRun run;
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.out = ReadFile(dir / "out");
+  run.err = ReadFile(dir / "err");
+  fs::remove_all(dir);
+  return run;
+}
+
+std::vector<Json> JsonLines(const std::string& text) {
+  std::vector<Json> lines;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) lines.push_back(Json::parse(line));
+  return lines;
+}
+
+// The outputs of one query answered as JSON, after checking it succeeded.
+Json Outputs(const std::vector<std::string>& args) {
+  std::vector<std::string> all{"--json"};
+  all.insert(all.end(), args.begin(), args.end());
+  const SciRun run = RunSci(all);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.err.find("loading"), std::string::npos);  // no progress line when standard error is a file
+  const auto lines = JsonLines(run.out);
+  EXPECT_EQ(lines.size(), 1u) << run.out;
+  return lines.empty() ? Json() : lines[0]["outputs"];
+}
+
+// The demo scene as the importer reads it: what sci must report.
+const Importing::SceneContainer& DemoScene() {
+  static const auto* scene = [] {
+    auto* container = new Importing::SceneContainer();
+    std::string error;
+    EXPECT_TRUE(Importing::ImportScene(SCI_DEMO_SCENE, *container, &error)) << error;
+    return container;
+  }();
+  return *scene;
+}
+
+int DemoMaterialNamed(const std::string& name) {
+  const auto& materials = DemoScene().Materials();
+  for (std::size_t i = 0; i < materials.size(); ++i)
+    if (materials[i].GetName() == name) return static_cast<int>(i);
+  return -1;
+}
+
+// The demo geometry that carries two UV sets (the table top).
+int DemoGeometryWithTwoUVSets() {
+  const auto& geometries = DemoScene().Geometries();
+  for (std::size_t i = 0; i < geometries.size(); ++i)
+    if (!geometries[i].Vertices.empty() && geometries[i].Vertices[0].GetUVSetCount() == 2) return static_cast<int>(i);
+  return -1;
+}
+
+void ExpectVector(const Json& json, const D3DXVECTOR3& v) {
+  ASSERT_EQ(json.size(), 3u) << json;
+  EXPECT_EQ(json[0].get<float>(), v.x);
+  EXPECT_EQ(json[1].get<float>(), v.y);
+  EXPECT_EQ(json[2].get<float>(), v.z);
+}
+
+void ExpectVector(const Json& json, const Importing::Color& c) { ExpectVector(json, D3DXVECTOR3{c.r, c.g, c.b}); }
+
+// --- every output kind, as JSON and as text ---------------------------------
+
+TEST(SciJson, EveryOutputKindReadsBackExactly) {
+  const auto& scene = DemoScene();
+  ASSERT_GE(scene.Nodes().size(), 9u);
+  const int geometry = DemoGeometryWithTwoUVSets();
+  const int wood = DemoMaterialNamed("Wood");
+  ASSERT_GE(geometry, 0);
+  ASSERT_GE(wood, 0);
+  ASSERT_FALSE(scene.Animations().empty());
+
+  struct Case {
+    const char* kind;
+    std::vector<std::string> args;
+    std::function<void(const Json&)> check;
+  };
+  const std::vector<Case> cases = {
+      {"Value", {"node-count"}, [&](const Json& out) { EXPECT_EQ(out["OUT: Object count"], scene.Nodes().size()); }},
+      {"Text", {"node-name", "2"}, [&](const Json& out) { EXPECT_EQ(out["OUT: Node name"], "Cup"); }},
+      {"XML text", {"scene-hierarchy"}, [&](const Json& out) {
+         const std::string xml = out["OUT: Scene XML text"];
+         EXPECT_EQ(xml.rfind("<node id=\"0\" name=\"World\"", 0), 0u) << xml;
+         EXPECT_NE(xml.find("name=\"Steam\""), std::string::npos);
+       }},
+      {"Matrix", {"node-local-tm", "8"}, [&](const Json& out) {
+         const Json& m = out["OUT: Local matrix"];
+         ASSERT_EQ(m.size(), 16u);
+         const D3DXMATRIX& expected = scene.Nodes()[8].LocalMatrix();
+         for (int i = 0; i < 16; ++i) EXPECT_EQ(m[i].get<float>(), expected.m[i / 4][i % 4]) << "element " << i;
+       }},
+      {"Value Vector", {"scene-bounding-box"}, [&](const Json& out) {
+         D3DXVECTOR3 min, max;
+         scene.GetBoundingBox(min, max);
+         ExpectVector(out["OUT: Bounding box min"], min);
+         ExpectVector(out["OUT: Bounding box max"], max);
+       }},
+      {"Mesh", {"geometry", std::to_string(geometry)}, [&](const Json& out) {
+         const Json& mesh = out["OUT: Object data"];
+         const Importing::Geometry& expected = scene.Geometries()[geometry];
+         EXPECT_EQ(mesh["primitive_type"], 4);
+         ASSERT_EQ(mesh["vertices"].size(), expected.Vertices.size());
+         for (std::size_t i = 0; i < expected.Vertices.size(); ++i) {
+           const Json& vertex = mesh["vertices"][i];
+           ExpectVector(vertex["position"], expected.Vertices[i].GetPosition());
+           ExpectVector(vertex["normal"], expected.Vertices[i].GetNormal());
+           ASSERT_EQ(vertex["uv"].size(), 2u);
+           EXPECT_EQ(vertex["uv"][1][0].get<float>(), expected.Vertices[i].GetUV(1).x);
+           EXPECT_EQ(vertex["uv"][1][1].get<float>(), expected.Vertices[i].GetUV(1).y);
+         }
+         EXPECT_EQ(mesh["indices"].get<std::vector<std::uint32_t>>(), expected.Indices);
+       }},
+      {"Material", {"material", std::to_string(wood)}, [&](const Json& out) {
+         const Json& material = out["OUT: Material channel"];
+         const Importing::Material& expected = scene.Materials()[wood];
+         EXPECT_EQ(material["name"], "Wood");
+         ExpectVector(material["diffuse"], expected.GetDiffuse());
+         ExpectVector(material["emissive"], expected.GetEmissive());
+         ExpectVector(material["specular"], expected.GetSpecular());
+         EXPECT_EQ(material["specular_power"].get<float>(), expected.GetSpecularPower());
+         EXPECT_EQ(material["opacity"].get<float>(), expected.GetOpacity());
+       }},
+      {"Texture", {"texture", "0"}, [&](const Json& out) {
+         const Json& texture = out["OUT: Texture channel"];
+         EXPECT_EQ(texture["flag"], true);
+         EXPECT_EQ(texture["file"], scene.TexturePaths().at(0));
+       }},
+      {"Matrix collection", {"animation", "0"}, [&](const Json& out) {
+         const Json& keys = out["OUT: Animation"]["keys"];
+         const Importing::Animation& expected = scene.Animations()[0];
+         ASSERT_EQ(keys.size(), expected.size());
+         for (std::size_t i = 0; i < expected.size(); ++i) {
+           EXPECT_EQ(keys[i]["time"], expected[i].GetTime());
+           ExpectVector(keys[i]["position"], expected[i].GetPosition());
+           EXPECT_EQ(keys[i]["rotation"][3].get<float>(), expected[i].GetRotation().w);
+           ExpectVector(keys[i]["scale"], expected[i].GetScale());
+         }
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.kind);
+    c.check(Outputs(c.args));
+  }
+}
+
+TEST(SciText, EveryOutputKindAsLabelAndValue) {
+  const std::string geometry = std::to_string(DemoGeometryWithTwoUVSets());
+  const std::string wood = std::to_string(DemoMaterialNamed("Wood"));
+  const std::string number = "-?[0-9.e+-]+";
+  const std::string vector = number + ", " + number + ", " + number;
+  const std::string row = " +" + number + " +" + number + " +" + number + " +" + number + "\n";
+  struct Case {
+    std::vector<std::string> args;
+    std::string pattern;  // the whole output
+  };
+  const std::vector<Case> cases = {
+      {{"node-count"}, "OUT: Object count: 11\n"},
+      {{"node-name", "2"}, "OUT: Node name: Cup\n"},
+      {{"node-note", "1"}, "OUT: User properties:\n(  [a-z_]+=.*\n)+"},
+      {{"scene-hierarchy"}, "<node id=\"0\" name=\"World\" [\\s\\S]*</node>\n"},
+      {{"node-local-tm", "1"}, "OUT: Local matrix:\n" + row + row + row + " +0 +0\\.75 +0 +1\n"},
+      {{"scene-bounding-box"}, "OUT: Bounding box min: " + vector + "\nOUT: Bounding box max: " + vector + "\n"},
+      {{"geometry", geometry},
+       "OUT: Object data:\n  primitive type: 4 \\(triangle list\\)\n  vertices: 24, indices: 36, UV sets: 2\n"
+       "(  vertex [0-3]: position " + vector + "; normal " + vector + "; uv0 [^;]+; uv1 .*\n){4}"
+       "  \\.\\.\\. 20 more vertices \\(--full shows all\\)\n  indices:( [0-9]+){24} \\.\\.\\.\n"},
+      {{"material", wood}, "OUT: Material channel:\n  name: Wood\n  diffuse: " + vector + "\n[\\s\\S]*opacity: 1\n"},
+      {{"texture", "0"}, "OUT: Texture channel:\n  flag: true\n  file: textures/[a-z]+\\.png\n"},
+      {{"animation", "0"}, "OUT: Animation: 5 keys\n(  key [0-4]: time [0-9]+ \\([0-9.]+ s\\); rotation .*\n){5}"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.front());
+    const SciRun run = RunSci(c.args);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(std::regex_match(run.out, std::regex(c.pattern))) << run.out;
+  }
+}
+
+TEST(SciText, FullShowsTheWholeMesh) {
+  const SciRun run = RunSci({"--full", "geometry", std::to_string(DemoGeometryWithTwoUVSets())});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  int vertexLines = 0;
+  std::istringstream lines(run.out);
+  for (std::string line; std::getline(lines, line);) vertexLines += line.rfind("  vertex ", 0) == 0;
+  EXPECT_EQ(vertexLines, 24);
+  EXPECT_EQ(run.out.find("more vertices"), std::string::npos);
+}
+
+// --- the demo scene ------------------------------------------------------------
+
+TEST(SciDemoScene, SummaryCountsEverythingAQueryCanAsk) {
+  const SciRun run = RunSci({"--json"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const Json summary = Json::parse(run.out);
+  const Json& counts = summary["counts"];
+  EXPECT_EQ(counts["nodes"], 11);
+  EXPECT_EQ(counts["surfaces"], 5);
+  EXPECT_EQ(counts["geometries"], 5);
+  EXPECT_EQ(counts["vertices"], 24 * 3 + 6 + 16);
+  EXPECT_GE(counts["materials"], 3);
+  EXPECT_EQ(counts["textures"], 3);
+  EXPECT_EQ(counts["animations"], 1);
+  EXPECT_EQ(counts["cameras"], 2);
+  EXPECT_EQ(counts["lights"], 3);
+  D3DXVECTOR3 min, max;
+  DemoScene().GetBoundingBox(min, max);
+  ExpectVector(summary["scene_box"]["min"], min);
+  ExpectVector(summary["scene_box"]["max"], max);
+  // Steam sits three levels below the root: World > Table > Cup > Steam.
+  EXPECT_TRUE(std::regex_search(summary["hierarchy"].get<std::string>(), std::regex("\n\t\t\t<node id=\"[0-9]+\" name=\"Steam\"")));
+
+  const SciRun text = RunSci({});
+  ASSERT_EQ(text.exitCode, 0) << text.err;
+  EXPECT_TRUE(std::regex_search(text.out, std::regex("^Scene .*demo\\.gltf.*\n  nodes: +11\n")));
+  EXPECT_NE(text.out.find("\n<node id=\"0\" name=\"World\""), std::string::npos);
+}
+
+TEST(SciDemoScene, HasPointsLinesAndTriangles) {
+  std::string batch;
+  for (int id = 0; id < 5; ++id) batch += "geometry " + std::to_string(id) + "\n";
+  const SciRun run = RunSci({"--json", "--batch", "-"}, batch);
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  std::multiset<int> primitiveTypes;
+  for (const Json& line : JsonLines(run.out)) primitiveTypes.insert(line["outputs"]["OUT: Object data"]["primitive_type"].get<int>());
+  EXPECT_EQ(primitiveTypes, (std::multiset<int>{1, 2, 4, 4, 4}));
+}
+
+// --- naming queries ----------------------------------------------------------------
+
+TEST(SciQueryNames, ShortFullAndNumberNameTheSameQuery) {
+  for (const char* name : {"node-child", "SCI_NODE_CHILD", "NODE_CHILD", "sci-node-child", "11"}) {
+    SCOPED_TRACE(name);
+    const SciRun run = RunSci({"--json", name, "0", "1"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const Json result = Json::parse(run.out);
+    EXPECT_EQ(result["query"], "node-child");
+    EXPECT_EQ(result["info_type"], 11);
+    EXPECT_EQ(result["inputs"], Json::parse(R"({"Node ID": 0, "Child number": 1})"));
+    EXPECT_EQ(result["outputs"]["OUT: child node ID"], 5);  // World's second child, Spinner
+  }
+}
+
+TEST(SciList, NamesAll69AndEveryNameIsAccepted) {
+  const SciRun text = RunSci({"--list"});
+  ASSERT_EQ(text.exitCode, 0) << text.err;
+  std::istringstream lines(text.out);
+  std::string line;
+  std::getline(lines, line);  // header
+  int rows = 0;
+  for (; std::getline(lines, line); ++rows) {
+    const auto& info = Importing::kInfoTypes[rows];
+    EXPECT_TRUE(std::regex_search(line, std::regex("^ ?" + std::to_string(rows) + "  [a-z-]+ ")));
+    EXPECT_NE(line.find(info.children[0].label), std::string::npos) << line;
+  }
+  EXPECT_EQ(rows, 69);
+
+  const SciRun json = RunSci({"--list", "--json"});
+  ASSERT_EQ(json.exitCode, 0) << json.err;
+  const Json list = Json::parse(json.out);
+  ASSERT_EQ(list.size(), 69u);
+  // Ask every listed query, by its listed name, with its listed inputs.
+  std::string batch;
+  for (const Json& query : list) {
+    batch += query["query"].get<std::string>();
+    for (const Json& input : query["inputs"]) batch += input["kind"] == "Text" ? " World" : " 0";
+    batch += '\n';
+  }
+  const SciRun all = RunSci({"--json", "--batch", "-"}, batch);
+  EXPECT_NE(all.exitCode, 2) << all.err;
+  const auto results = JsonLines(all.out);
+  ASSERT_EQ(results.size(), 69u);
+  for (int i = 0; i < 69; ++i) {
+    EXPECT_EQ(results[i]["info_type"], i);
+    EXPECT_EQ(results[i]["outputs"].size(), list[i]["outputs"].size());
+  }
+}
+
+// --- exit codes ---------------------------------------------------------------------
+
+TEST(SciExitCodes, UsageErrorsExitTwoAndSayWhatIsWrong) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {{"node-chidl", "0", "1"}, "unknown query 'node-chidl'"},
+      {{"node-child", "0"}, "node-child takes 2 inputs (Node ID, Child number), only 1 given"},
+      {{"node-count", "1"}, "node-count takes 0 inputs (none), 1 given"},
+      {{"node-name", "first"}, "Node ID must be a number, not 'first'"},
+      {{"node-name", "nan"}, "Node ID must be a number"},
+      {{"--frobnicate"}, "--frobnicate"},
+      {{"--batch", "-", "node-count"}, "with --batch"},
+      {{"--list", "node-count"}, "--list takes no scene"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.front());
+    const SciRun run = RunSci(c.args);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+  }
+}
+
+TEST(SciExitCodes, BadInputExitsOneWithTheChannelsMessage) {
+  const SciRun text = RunSci({"node-name", "99"});
+  EXPECT_EQ(text.exitCode, 1);
+  EXPECT_TRUE(std::regex_search(text.err, std::regex("^sci: node-name: [A-Z][a-z]+ id out of range\\.\n$"))) << text.err;
+
+  const SciRun json = RunSci({"--json", "node-name", "-1"});
+  EXPECT_EQ(json.exitCode, 1);
+  const Json result = Json::parse(json.out);
+  ASSERT_EQ(result["messages"].size(), 1u);
+  EXPECT_NE(json.err.find(result["messages"][0].get<std::string>()), std::string::npos);
+}
+
+TEST(SciExitCodes, UnreadableSceneExitsThreeNamingTheFile) {
+  const std::string missing = (ScratchDir() / "no-such-scene.gltf").string();
+  const std::string broken = WriteScratchFile("broken.gltf", "{ this is not glTF").string();
+  const std::string unknown = WriteScratchFile("notes.xyz123", "hello").string();
+  for (const auto& path : {missing, broken, unknown}) {
+    SCOPED_TRACE(path);
+    const SciRun run = RunSci({path, "node-count"});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(path), std::string::npos) << run.err;
+  }
+}
+
+TEST(SciExitCodes, UnusablePluginExitsFour) {
+  const std::string notALibrary = WriteScratchFile("libfake.so", "not a library").string();
+  for (const std::string& path : {std::string("/no/such/libSceneContainerInfo.so"), notALibrary,
+                                 std::string(SCI_HOST_LIBRARY)}) {
+    SCOPED_TRACE(path);
+    const SciRun run = RunSci({"--plugin", path, "node-count"});
+    EXPECT_EQ(run.exitCode, 4);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(path), std::string::npos) << run.err;
+  }
+  const SciRun named = RunSci({"--plugin", SCI_PLUGIN_PATH, "node-count"});
+  EXPECT_EQ(named.exitCode, 0) << named.err;
+}
+
+TEST(SciExitCodes, HelpAndVersionExitZero) {
+  const SciRun help = RunSci({"--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.out.find("Usage: sci [OPTIONS] [SCENE] [QUERY [INPUT...]]"), std::string::npos);
+  EXPECT_NE(help.out.find("--batch"), std::string::npos);
+  const SciRun version = RunSci({"--version"});
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out, std::string("sci ") + SCI_VERSION + "\n");
+}
+
+// --- batch --------------------------------------------------------------------------
+
+TEST(SciBatch, AnswersEachLineAsASingleRunWould) {
+  const std::vector<std::string> queries = {
+      "node-child 0 1", "node-id \"Cup\"", "texture 0", "texture 99", "node-local-tm 2", "node-name 1", "node-name 99",
+  };
+  std::string batch = "# comments and blank lines are skipped\n\n";
+  for (const auto& query : queries) batch += "  " + query + "\n";
+  const fs::path file = WriteScratchFile("queries.txt", batch);
+  const SciRun run = RunSci({"--json", "--batch", file.string()});
+  EXPECT_EQ(run.exitCode, 1);  // two inputs out of range
+  const auto results = JsonLines(run.out);
+  ASSERT_EQ(results.size(), queries.size());
+  EXPECT_EQ(results[1]["outputs"]["OUT: Node ID"], 2);
+  // What a failed query leaves is a fresh output, not the previous answer.
+  EXPECT_EQ(results[3]["outputs"]["OUT: Texture channel"], Json::parse(R"({"flag": false, "file": ""})"));
+  EXPECT_EQ(results[6]["outputs"]["OUT: Node name"], nullptr);
+  for (std::size_t i : {0, 2, 4, 5}) {
+    SCOPED_TRACE(queries[i]);
+    std::istringstream words(queries[i]);
+    std::vector<std::string> args{"--json"};
+    for (std::string word; words >> word;) args.push_back(word);
+    EXPECT_EQ(results[i], Json::parse(RunSci(args).out));
+  }
+  EXPECT_NE(run.err.find("sci: line 9: node-name: "), std::string::npos) << run.err;
+}
+
+TEST(SciBatch, BadLinesAreReportedAndTheRestAnswered) {
+  const SciRun run = RunSci({"--json", "--batch", "-"}, "node-count\nnode-child 0\nnode-name \"Cup\nnode-name 2\n");
+  EXPECT_EQ(run.exitCode, 2);
+  const auto results = JsonLines(run.out);
+  ASSERT_EQ(results.size(), 4u);
+  EXPECT_EQ(results[0]["outputs"]["OUT: Object count"], 11);
+  EXPECT_EQ(results[1]["line"], 2);
+  EXPECT_NE(results[1]["error"].get<std::string>().find("Node ID, Child number"), std::string::npos);
+  EXPECT_EQ(results[2]["error"], "unclosed quote");
+  EXPECT_EQ(results[3]["outputs"]["OUT: Node name"], "Cup");
+}
+
+TEST(SciBatch, PlainTextEchoesEachQuery) {
+  const SciRun run = RunSci({"--batch", "-", SCI_DEMO_SCENE}, "node-name 2\nnode-count\n");
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, "> node-name 2\nOUT: Node name: Cup\n> node-count\nOUT: Object count: 11\n");
+}
+
+// --- real files, one query per group ------------------------------------------------------
+
+TEST(SciSampleScenes, OneQueryPerGroup) {
+  const fs::path scenes = SCI_SAMPLE_SCENES_DIR;
+  if (!fs::is_directory(scenes)) GTEST_SKIP() << "sample scenes not found at " << scenes;
+  struct Case {
+    const char* group;
+    const char* file;
+    std::vector<std::string> query;
+    const char* output;
+    Json expected;
+  };
+  const std::vector<Case> cases = {
+      {"nodes", "gltf-node-extras/scene-custom-fields.gltf", {"node-id", "Custom field between builtin"},
+       "OUT: Node ID", 3},
+      {"surfaces", "obj-spider/spider.obj", {"surface-count"}, "OUT: surface count", 19},
+      {"geometry", "stl-binary/Spider_binary.stl", {"geometry-count"}, "OUT: Geometry count", 1},
+      {"materials", "dae-two-uvsets/cube_with_2UVs.DAE", {"material-count"}, "OUT: Material count", 2},
+      {"textures", "3ds-textured/test1.3ds", {"texture-count"}, "OUT: Texture count", 3},
+      {"animations", "gltf-all-animations/03_all_animations.gltf", {"animation-count"}, "OUT: animation count", 3},
+      {"cameras", "dae-cameras/cameras.dae", {"camera-count"}, "OUT: Camera count", 3},
+      {"lights", "dae-lights/lights.dae", {"light-count"}, "OUT: Light count", 5},
+      {"material names", "glb-BoxTextured/BoxTextured.glb", {"material-name", "0"}, "OUT: Material name", nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.group) + ": " + c.file);
+    std::vector<std::string> args{(scenes / c.file).string()};
+    args.insert(args.end(), c.query.begin(), c.query.end());
+    const Json outputs = Outputs(args);
+    if (c.expected.is_null()) EXPECT_TRUE(outputs[c.output].is_string()) << outputs;
+    else EXPECT_EQ(outputs[c.output], c.expected);
+  }
+  const SciRun xml = RunSci({(scenes / "glb-BoxTextured/BoxTextured.glb").string(), "material-as-xml", "0"});
+  EXPECT_EQ(xml.exitCode, 0) << xml.err;
+  EXPECT_EQ(xml.out.rfind("<material id=\"0\"", 0), 0u) << xml.out;
+}
+
+}  // namespace
