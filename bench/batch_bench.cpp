@@ -48,7 +48,7 @@ void WriteMixedBatch(const std::string& path, int count) {
     switch (i % 10) {
       case 0: out << "node-count\n"; break;
       case 1: out << "node-name " << node << '\n'; break;
-      case 2: out << "node-child " << (node / 8) << ' ' << (node % 8) << '\n'; break;
+      case 2: out << "node-child 0 " << (node % 8) << '\n'; break;  // the root has 8 children
       case 3: out << "node-id node" << node << '\n'; break;
       case 4: out << "node-global-tm " << node << '\n'; break;
       case 5: out << "parent-node " << node << '\n'; break;
