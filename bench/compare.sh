@@ -36,11 +36,11 @@ else
   echo "compare.sh: no sample scenes at $scenes; the generated scene only" >&2
 fi
 
-# Mean wall seconds over $runs runs (failures included: a file a tool rejects
+# Median wall seconds over $runs runs (failures included: a file a tool rejects
 # is still timed, and marked in the table).
-mean_seconds() {
+median_seconds() {
   hyperfine -N -i --warmup 2 --runs "$runs" --style none --export-csv "$work/h.csv" "$*" >/dev/null 2>&1
-  awk -F, 'NR == 2 { print $2 }' "$work/h.csv"
+  awk -F, 'NR == 2 { print $4 }' "$work/h.csv"
 }
 # Peak resident memory in KiB, and the exit status, of one run.
 peak_kib() {
@@ -58,8 +58,8 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else
   echo "|---|---:|---:|---:|---:|---:|---:|---:|---:|"
   for f in "${files[@]}"; do
     name="${f#"$scenes"/}"; name="${name#"$work"/}"
-    sci_s=$(mean_seconds "$sci" "$f" node-count)
-    assimp_s=$(mean_seconds assimp info "$f")
+    sci_s=$(median_seconds "$sci" "$f" node-count)
+    assimp_s=$(median_seconds assimp info "$f")
     sci_note=""; assimp_note=""
     sci_k=$(peak_kib "$sci" "$f" node-count) || sci_note=" (exit $?)"
     assimp_k=$(peak_kib assimp info "$f") || assimp_note=" (exit $?)"
@@ -67,7 +67,7 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else
     case "${f,,}" in
       *.gltf|*.glb)
         if [ -n "$gltf_transform" ]; then
-          gt_ms=$(ms "$(mean_seconds "$gltf_transform" inspect "$f")")
+          gt_ms=$(ms "$(median_seconds "$gltf_transform" inspect "$f")")
           gt_note=""
           gt_k=$(peak_kib "$gltf_transform" inspect "$f") || gt_note=" (exit $?)"
           gt_mib="$(mib "$gt_k")$gt_note"
@@ -77,7 +77,7 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else
          "$(mib "$sci_k") | $(mib "$assimp_k") | $(ratio "$sci_k" "$assimp_k") | $gt_ms | $gt_mib |"
   done
   echo
-  echo "Means of $runs runs after 2 warm-up runs (hyperfine); peak memory is the maximum resident set size of one run"
+  echo "Medians of $runs runs after 2 warm-up runs (hyperfine); peak memory is the maximum resident set size of one run"
   echo "(/usr/bin/time -v). \"(exit N)\": the tool rejected the file with that status."
   [ -n "$gltf_transform" ] || echo "gltf-transform was not installed: its columns are empty."
 } > "$output"
