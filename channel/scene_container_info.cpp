@@ -81,9 +81,9 @@ void SceneContainerInfo::CallChannel() {
   if (static_cast<std::uint32_t>(infoType) >= kInfoTypeCount) return;
 
   if (infoType == SCI_SCENE_HIERARCHY) {
+    std::string text;
     if (scene->GetRootNodeID() < 0) return;
-    hierarchyText_.clear();
-    GetSceneHierarchy(*scene, scene->GetRootNodeID(), hierarchyText_, 0);
+    GetSceneHierarchy(*scene, scene->GetRootNodeID(), text, 0);
     return;
   }
 

@@ -123,9 +123,6 @@ class SCI_API SceneContainerInfo : public Orv_Channel {
  private:
   SCI_INFO_TYPE infoType;
   bool updateChannelName;
-  // The hierarchy text is built here: its storage outlives a call, so that a
-  // host asking every frame does not grow a large text from nothing each time.
-  std::string hierarchyText_;
 };
 
 }  // namespace Importing
