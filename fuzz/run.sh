@@ -29,7 +29,7 @@ work="$build/fuzz"
 "$build/bin/fuzz_make_seeds" "$work/seeds"
 
 export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1
-export LSAN_OPTIONS=suppressions=$PWD/fuzz/lsan.supp:print_suppressions=0
+export LSAN_OPTIONS=suppressions=$PWD/.ci/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 failed=0

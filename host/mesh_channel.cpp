@@ -1,9 +1,5 @@
 #include "host/mesh_channel.h"
 
-namespace {
-bool InRange(int index, std::size_t size) { return index >= 0 && static_cast<std::size_t>(index) < size; }
-}  // namespace
-
 void MeshChannel::BeginMeshUpdate() {
   Record(Call::Begin);
   updating_ = true;
@@ -22,37 +18,30 @@ void MeshChannel::SetPrimitiveType(int code) {
 
 void MeshChannel::SetVertexCount(int count) {
   Record(Call::VertexCount, count);
-  vertices_.assign(count > 0 ? static_cast<std::size_t>(count) : 0, {});
+  // Every vertex starts over from the default; vertices kept from the last
+  // update keep the storage of their UV lists for the next one.
+  const std::size_t size = count > 0 ? static_cast<std::size_t>(count) : 0;
+  for (std::size_t i = 0; i < size && i < vertices_.size(); ++i) {
+    Vertex& vertex = vertices_[i];
+    vertex.position = {};
+    vertex.normal = {};
+    vertex.uvs.clear();
+  }
+  vertices_.resize(size);
 }
 
-void MeshChannel::SetVertexPosition(D3DXVECTOR3 position, int vertex) {
-  Record(Call::Position, vertex);
-  if (!InRange(vertex, vertices_.size())) return void(++rejected_);
-  vertices_[static_cast<std::size_t>(vertex)].position = position;
-}
-
-void MeshChannel::SetVertexNormal(D3DXVECTOR3 normal, int vertex) {
-  Record(Call::Normal, vertex);
-  if (!InRange(vertex, vertices_.size())) return void(++rejected_);
-  vertices_[static_cast<std::size_t>(vertex)].normal = normal;
-}
-
-void MeshChannel::SetVertexUV(int uvSet, D3DXVECTOR2 uv, int vertex) {
-  constexpr int kMaxUVSets = 64;
-  Record(Call::UV, uvSet, vertex);
-  if (!InRange(vertex, vertices_.size()) || uvSet < 0 || uvSet >= kMaxUVSets) return void(++rejected_);
-  auto& uvs = vertices_[static_cast<std::size_t>(vertex)].uvs;
-  if (uvs.size() <= static_cast<std::size_t>(uvSet)) uvs.resize(static_cast<std::size_t>(uvSet) + 1);
-  uvs[static_cast<std::size_t>(uvSet)] = uv;
+// Grows a vertex's UV list to hold `set`, zeros in any sets skipped. UV sets
+// usually come in order, 0 first: the first allocation takes room for three
+// pairs, which the allocator's smallest block holds anyway, so that the
+// second and third sets need no reallocation.
+void MeshChannel::AddUV(std::vector<D3DXVECTOR2>& uvs, std::size_t set, D3DXVECTOR2 uv) {
+  constexpr std::size_t kFirstCapacity = 3;
+  if (uvs.capacity() == 0) uvs.reserve(set + 1 > kFirstCapacity ? set + 1 : kFirstCapacity);
+  uvs.resize(set + 1);
+  uvs[set] = uv;
 }
 
 void MeshChannel::SetIndexCount(int count) {
   Record(Call::IndexCount, count);
   indices_.assign(count > 0 ? static_cast<std::size_t>(count) : 0, 0);
-}
-
-void MeshChannel::SetIndex(std::uint32_t value, int position) {
-  Record(Call::Index, value, position);
-  if (!InRange(position, indices_.size())) return void(++rejected_);
-  indices_[static_cast<std::size_t>(position)] = value;
 }

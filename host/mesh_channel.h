@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -45,11 +46,34 @@ class ORVHOST_API MeshChannel : public Orv_Channel {
   // 1 point list, 2 line list, 4 triangle list.
   void SetPrimitiveType(int code);
   void SetVertexCount(int count);
-  void SetVertexPosition(D3DXVECTOR3 position, int vertex);
-  void SetVertexNormal(D3DXVECTOR3 normal, int vertex);
-  void SetVertexUV(int uvSet, D3DXVECTOR2 uv, int vertex);
+  // The element calls run once per vertex or index, so they are inline: a
+  // plug-in filling a large mesh then pays for no call across libraries.
+  void SetVertexPosition(D3DXVECTOR3 position, int vertex) {
+    Record(Call::Position, vertex);
+    if (!InRange(vertex, vertices_.size())) return void(++rejected_);
+    vertices_[static_cast<std::size_t>(vertex)].position = position;
+  }
+  void SetVertexNormal(D3DXVECTOR3 normal, int vertex) {
+    Record(Call::Normal, vertex);
+    if (!InRange(vertex, vertices_.size())) return void(++rejected_);
+    vertices_[static_cast<std::size_t>(vertex)].normal = normal;
+  }
+  // UV sets 0 to 63; a vertex's UV list grows to the highest set it is given.
+  void SetVertexUV(int uvSet, D3DXVECTOR2 uv, int vertex) {
+    Record(Call::UV, uvSet, vertex);
+    if (!InRange(vertex, vertices_.size()) || uvSet < 0 || uvSet >= kMaxUVSets) return void(++rejected_);
+    auto& uvs = vertices_[static_cast<std::size_t>(vertex)].uvs;
+    const auto set = static_cast<std::size_t>(uvSet);
+    if (set < uvs.size()) uvs[set] = uv;
+    else if (set == uvs.size() && set < uvs.capacity()) uvs.push_back(uv);
+    else AddUV(uvs, set, uv);
+  }
   void SetIndexCount(int count);
-  void SetIndex(std::uint32_t value, int position);
+  void SetIndex(std::uint32_t value, int position) {
+    Record(Call::Index, value, position);
+    if (!InRange(position, indices_.size())) return void(++rejected_);
+    indices_[static_cast<std::size_t>(position)] = value;
+  }
 
   int GetPrimitiveType() const { return primitiveType_; }
   const std::vector<Vertex>& GetVertices() const { return vertices_; }
@@ -65,6 +89,9 @@ class ORVHOST_API MeshChannel : public Orv_Channel {
   void ClearCallLog() { log_.clear(); }
 
  private:
+  static constexpr int kMaxUVSets = 64;
+  static bool InRange(int index, std::size_t size) { return index >= 0 && static_cast<std::size_t>(index) < size; }
+  static void AddUV(std::vector<D3DXVECTOR2>& uvs, std::size_t set, D3DXVECTOR2 uv);
   void Record(Call::Operation operation, std::int64_t first = 0, std::int64_t second = 0) {
     if (recording_) log_.push_back({operation, first, second});
   }

@@ -36,13 +36,16 @@ int SceneContainerInfo::GetGeometry(const SceneContainer& scene) {
   // Any other size keeps the mesh's previous primitive type.
   if (const int code = PrimitiveTypeCode(geometry.GetPrimitiveSize())) mesh->SetPrimitiveType(code);
   mesh->SetVertexCount(static_cast<int>(geometry.Vertices.size()));
+  // The elements of a vector<Vertex> are Vertex objects exactly, so the
+  // getters are called directly rather than through the virtual table.
   for (std::size_t i = 0; i < geometry.Vertices.size(); ++i) {
     const Vertex& vertex = geometry.Vertices[i];
     const int number = static_cast<int>(i);
-    mesh->SetVertexPosition(vertex.GetPosition(), number);
-    mesh->SetVertexNormal(vertex.GetNormal(), number);
-    for (std::uint64_t set = 0; set < vertex.GetUVSetCount(); ++set)
-      mesh->SetVertexUV(static_cast<int>(set), vertex.GetUV(set), number);
+    mesh->SetVertexPosition(vertex.Vertex::GetPosition(), number);
+    mesh->SetVertexNormal(vertex.Vertex::GetNormal(), number);
+    const std::uint64_t sets = vertex.Vertex::GetUVSetCount();
+    for (std::uint64_t set = 0; set < sets; ++set)
+      mesh->SetVertexUV(static_cast<int>(set), vertex.Vertex::GetUV(set), number);
   }
   mesh->SetIndexCount(static_cast<int>(geometry.Indices.size()));
   for (std::size_t k = 0; k < geometry.Indices.size(); ++k) mesh->SetIndex(geometry.Indices[k], static_cast<int>(k));

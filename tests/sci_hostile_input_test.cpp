@@ -60,7 +60,7 @@ SciRun RunSci(const ScratchDir& dir, const std::vector<std::string>& args, const
   for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   // Under LeakSanitizer, leaks that Assimp makes on its own when it gives up
-  // on a file are not sci's (see fuzz/lsan.supp).
+  // on a file are not sci's (see .ci/lsan.supp).
   std::vector<std::string> variables{"LSAN_OPTIONS=suppressions=" SCI_LSAN_SUPPRESSIONS ":print_suppressions=0"};
   for (char** variable = environ; *variable != nullptr; ++variable)
     if (std::string(*variable).rfind("LSAN_OPTIONS=", 0) != 0) variables.emplace_back(*variable);

@@ -69,6 +69,10 @@ void Convert(const aiScene& scene, const std::string& format, SceneData& data) {
   data.materials = std::move(materials.materials);
   data.texturePaths = std::move(materials.texturePaths);
 
+  // Records declare virtual destructors and so have no move constructors: a
+  // collection that reallocated would copy every vertex of every geometry.
+  data.geometries.reserve(scene.mNumMeshes);
+  data.surfaces.reserve(scene.mNumMeshes);
   for (unsigned i = 0; i < scene.mNumMeshes; ++i) {
     const aiMesh& mesh = *scene.mMeshes[i];
     int materialID = static_cast<int>(mesh.mMaterialIndex);

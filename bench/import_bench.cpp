@@ -1,0 +1,127 @@
+// Import cost: Assimp's ReadFile alone with this library's settings against
+// the whole import (read, convert, build the derived data, release Assimp's
+// scene), on the largest sample scenes and on a generated large scene.
+//
+// `import_bench --write-generated=FILE.glb` only writes the generated scene,
+// for comparisons with other programs that must read the same file.
+#include <benchmark/benchmark.h>
+
+#include <assimp/Importer.hpp>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench_support.h"
+#include "generated_files.h"
+#include "scene/import/assimp_reading.h"
+#include "scene/import/scene_importer.h"
+
+namespace {
+
+// Conversion may add at most 10% to Assimp's own time.
+constexpr double kTargetRatio = 1.10;
+
+// The largest files of the sample scenes, where present.
+const char* const kSampleFiles[] = {
+    "gltf-large-32bit-indices/01_vertex_count_32bit.gltf",
+    "obj-stanford-bunny/stanford-bunny.obj",
+    "ply-point-cloud/pond.0.ply",
+    "glb-2CylinderEngine/2CylinderEngine.glb",
+    "gltf-AnimateAllTheThings/24_animation_pointer.gltf",
+    "fbx-skeleton-anim/maya_kenney_character_7700_binary.fbx",
+    "x-skeleton-anim/BCN_Epileptic.X",
+    "fbx-barbarian/blender_293_barbarian_7400_binary.fbx",
+};
+
+// Assimp's part: an importer with our settings reads the file with our
+// post-processing, and releases its scene when it goes.
+bool AssimpReadAlone(const std::string& path) {
+  Assimp::Importer importer;
+  Importing::Import::ConfigureImporter(importer);
+  const auto outcome = Importing::Import::ReadFile(importer, path, {});
+  benchmark::DoNotOptimize(outcome.scene);
+  return outcome.scene != nullptr;
+}
+
+// Each iteration times both twice, in the order read, import, import, read,
+// so that the ratio compares runs made under the same load and neither side
+// always meets a heap the other has just grown. The container is emptied
+// outside the time.
+void BM_Import(benchmark::State& state, const std::string& path) {
+  bench::CpuStopwatch assimp, whole;
+  std::string error;
+  auto read = [&] {
+    state.PauseTiming();
+    assimp.Start();
+    const bool ok = AssimpReadAlone(path);
+    assimp.Stop();
+    state.ResumeTiming();
+    return ok;
+  };
+  auto import = [&] {
+    auto container = std::make_unique<Importing::SceneContainer>();
+    whole.Start();
+    const bool ok = Importing::ImportScene(path, *container, &error);
+    whole.Stop();
+    state.PauseTiming();
+    container.reset();
+    state.ResumeTiming();
+    return ok;
+  };
+  for (auto _ : state) {
+    if (!read() || !import() || !import() || !read()) {
+      state.SkipWithError(("cannot import: " + error).c_str());
+      return;
+    }
+  }
+  state.SetItemsProcessed(2 * state.iterations());
+  const double n = 2.0 * static_cast<double>(state.iterations());
+  state.counters["assimp_ms"] = assimp.Seconds() / n * 1e3;
+  state.counters["import_ms"] = whole.Seconds() / n * 1e3;
+  state.counters["ratio_to_assimp"] = whole.Seconds() / assimp.Seconds();
+  state.counters["target_ratio"] = kTargetRatio;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    constexpr const char kWrite[] = "--write-generated=";
+    if (std::strncmp(argv[i], kWrite, sizeof kWrite - 1) == 0) {
+      const bool written = bench::WriteGridTreeGlb(argv[i] + sizeof kWrite - 1, bench::kGeneratedNodes,
+                                                   bench::kGeneratedMeshes, bench::kGeneratedTrianglesPerMesh);
+      return written ? 0 : 1;
+    }
+  }
+  benchmark::Initialize(&argc, argv);
+
+  bench::TempFolder folder;
+  const std::string generated = (folder.Path() / "grid-tree-1M-triangles-20k-nodes.glb").string();
+  if (!bench::WriteGridTreeGlb(generated, bench::kGeneratedNodes, bench::kGeneratedMeshes,
+                               bench::kGeneratedTrianglesPerMesh)) {
+    std::fprintf(stderr, "cannot write %s\n", generated.c_str());
+    return 1;
+  }
+  benchmark::RegisterBenchmark("BM_Import/generated-1M-triangles-20k-nodes", BM_Import, generated)
+      ->Unit(benchmark::kMillisecond);
+
+  const std::filesystem::path samples = SCI_SAMPLE_SCENES_DIR;
+  if (!std::filesystem::is_directory(samples)) {
+    std::fprintf(stderr, "sample scenes not found at %s: only the generated scene is measured\n",
+                 samples.string().c_str());
+  } else {
+    for (const char* file : kSampleFiles) {
+      const std::filesystem::path path = samples / file;
+      if (!std::filesystem::is_regular_file(path)) continue;
+      benchmark::RegisterBenchmark(("BM_Import/" + path.filename().string()).c_str(), BM_Import, path.string())
+          ->Unit(benchmark::kMillisecond);
+    }
+  }
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

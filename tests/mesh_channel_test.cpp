@@ -1,0 +1,91 @@
+// The host's mesh channel: what each call leaves in the mesh, which calls it
+// rejects, and the log of the calls it received.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include "host/mesh_channel.h"
+
+namespace {
+
+using Op = std::function<void(MeshChannel&)>;
+using UVs = std::vector<D3DXVECTOR2>;
+
+struct MeshChannelCase {
+  const char* what;
+  std::vector<Op> calls;
+  std::vector<UVs> uvs;  // per vertex, after the calls
+  int rejected;
+};
+
+Op Count(int n) { return [n](MeshChannel& m) { m.SetVertexCount(n); }; }
+Op UV(int set, float u, int vertex) { return [=](MeshChannel& m) { m.SetVertexUV(set, {u, -u}, vertex); }; }
+Op Position(int vertex) { return [vertex](MeshChannel& m) { m.SetVertexPosition({1, 2, 3}, vertex); }; }
+Op Normal(int vertex) { return [vertex](MeshChannel& m) { m.SetVertexNormal({0, 0, 1}, vertex); }; }
+Op Begin() { return [](MeshChannel& m) { m.BeginMeshUpdate(); }; }
+
+const MeshChannelCase kCases[] = {
+    {"sets in order", {Count(2), UV(0, 1, 0), UV(1, 2, 0), UV(2, 3, 0), UV(3, 4, 0), UV(0, 5, 1)},
+     {{{1, -1}, {2, -2}, {3, -3}, {4, -4}}, {{5, -5}}}, 0},
+    {"a high set first fills the lower ones with zeros", {Count(1), UV(2, 3, 0), UV(0, 1, 0)},
+     {{{1, -1}, {0, 0}, {3, -3}}}, 0},
+    {"a set given twice keeps the last pair", {Count(1), UV(1, 1, 0), UV(1, 7, 0)}, {{{0, 0}, {7, -7}}}, 0},
+    {"set 63 is the highest", {Count(1), UV(64, 1, 0), UV(-1, 1, 0)}, {{}}, 2},
+    {"vertex outside the count", {Count(2), UV(0, 1, 2), UV(0, 1, -1), Position(2), Normal(-1)}, {{}, {}}, 4},
+    {"a new count clears the UVs", {Count(2), UV(0, 1, 0), UV(1, 1, 1), Count(2), UV(0, 9, 1)}, {{}, {{9, -9}}}, 0},
+    {"begin resets the rejections", {Count(1), Position(5), Begin(), Normal(1), UV(0, 2, 0)}, {{{2, -2}}}, 1},
+    {"no vertices", {Count(-3), Position(0), UV(0, 1, 0)}, {}, 2},
+};
+
+TEST(MeshChannel, UVSetsAndRejectedCalls) {
+  for (const MeshChannelCase& c : kCases) {
+    SCOPED_TRACE(c.what);
+    MeshChannel mesh;
+    for (const Op& call : c.calls) call(mesh);
+    ASSERT_EQ(mesh.GetVertices().size(), c.uvs.size());
+    for (std::size_t v = 0; v < c.uvs.size(); ++v) EXPECT_EQ(mesh.GetVertices()[v].uvs, c.uvs[v]) << "vertex " << v;
+    EXPECT_EQ(mesh.RejectedCalls(), c.rejected);
+  }
+}
+
+TEST(MeshChannel, PositionsNormalsAndIndicesLandWhereAsked) {
+  MeshChannel mesh;
+  mesh.SetVertexCount(3);
+  mesh.SetVertexPosition({1, 2, 3}, 2);
+  mesh.SetVertexNormal({0, 1, 0}, 1);
+  mesh.SetIndexCount(2);
+  mesh.SetIndex(7, 1);
+  mesh.SetIndex(8, 2);
+  EXPECT_EQ(mesh.GetVertices()[2].position, (D3DXVECTOR3{1, 2, 3}));
+  EXPECT_EQ(mesh.GetVertices()[0].position, (D3DXVECTOR3{}));
+  EXPECT_EQ(mesh.GetVertices()[1].normal, (D3DXVECTOR3{0, 1, 0}));
+  EXPECT_THAT(mesh.GetIndices(), testing::ElementsAre(0u, 7u));
+  EXPECT_EQ(mesh.RejectedCalls(), 1);
+}
+
+// Rejected calls are logged too, with the arguments they came with.
+TEST(MeshChannel, LogsEveryCallWhileRecording) {
+  MeshChannel mesh;
+  mesh.SetVertexCount(1);
+  mesh.RecordCalls(true);
+  mesh.SetVertexUV(64, {1, 1}, 0);
+  mesh.SetVertexPosition({}, 3);
+  mesh.SetIndex(9, 4);
+  mesh.RecordCalls(false);
+  mesh.SetVertexNormal({}, 0);
+  using C = MeshChannel::Call;
+  const auto& log = mesh.CallLog();
+  ASSERT_EQ(log.size(), 3u);
+  EXPECT_EQ(log[0].operation, C::UV);
+  EXPECT_EQ(log[0].first, 64);
+  EXPECT_EQ(log[0].second, 0);
+  EXPECT_EQ(log[1].operation, C::Position);
+  EXPECT_EQ(log[1].first, 3);
+  EXPECT_EQ(log[2].operation, C::Index);
+  EXPECT_EQ(log[2].first, 9);
+  EXPECT_EQ(log[2].second, 4);
+}
+
+}  // namespace
