@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what the build, the tests and the benchmarks need on Debian.
+# Installs what the build, the tests, the benchmarks and the fuzzers need on Debian.
 set -euo pipefail
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
@@ -9,4 +9,5 @@ $sudo apt-get install -y --no-install-recommends \
   build-essential cmake binutils \
   googletest libgtest-dev libgmock-dev libbenchmark-dev \
   libassimp-dev assimp-utils \
-  libcli11-dev nlohmann-json3-dev
+  libcli11-dev nlohmann-json3-dev \
+  clang libclang-rt-14-dev
