@@ -9,6 +9,7 @@ enum ExitCode : int {
   kExitUsage = 2,           // the command line or a batch line was wrong
   kExitSceneUnreadable = 3, // the scene file could not be imported
   kExitPluginUnusable = 4,  // the plug-in library could not be loaded
+  kExitServer = 5,          // sci --view could not serve (page not installed, port taken)
 };
 
 }  // namespace sci

@@ -16,6 +16,7 @@
 #include "cli/query_session.h"
 #include "cli/summary.h"
 #include "cli/text_output.h"
+#include "cli/view/view_server.h"
 
 namespace sci {
 namespace {
@@ -55,6 +56,10 @@ int Run(int argc, const char* const* argv) {
   std::string scenePath;
   std::vector<std::string> queryWords;
   SplitSceneAndQuery(options->words, &scenePath, &queryWords);
+  if (options->view.enabled && (!queryWords.empty() || !options->batchFile.empty())) {
+    Fail("--view takes at most a scene; the queries are asked in the browser");
+    return kExitUsage;
+  }
   if (!options->batchFile.empty() && !queryWords.empty()) {
     Fail("with --batch the queries come from the batch file; give at most a scene on the command line");
     return kExitUsage;
@@ -98,6 +103,8 @@ int Run(int argc, const char* const* argv) {
     }
   }
   for (const auto& warning : session.Scene().Source().warnings) Fail("warning: " + warning);
+
+  if (options->view.enabled) return RunView(session, scenePath, options->view);
 
   if (batch != nullptr) {
     exitCode = RunBatch(session, batch, stdout, options->output);

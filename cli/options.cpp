@@ -23,9 +23,11 @@ constexpr const char* kFooter =
     "  sci model.fbx node-child 0 1         child 1 of node 0\n"
     "  sci --json model.gltf geometry 0     geometry 0 as JSON\n"
     "  sci --batch queries.txt model.dae    one query per line of queries.txt\n"
+    "  sci --view model.glb                 look at the scene in a browser\n"
     "\n"
     "Exit codes: 0 answered; 1 a query reported a bad input; 2 usage error;\n"
-    "3 the scene could not be read; 4 the plug-in could not be loaded.";
+    "3 the scene could not be read; 4 the plug-in could not be loaded;\n"
+    "5 sci --view could not serve.";
 
 // The usage line names what the positional words stand for.
 class HelpFormatter : public CLI::Formatter {
@@ -51,6 +53,10 @@ std::optional<Options> ParseCommandLine(int argc, const char* const* argv, int* 
       ->type_name("FILE");
   app.add_option("-p,--plugin", options.plugin, "The plug-in library to load (default: the one beside sci)")
       ->type_name("PATH");
+  app.add_flag("--view", options.view.enabled, "Inspect the scene in a web browser (a local server; Ctrl-C stops it)");
+  app.add_option("--port", options.view.port, "With --view: the port to serve on (default 0: any free port)")
+      ->type_name("N")->check(CLI::Range(0, 65535));
+  app.add_flag("--no-browser", options.view.noBrowser, "With --view: print the address, open no browser");
   app.add_option("words", options.words, "[SCENE] [QUERY [INPUT...]]")->type_name("");
   try {
     app.parse(argc, argv);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/output_options.h"
+#include "cli/view/view_options.h"
 
 namespace sci {
 
@@ -16,6 +17,7 @@ struct Options {
   std::string batchFile;  // "-" for standard input; empty without --batch
   std::string plugin;     // empty: look beside sci
   std::vector<std::string> words;
+  ViewOptions view;
 };
 
 // Parses the command line. Returns the options, or the exit code when sci

@@ -1,0 +1,68 @@
+#include "cli/view/texture_files.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace sci {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Folded(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+  return text;
+}
+
+// The entry of `folder` named `name` in any case; empty when there is none.
+fs::path FindIgnoringCase(const fs::path& folder, const std::string& name) {
+  std::error_code error;
+  const std::string wanted = Folded(name);
+  for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error))
+    if (Folded(entry->path().filename().string()) == wanted) return entry->path();
+  return {};
+}
+
+bool IsFile(const fs::path& path) {
+  std::error_code error;
+  return !path.empty() && fs::is_regular_file(path, error);
+}
+
+}  // namespace
+
+std::string FindTextureFile(const std::string& scenePath, const std::string& texturePath) {
+  std::string name = texturePath;
+  std::replace(name.begin(), name.end(), '\\', '/');
+  const fs::path folder = fs::path(scenePath).parent_path();
+  fs::path path = fs::path(name).is_absolute() ? fs::path(name) : folder / name;
+  if (!IsFile(path)) path = FindIgnoringCase(path.parent_path(), path.filename().string());
+  if (!IsFile(path)) path = FindIgnoringCase(folder, fs::path(name).filename().string());
+  return IsFile(path) ? path.string() : std::string();
+}
+
+bool ReadFileBytes(const std::string& path, std::string* bytes, std::size_t limit) {
+  std::ifstream file(path, std::ios::binary);
+  if (limit == std::string::npos) {
+    bytes->assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  } else {
+    bytes->resize(limit);
+    file.read(bytes->data(), static_cast<std::streamsize>(limit));
+    bytes->resize(static_cast<std::size_t>(file.gcount()));
+  }
+  return file.is_open() && !file.bad();
+}
+
+const char* ImageContentType(std::string_view bytes) {
+  const auto starts = [&](std::string_view magic, std::size_t at = 0) { return bytes.substr(at, magic.size()) == magic; };
+  if (starts("\x89PNG")) return "image/png";
+  if (starts("\xFF\xD8\xFF")) return "image/jpeg";
+  if (starts("GIF8")) return "image/gif";
+  if (starts("RIFF") && starts("WEBP", 8)) return "image/webp";
+  if (starts("BM")) return "image/bmp";
+  return "application/octet-stream";
+}
+
+}  // namespace sci

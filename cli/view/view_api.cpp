@@ -1,0 +1,146 @@
+#include "cli/view/view_api.h"
+
+#include "cli/json_output.h"
+#include "cli/query_list.h"
+#include "cli/summary.h"
+#include "cli/view/geometry_binary.h"
+#include "cli/view/texture_files.h"
+#include "host/mesh_channel.h"
+#include "host/value_channels.h"
+
+namespace sci {
+
+namespace {
+
+ApiReply Error(int status, const std::string& message) {
+  return {status, "application/json", DumpLine(Json{{"error", message}})};
+}
+
+// The words of a request object {"name": ..., "inputs": [...]}; numbers in
+// the inputs become their text. False with the reason when it is not one.
+bool WordsOf(const nlohmann::json& request, std::vector<std::string>* words, std::string* error) {
+  const auto name = request.find("name");
+  if (!request.is_object() || name == request.end() || !name->is_string()) {
+    *error = "a query request is an object {\"name\": QUERY, \"inputs\": [...]}";
+    return false;
+  }
+  words->assign(1, name->get<std::string>());
+  const auto inputs = request.find("inputs");
+  if (inputs == request.end()) return true;
+  if (!inputs->is_array()) {
+    *error = "\"inputs\" must be an array";
+    return false;
+  }
+  for (const auto& input : *inputs) words->push_back(input.is_string() ? input.get<std::string>() : input.dump());
+  return true;
+}
+
+}  // namespace
+
+ViewApi::ViewApi(QuerySession& session, std::string scenePath)
+    : session_(session), scenePath_(std::move(scenePath)) {}
+
+template <class Answer>
+bool ViewApi::Run(const std::vector<std::string>& words, std::string* error, Answer answer) {
+  QueryRequest request;
+  if (!ParseQuery(std::vector<std::string_view>(words.begin(), words.end()), &request, error)) return false;
+  const std::lock_guard<std::mutex> lock(channels_);
+  answer(session_.Run(request));
+  return true;
+}
+
+ApiReply ViewApi::Summary() {
+  const std::lock_guard<std::mutex> lock(channels_);
+  return {200, "application/json", SummaryJson(Summarize(session_, scenePath_))};
+}
+
+ApiReply ViewApi::Queries() { return {200, "application/json", QueryListJson()}; }
+
+ApiReply ViewApi::Query(const std::vector<std::string>& words) {
+  ApiReply reply;
+  std::string error;
+  if (!Run(words, &error, [&](const QueryResult& result) { AppendResultJson(result, reply.body); }))
+    return Error(400, error);
+  return reply;
+}
+
+ApiReply ViewApi::QueryJson(std::string_view body) {
+  const auto request = nlohmann::json::parse(body, nullptr, false);
+  std::vector<std::string> words;
+  std::string error;
+  if (request.is_discarded()) return Error(400, "the request body is not JSON");
+  if (!WordsOf(request, &words, &error)) return Error(400, error);
+  return Query(words);
+}
+
+ApiReply ViewApi::Batch(std::string_view body) {
+  const auto requests = nlohmann::json::parse(body, nullptr, false);
+  if (!requests.is_array()) return Error(400, "a batch is a JSON array of query requests");
+  ApiReply reply;
+  reply.body = "[";
+  for (const auto& request : requests) {
+    if (reply.body.size() > 1) reply.body += ',';
+    std::vector<std::string> words;
+    std::string error;
+    if (!WordsOf(request, &words, &error) ||
+        !Run(words, &error, [&](const QueryResult& result) { AppendResultJson(result, reply.body); }))
+      reply.body += DumpLine(Json{{"error", error}});
+  }
+  reply.body += ']';
+  return reply;
+}
+
+ApiReply ViewApi::Geometry(std::string_view id) {
+  ApiReply reply{200, "application/octet-stream", {}};
+  std::string error;
+  const bool ran = Run({"geometry", std::string(id)}, &error, [&](const QueryResult& result) {
+    if (!result.messages.empty()) error = result.messages.front();
+    else if (result.outputs.empty() || result.outputs[0].channel == nullptr) error = "the plug-in gave no mesh";
+    else reply.body = EncodeGeometry(*static_cast<const MeshChannel*>(result.outputs[0].channel));
+  });
+  if (!ran) return Error(400, error);
+  return error.empty() ? reply : Error(404, error);
+}
+
+bool ViewApi::TexturePath(std::string_view id, std::string* path, std::string* error, int* status) {
+  *status = 400;
+  if (!Run({"texture-path", std::string(id)}, error, [&](const QueryResult& result) {
+        const auto* text = result.outputs.empty() ? nullptr : static_cast<const TextChannel*>(result.outputs[0].channel);
+        if (!result.messages.empty()) *error = result.messages.front();
+        else if (text == nullptr || text->GetText() == nullptr) *error = "the plug-in gave no texture path";
+        else *path = text->GetText();
+      }))
+    return false;
+  *status = 404;
+  return error->empty();
+}
+
+ApiReply ViewApi::Textures() {
+  std::string count, error;
+  Run({"texture-count"}, &error, [&](const QueryResult& result) { AppendResultJson(result, count); });
+  const int textures = Json::parse(count)["outputs"].front().get<int>();
+  Json list = Json::array();
+  for (int id = 0; id < textures; ++id) {
+    std::string path, bytes;
+    int status = 0;
+    if (!TexturePath(std::to_string(id), &path, &error, &status)) return Error(500, error);
+    const std::string file = FindTextureFile(scenePath_, path);
+    const bool found = !file.empty() && ReadFileBytes(file, &bytes, 16);
+    list.push_back(Json{{"id", id}, {"path", path}, {"type", found ? Json(ImageContentType(bytes)) : Json()}});
+  }
+  return {200, "application/json", DumpLine(list)};
+}
+
+ApiReply ViewApi::Texture(std::string_view id) {
+  std::string path, error;
+  int status = 0;
+  if (!TexturePath(id, &path, &error, &status)) return Error(status, error);
+  const std::string file = FindTextureFile(scenePath_, path);
+  ApiReply reply;
+  if (file.empty() || !ReadFileBytes(file, &reply.body))
+    return Error(404, "no image file for texture path \"" + path + "\" beside " + scenePath_);
+  reply.contentType = ImageContentType(reply.body);
+  return reply;
+}
+
+}  // namespace sci

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/query_session.h"
+
+// What the inspector's server answers, apart from HTTP: every answer comes
+// from the session's plug-in channels, as sci gives it on the command line.
+namespace sci {
+
+struct ApiReply {
+  int status = 200;
+  std::string contentType = "application/json";
+  std::string body;
+};
+
+// Answers the inspector's requests about one loaded scene. Safe to call from
+// several threads: the plug-in is called from one thread at a time.
+class ViewApi {
+ public:
+  // `session` has the plug-in and the scene loaded and outlives this object.
+  ViewApi(QuerySession& session, std::string scenePath);
+
+  // The summary, as `sci --json` without a query gives it.
+  ApiReply Summary();
+  // Every query with its input and output labels, as `sci --json --list`.
+  ApiReply Queries();
+  // One query: its name, then its inputs as words. The result exactly as
+  // `sci --json` writes it; 400 with {"error"} when the words are no query.
+  ApiReply Query(const std::vector<std::string>& words);
+  // The same for a JSON object {"name": ..., "inputs": [...]}.
+  ApiReply QueryJson(std::string_view body);
+  // A JSON array of such objects, answered in order as one JSON array; a
+  // request that is no query gets {"error"} in its place.
+  ApiReply Batch(std::string_view body);
+  // The geometry with ID `id` in the binary layout of geometry_binary.h.
+  ApiReply Geometry(std::string_view id);
+  // Every texture: [{"id", "path", "type"}], the path as the scene gives it,
+  // the type of the image file found for it (null when none was found).
+  ApiReply Textures();
+  // The image of the texture with ID `id`, read from beside the scene.
+  ApiReply Texture(std::string_view id);
+
+ private:
+  // Runs the query that `words` name; false with the reason in `error` when
+  // they name none. `answer` sees the result while the channels are locked.
+  template <class Answer>
+  bool Run(const std::vector<std::string>& words, std::string* error, Answer answer);
+
+  // The texture path of `id` as the plug-in gives it; false with the reason
+  // in `error` (status 400 or 404 in `status`).
+  bool TexturePath(std::string_view id, std::string* path, std::string* error, int* status);
+
+  QuerySession& session_;
+  const std::string scenePath_;
+  std::mutex channels_;  // held around every call into the scene's channels
+};
+
+}  // namespace sci

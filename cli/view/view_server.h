@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+#include "cli/query_session.h"
+#include "cli/view/view_options.h"
+
+namespace sci {
+
+// Serves the inspector for the scene loaded in `session` on 127.0.0.1 until
+// SIGINT or SIGTERM: prints its address with the access token, opens the
+// default browser unless told not to (or there is no display), answers the
+// page's API calls. Returns the exit code: 0 after a clean stop, kExitServer
+// when the page is not installed or the port cannot be had (reported).
+int RunView(QuerySession& session, const std::string& scenePath, const ViewOptions& options);
+
+}  // namespace sci
