@@ -1,0 +1,229 @@
+// The 3D view: every surface of the scene under its node, with its
+// material's diffuse colour and texture, lit by the scene's lights (or a
+// default rig), seen from an orbiting camera or one of the scene's cameras.
+import * as THREE from 'three';
+import { OrbitControls } from '../vendor/OrbitControls.js';
+import { geometry as fetchGeometry, textureUrl } from './api.js';
+
+// A row-major matrix of row vectors, read column-major, is the same
+// transform for column vectors.
+const matrixOf = (values) => new THREE.Matrix4().fromArray(values);
+const colorOf = ([r, g, b]) => new THREE.Color().setRGB(r, g, b);
+const kShownImageTypes = new Set(['image/png', 'image/jpeg', 'image/gif', 'image/webp', 'image/bmp']);
+const kLightPoint = 1, kLightSpot = 2, kLightDirectional = 3, kLightAmbient = 4;
+
+function bufferGeometry({ positions, normals, uvs, indices }) {
+  const geometry = new THREE.BufferGeometry();
+  geometry.setAttribute('position', new THREE.BufferAttribute(positions, 3));
+  if (normals.some((n) => n !== 0)) geometry.setAttribute('normal', new THREE.BufferAttribute(normals, 3));
+  uvs.slice(0, 4).forEach((uv, set) => geometry.setAttribute(set === 0 ? 'uv' : `uv${set}`, new THREE.BufferAttribute(uv, 2)));
+  if (indices.length) geometry.setIndex(new THREE.BufferAttribute(indices, 1));
+  return geometry;
+}
+
+export class Viewport {
+  constructor(container, model, onPick) {
+    this.container = container;
+    this.model = model;
+    this.onPick = onPick;
+    this.renderer = new THREE.WebGLRenderer({ antialias: true });
+    this.renderer.setPixelRatio(window.devicePixelRatio);
+    container.appendChild(this.renderer.domElement);
+    this.scene = new THREE.Scene();
+    this.scene.background = new THREE.Color(0x30343a);
+    this.orbitCamera = new THREE.PerspectiveCamera(45, 1, 0.01, 1000);
+    this.camera = this.orbitCamera;
+    this.controls = new OrbitControls(this.orbitCamera, this.renderer.domElement);
+    this.controls.addEventListener('change', () => this.render());
+    this.nodeObjects = new Map();
+    this.sceneCameras = [];
+    this.highlight = null;
+    new ResizeObserver(() => this.resize()).observe(container);
+    this.listenForPicks();
+  }
+
+  // Builds the scene graph once: nodes, surfaces, lights and cameras. Resolves
+  // when every geometry and texture has arrived.
+  async build() {
+    const { model } = this;
+    const geometries = new Map();
+    const textures = new Map();
+    const materials = new Map();
+    for (const node of model.nodes) {
+      const object = new THREE.Object3D();
+      object.name = node.name;
+      object.matrixAutoUpdate = false;
+      object.matrix.copy(matrixOf(model.localMatrices.get(node.id)));
+      object.userData.nodeId = node.id;
+      this.nodeObjects.set(node.id, object);
+      (node.parent < 0 ? this.scene : this.nodeObjects.get(node.parent)).add(object);
+    }
+    const geometryOf = (id) => {
+      if (!geometries.has(id)) geometries.set(id, fetchGeometry(id).then((g) => ({ ...g, buffer: bufferGeometry(g) })));
+      return geometries.get(id);
+    };
+    const textureOf = (id) => {
+      if (!textures.has(id)) {
+        textures.set(id, new THREE.TextureLoader().loadAsync(textureUrl(id)).then((texture) => {
+          texture.colorSpace = THREE.SRGBColorSpace;
+          texture.wrapS = texture.wrapT = THREE.RepeatWrapping;
+          return texture;
+        }));
+      }
+      return textures.get(id);
+    };
+    const pending = [];
+    for (const node of model.nodes)
+      for (const surface of node.surfaces)
+        pending.push(this.addSurface(node, surface, geometryOf, textureOf, materials));
+    await Promise.all(pending);
+    this.addLights();
+    this.addCameras();
+    this.frame();
+  }
+
+  async addSurface(node, surface, geometryOf, textureOf, materials) {
+    const map = surface.maps.find((m) => (m.type === 'diffuse' || m.type === 'basecolor') && m.texture !== null &&
+      kShownImageTypes.has(this.model.textures[m.texture]?.type) && m.uv_set < 4);
+    const [geometry, texture] = await Promise.all([geometryOf(surface.geometry), map ? textureOf(map.texture) : null]);
+    const key = `${geometry.primitiveType}/${surface.material}/${map?.texture}/${map?.uv_set}`;
+    if (!materials.has(key)) materials.set(key, this.material(geometry.primitiveType, surface.material, texture, map));
+    const material = materials.get(key);
+    const object = geometry.primitiveType === 1 ? new THREE.Points(geometry.buffer, material)
+      : geometry.primitiveType === 2 ? new THREE.LineSegments(geometry.buffer, material)
+        : new THREE.Mesh(geometry.buffer, material);
+    if (geometry.primitiveType === 4 && !geometry.buffer.getAttribute('normal')) geometry.buffer.computeVertexNormals();
+    object.userData = { nodeId: node.id, surfaceId: surface.id };
+    this.nodeObjects.get(node.id).add(object);
+  }
+
+  material(primitiveType, materialId, texture, map) {
+    const source = this.model.materials[materialId];
+    const color = source ? colorOf(source.diffuse) : new THREE.Color(0xcccccc);
+    const opacity = source?.opacity ?? 1;
+    if (primitiveType === 1) return new THREE.PointsMaterial({ color, size: 3, sizeAttenuation: false });
+    if (primitiveType === 2) return new THREE.LineBasicMaterial({ color });
+    if (texture) {
+      texture = texture.clone();
+      texture.channel = map.uv_set;
+    }
+    return new THREE.MeshLambertMaterial({
+      color, map: texture, emissive: source ? colorOf(source.emissive) : 0, side: THREE.DoubleSide,
+      transparent: opacity < 1, opacity,
+    });
+  }
+
+  addLights() {
+    let lit = false;
+    for (const light of this.model.lights) {
+      const node = this.nodeObjects.get(light.node);
+      if (!node) continue;
+      const color = colorOf(light.diffuse);
+      const strength = Math.max(color.r, color.g, color.b, 1e-6);
+      color.multiplyScalar(1 / Math.max(strength, 1));
+      let object;
+      if (light.type === kLightDirectional) object = new THREE.DirectionalLight(color, 2);
+      else if (light.type === kLightSpot) object = new THREE.SpotLight(color, 2, 0, Math.min(light.phi / 2, Math.PI / 2), 0.2, 0);
+      else if (light.type === kLightPoint) object = new THREE.PointLight(color, 2, 0, 0);
+      else if (light.type === kLightAmbient) object = new THREE.AmbientLight(color, 0.5);
+      else continue;
+      // The light's frame: it shines along its -Z axis.
+      const frame = new THREE.Object3D();
+      frame.matrixAutoUpdate = false;
+      frame.matrix.copy(matrixOf(light.offset));
+      frame.add(object);
+      if (object.target) {
+        object.target.position.set(0, 0, -1);
+        frame.add(object.target);
+      }
+      node.add(frame);
+      lit = true;
+    }
+    this.scene.add(new THREE.HemisphereLight(0xffffff, 0x444444, lit ? 0.6 : 1.5));
+    if (!lit) {
+      const sun = new THREE.DirectionalLight(0xffffff, 2);
+      sun.position.set(1, 2, 1.5);
+      this.scene.add(sun);
+    }
+  }
+
+  addCameras() {
+    for (const camera of this.model.cameras) {
+      const node = this.nodeObjects.get(camera.node);
+      const fov = THREE.MathUtils.radToDeg(camera.fovY) || 45;
+      const near = camera.near > 0 ? camera.near : 0.01;
+      const object = new THREE.PerspectiveCamera(fov, 1, near, camera.far > near ? camera.far : near * 1e4);
+      // The camera's frame, like three.js cameras, looks along -Z with +Y up.
+      object.matrixAutoUpdate = false;
+      object.matrix.copy(matrixOf(camera.offset));
+      (node ?? this.scene).add(object);
+      this.sceneCameras.push(object);
+    }
+  }
+
+  // Points the orbiting camera at the scene's bounding box.
+  frame() {
+    const { min, max } = this.model.summary.scene_box;
+    const box = new THREE.Box3(new THREE.Vector3(...min), new THREE.Vector3(...max));
+    if (box.isEmpty() || box.min.equals(box.max)) box.setFromObject(this.scene);
+    const center = box.getCenter(new THREE.Vector3());
+    const radius = Math.max(box.getSize(new THREE.Vector3()).length() / 2, 1e-3);
+    const distance = radius / Math.sin(THREE.MathUtils.degToRad(this.orbitCamera.fov / 2));
+    this.orbitCamera.near = distance / 1000;
+    this.orbitCamera.far = distance * 100;
+    this.orbitCamera.position.copy(center).add(new THREE.Vector3(0.6, 0.5, 1).normalize().multiplyScalar(distance));
+    this.controls.target.copy(center);
+    this.controls.update();
+    this.resize();
+  }
+
+  // -1 for the orbiting camera, else a camera ID.
+  useCamera(index) {
+    this.camera = index < 0 ? this.orbitCamera : this.sceneCameras[index];
+    this.controls.enabled = index < 0;
+    this.resize();
+  }
+
+  selectNode(nodeId) {
+    if (this.highlight) this.scene.remove(this.highlight);
+    this.highlight = null;
+    const object = this.nodeObjects.get(nodeId);
+    if (object && new THREE.Box3().setFromObject(object).isEmpty() === false) {
+      this.highlight = new THREE.BoxHelper(object, 0xffd400);
+      this.scene.add(this.highlight);
+    }
+    this.render();
+  }
+
+  listenForPicks() {
+    const canvas = this.renderer.domElement;
+    let down = null;
+    canvas.addEventListener('pointerdown', (e) => { down = [e.clientX, e.clientY]; });
+    canvas.addEventListener('pointerup', (e) => {
+      if (!down || Math.hypot(e.clientX - down[0], e.clientY - down[1]) > 4) return;
+      const rect = canvas.getBoundingClientRect();
+      const pointer = new THREE.Vector2(((e.clientX - rect.left) / rect.width) * 2 - 1,
+        -((e.clientY - rect.top) / rect.height) * 2 + 1);
+      const raycaster = new THREE.Raycaster();
+      raycaster.setFromCamera(pointer, this.camera);
+      const hit = raycaster.intersectObject(this.scene, true).find((h) => h.object.userData.surfaceId !== undefined);
+      if (hit) this.onPick(hit.object.userData.nodeId, hit.object.userData.surfaceId);
+    });
+  }
+
+  resize() {
+    const { clientWidth: width, clientHeight: height } = this.container;
+    if (!width || !height) return;
+    this.renderer.setSize(width, height, false);
+    for (const camera of [this.orbitCamera, ...this.sceneCameras]) {
+      camera.aspect = width / height;
+      camera.updateProjectionMatrix();
+    }
+    this.render();
+  }
+
+  render() {
+    this.highlight?.update();
+    this.renderer.render(this.scene, this.camera);
+  }
+}
