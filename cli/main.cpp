@@ -8,6 +8,7 @@
 
 #include "cli/batch.h"
 #include "cli/exit_codes.h"
+#include "cli/graphviz.h"
 #include "cli/json_output.h"
 #include "cli/locations.h"
 #include "cli/options.h"
@@ -15,7 +16,9 @@
 #include "cli/query_list.h"
 #include "cli/query_session.h"
 #include "cli/summary.h"
+#include "cli/scene_tree.h"
 #include "cli/text_output.h"
+#include "cli/tree_output.h"
 #include "cli/view/view_server.h"
 
 namespace sci {
@@ -38,6 +41,25 @@ bool LoadPlugin(QuerySession& session, const std::string& requested, std::string
   return false;
 }
 
+// Writes the scene's tree in `format`; `dot` is Graphviz's dot for svg.
+int PrintTree(QuerySession& session, const std::string& scenePath, const std::string& format, const std::string& dot) {
+  const SceneTree tree = BuildSceneTree(session);
+  for (const auto& message : tree.messages) Fail(message);
+  if (format == "json") {
+    Print(SceneTreeJson(scenePath, tree) + '\n');
+  } else if (format == "dot" || format == "svg") {
+    std::string graph = TreeDot(tree, scenePath), error;
+    if (format == "svg" && !DrawSvg(dot, graph, &graph, &error)) {
+      Fail(error);
+      return kExitUsage;
+    }
+    Print(graph);
+  } else {
+    Print(tree.nodes.empty() ? "(no root node)\n" : TreeText(tree));
+  }
+  return tree.messages.empty() ? kExitOk : kExitBadInput;
+}
+
 int Run(int argc, const char* const* argv) {
   int exitCode = kExitOk;
   const auto options = ParseCommandLine(argc, argv, &exitCode);
@@ -52,6 +74,10 @@ int Run(int argc, const char* const* argv) {
     return kExitOk;
   }
 
+  if (!options->format.empty() && !options->tree) {
+    Fail("--format applies to --tree only");
+    return kExitUsage;
+  }
   // Read the query before anything is loaded, so that a usage error costs nothing.
   std::string scenePath;
   std::vector<std::string> queryWords;
@@ -62,6 +88,17 @@ int Run(int argc, const char* const* argv) {
   }
   if (!options->batchFile.empty() && !queryWords.empty()) {
     Fail("with --batch the queries come from the batch file; give at most a scene on the command line");
+    return kExitUsage;
+  }
+  if (options->tree && (!queryWords.empty() || !options->batchFile.empty())) {
+    Fail("--tree takes at most a scene, no query or batch file");
+    return kExitUsage;
+  }
+  const std::string treeFormat = !options->format.empty() ? options->format : options->output.json ? "json" : "text";
+  std::string dot;
+  if (options->tree && treeFormat == "svg" && (dot = FindDot()).empty()) {
+    Fail("--format svg needs Graphviz's 'dot', which is not on PATH (Debian: apt-get install graphviz); "
+         "--format dot writes the graph for drawing elsewhere");
     return kExitUsage;
   }
   QueryRequest request;
@@ -111,6 +148,8 @@ int Run(int argc, const char* const* argv) {
     if (batch != stdin) std::fclose(batch);
     return exitCode;
   }
+
+  if (options->tree) return PrintTree(session, scenePath, treeFormat, dot);
 
   if (request.info == nullptr) {
     const SceneSummary summary = Summarize(session, scenePath);

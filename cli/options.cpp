@@ -47,6 +47,10 @@ std::optional<Options> ParseCommandLine(int argc, const char* const* argv, int* 
   app.set_version_flag("--version", std::string("sci ") + SCI_VERSION);
   app.add_flag("-l,--list", options.list, "List the queries with their inputs and outputs");
   app.add_flag("-j,--json", options.output.json, "Write results as JSON (one object per line)");
+  app.add_flag("-t,--tree", options.tree, "Show the node tree with surfaces, cameras, lights and animations");
+  app.add_option("-f,--format", options.format, "How --tree is written: text (default), json, dot or svg")
+      ->check(CLI::IsMember({"text", "json", "dot", "svg"}))
+      ->type_name("FORMAT");
   app.add_flag("--full", options.output.full, "Show whole meshes and key lists in plain text");
   app.add_option("-b,--batch", options.batchFile,
                  "Answer one query per line of FILE ('-' for standard input) against one loaded scene")

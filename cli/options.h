@@ -14,6 +14,8 @@ namespace sci {
 struct Options {
   OutputOptions output;
   bool list = false;
+  bool tree = false;          // --tree: the node tree instead of an answer
+  std::string format;         // --format for the tree: text, json, dot or svg
   std::string batchFile;  // "-" for standard input; empty without --batch
   std::string plugin;     // empty: look beside sci
   std::vector<std::string> words;

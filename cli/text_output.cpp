@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "cli/number_text.h"
+#include "cli/value_names.h"
 #include "host/material_channels.h"
 #include "host/matrix_collection_channel.h"
 #include "host/mesh_channel.h"
@@ -19,15 +20,6 @@ namespace {
 constexpr std::size_t kSummaryVertices = 4;
 constexpr std::size_t kSummaryIndices = 24;
 constexpr std::size_t kSummaryKeys = 8;
-
-const char* PrimitiveName(int code) {
-  switch (code) {
-    case 1: return "point list";
-    case 2: return "line list";
-    case 4: return "triangle list";
-    default: return "none";
-  }
-}
 
 // XML outputs are printed bare, so that they can be redirected to a file.
 bool IsXmlOutput(const QueryChild& child) {
@@ -52,7 +44,7 @@ void AppendMesh(std::string& out, const MeshChannel& mesh, bool full) {
   std::size_t uvSets = 0;
   for (const auto& vertex : vertices) uvSets = std::max(uvSets, vertex.uvs.size());
   out += "  primitive type: " + std::to_string(mesh.GetPrimitiveType()) + " (" +
-         PrimitiveName(mesh.GetPrimitiveType()) + ")\n";
+         PrimitiveTypeName(mesh.GetPrimitiveType()) + ")\n";
   out += "  vertices: " + std::to_string(vertices.size()) + ", indices: " + std::to_string(indices.size()) +
          ", UV sets: " + std::to_string(uvSets) + "\n";
   const std::size_t shownVertices = full ? vertices.size() : std::min(vertices.size(), kSummaryVertices);

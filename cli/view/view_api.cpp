@@ -2,6 +2,7 @@
 
 #include "cli/json_output.h"
 #include "cli/query_list.h"
+#include "cli/scene_tree.h"
 #include "cli/summary.h"
 #include "cli/view/geometry_binary.h"
 #include "cli/view/texture_files.h"
@@ -52,6 +53,11 @@ bool ViewApi::Run(const std::vector<std::string>& words, std::string* error, Ans
 ApiReply ViewApi::Summary() {
   const std::lock_guard<std::mutex> lock(channels_);
   return {200, "application/json", SummaryJson(Summarize(session_, scenePath_))};
+}
+
+ApiReply ViewApi::Tree() {
+  const std::lock_guard<std::mutex> lock(channels_);
+  return {200, "application/json", SceneTreeJson(scenePath_, BuildSceneTree(session_))};
 }
 
 ApiReply ViewApi::Queries() { return {200, "application/json", QueryListJson()}; }

@@ -26,6 +26,8 @@ class ViewApi {
 
   // The summary, as `sci --json` without a query gives it.
   ApiReply Summary();
+  // The node tree, as `sci --tree --json` gives it.
+  ApiReply Tree();
   // Every query with its input and output labels, as `sci --json --list`.
   ApiReply Queries();
   // One query: its name, then its inputs as words. The result exactly as

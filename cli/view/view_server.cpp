@@ -69,6 +69,7 @@ void Route(httplib::Server& server, ViewApi& api) {
   using Request = httplib::Request;
   using Response = httplib::Response;
   server.Get("/api/summary", [&api](const Request&, Response& response) { Send(response, api.Summary()); });
+  server.Get("/api/tree", [&api](const Request&, Response& response) { Send(response, api.Tree()); });
   server.Get("/api/queries", [&api](const Request&, Response& response) { Send(response, api.Queries()); });
   server.Get("/api/query", [&api](const Request& request, Response& response) {
     Send(response, api.Query(QueryWords(request)));
