@@ -12,6 +12,18 @@ const colorOf = ([r, g, b]) => new THREE.Color().setRGB(r, g, b);
 const kShownImageTypes = new Set(['image/png', 'image/jpeg', 'image/gif', 'image/webp', 'image/bmp']);
 const kLightPoint = 1, kLightSpot = 2, kLightDirectional = 3, kLightAmbient = 4;
 
+// Wire markers that show where a camera or light sits and where it points
+// (along its -Z axis), `size` long.
+function marker(kind, size) {
+  const s = size, points = kind === 'camera'
+    ? [[0, 0, 0], [-s / 2, -s / 3, -s], [0, 0, 0], [s / 2, -s / 3, -s], [0, 0, 0], [s / 2, s / 3, -s], [0, 0, 0],
+      [-s / 2, s / 3, -s], [-s / 2, -s / 3, -s], [s / 2, -s / 3, -s], [s / 2, -s / 3, -s], [s / 2, s / 3, -s],
+      [s / 2, s / 3, -s], [-s / 2, s / 3, -s], [-s / 2, s / 3, -s], [-s / 2, -s / 3, -s]]
+    : [[-s / 4, 0, 0], [s / 4, 0, 0], [0, -s / 4, 0], [0, s / 4, 0], [0, 0, s / 4], [0, 0, -s]];
+  const geometry = new THREE.BufferGeometry().setFromPoints(points.map((p) => new THREE.Vector3(...p)));
+  return new THREE.LineSegments(geometry, new THREE.LineBasicMaterial({ color: kind === 'camera' ? 0x7fd4ff : 0xffe066 }));
+}
+
 function bufferGeometry({ positions, normals, uvs, indices }) {
   const geometry = new THREE.BufferGeometry();
   geometry.setAttribute('position', new THREE.BufferAttribute(positions, 3));
@@ -38,6 +50,8 @@ export class Viewport {
     this.nodeObjects = new Map();
     this.sceneCameras = [];
     this.highlight = null;
+    const { min, max } = model.summary.scene_box;
+    this.markerSize = new THREE.Vector3(...max).distanceTo(new THREE.Vector3(...min)) * 0.05 || 0.2;
     new ResizeObserver(() => this.resize()).observe(container);
     this.listenForPicks();
   }
@@ -136,6 +150,7 @@ export class Viewport {
         object.target.position.set(0, 0, -1);
         frame.add(object.target);
       }
+      frame.add(marker('light', this.markerSize));
       node.add(frame);
       lit = true;
     }
@@ -156,6 +171,7 @@ export class Viewport {
       // The camera's frame, like three.js cameras, looks along -Z with +Y up.
       object.matrixAutoUpdate = false;
       object.matrix.copy(matrixOf(camera.offset));
+      object.add(marker('camera', this.markerSize));
       (node ?? this.scene).add(object);
       this.sceneCameras.push(object);
     }
@@ -180,6 +196,8 @@ export class Viewport {
   // -1 for the orbiting camera, else a camera ID.
   useCamera(index) {
     this.camera = index < 0 ? this.orbitCamera : this.sceneCameras[index];
+    // A camera's own marker would sit in front of its lens.
+    for (const camera of this.sceneCameras) camera.children[0].visible = camera !== this.camera;
     this.controls.enabled = index < 0;
     this.resize();
   }

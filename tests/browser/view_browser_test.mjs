@@ -1,0 +1,139 @@
+// Drives `sci --view` on one scene in headless Chromium and checks the page
+// against what `sci --json` answers for the same scene.
+//   node view_browser_test.mjs SCI SCENE NODE_MODULES CHROMIUM
+// Exit 0 when every check passes, 1 when one fails, 77 when the scene is absent.
+import { spawn, spawnSync } from 'node:child_process';
+import { existsSync } from 'node:fs';
+import { createRequire } from 'node:module';
+import { resolve } from 'node:path';
+
+const [sci, scene, nodeModules, chromium] = process.argv.slice(2);
+if (!existsSync(scene)) {
+  console.log(`skipped: ${scene} is absent`);
+  process.exit(77);
+}
+const puppeteer = createRequire(resolve(nodeModules, 'package.json'))('puppeteer-core');
+const failures = [];
+const check = (ok, what) => { if (!ok) failures.push(what); };
+
+// One answer of `sci --json`, as its text and parsed.
+function ask(...words) {
+  const run = spawnSync(sci, ['--json', scene, ...words.map(String)], { encoding: 'utf8' });
+  return { text: run.stdout.trim(), json: JSON.parse(run.stdout) };
+}
+const first = (answer) => Object.values(answer.json.outputs)[0];
+
+// Starts the server and resolves with its printed address.
+function serve() {
+  const server = spawn(sci, ['--view', '--no-browser', '--port', '0', scene], { stdio: ['ignore', 'pipe', 'inherit'] });
+  return new Promise((resolve, reject) => {
+    let out = '';
+    server.stdout.on('data', (chunk) => {
+      out += chunk;
+      if (out.includes('\n')) resolve({ server, url: out.split('\n')[0] });
+    });
+    server.on('exit', (code) => reject(new Error(`sci --view exited with ${code} before serving`)));
+  });
+}
+
+// The share of the viewport's pixels that differ from `reference` (or from
+// the background colour when there is none), read from a screenshot.
+async function pixelDifference(page, reference) {
+  const shot = await (await page.$('#viewport canvas')).screenshot({ encoding: 'base64' });
+  return page.evaluate(async (png, other) => {
+    const pixels = async (data) => {
+      const image = new Image();
+      image.src = `data:image/png;base64,${data}`;
+      await image.decode();
+      const canvas = new OffscreenCanvas(image.width, image.height);
+      const context = canvas.getContext('2d');
+      context.drawImage(image, 0, 0);
+      return context.getImageData(0, 0, image.width, image.height).data;
+    };
+    const a = await pixels(png);
+    const b = other ? await pixels(other) : null;
+    let differing = 0;
+    for (let i = 0; i < a.length; i += 4) {
+      const [r, g, bl] = b ? [b[i], b[i + 1], b[i + 2]] : [0x30, 0x34, 0x3a];
+      if (Math.abs(a[i] - r) + Math.abs(a[i + 1] - g) + Math.abs(a[i + 2] - bl) > 24) ++differing;
+    }
+    return { share: differing / (a.length / 4), shot: png };
+  }, shot, reference ?? null);
+}
+
+const { server, url } = await serve();
+const browser = await puppeteer.launch({
+  executablePath: chromium,
+  headless: true,
+  args: ['--no-sandbox', '--enable-unsafe-swiftshader', '--disable-background-networking',
+    '--disable-component-update', '--disable-sync', '--no-first-run', '--no-default-browser-check'],
+});
+try {
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1200, height: 800 });
+  const errors = [];
+  page.on('console', (message) => { if (message.type() === 'error') errors.push(message.text()); });
+  page.on('pageerror', (error) => errors.push(error.message));
+  await page.goto(url);
+  await page.waitForFunction(() => document.body.dataset.state, { timeout: 30000 });
+  check(await page.evaluate(() => document.body.dataset.state) === 'ready', 'the page did not get ready');
+  check(errors.length === 0, `console errors: ${errors.join(' | ')}`);
+
+  // The tree shows every node.
+  const nodeCount = first(ask('node-count'));
+  check(await page.$$eval('#tree .tree-node', (nodes) => nodes.length) === nodeCount, `tree node count != ${nodeCount}`);
+
+  // Picking the last node of the tree shows its global matrix as the channel gives it.
+  const picked = await page.$$eval('#tree .tree-node', (nodes) => Number(nodes[nodes.length - 1].dataset.id));
+  await page.click(`#tree .tree-node[data-id="${picked}"]`);
+  await page.waitForSelector('#panel [data-query="node-global-tm"] table');
+  const shown = await page.$$eval('#panel [data-query="node-global-tm"] td', (cells) => cells.map((c) => Number(c.textContent)));
+  check(JSON.stringify(shown) === JSON.stringify(first(ask('node-global-tm', picked))),
+    `node ${picked}: panel matrix ${shown} differs from node-global-tm`);
+
+  // The console answers as sci --json does.
+  await page.select('#console-query', 'node-child');
+  const fields = await page.$$('#console-inputs input');
+  for (const field of fields) await field.type('0');
+  await page.click('#console button[type=submit]');
+  await page.waitForFunction(() => document.querySelector('#console-output').textContent !== '');
+  const consoleText = await page.$eval('#console-output', (e) => e.textContent);
+  check(consoleText === ask('node-child', 0, 0).text, `console: ${consoleText}`);
+
+  // The view is not blank, and changes with the camera.
+  const orbit = await pixelDifference(page);
+  check(orbit.share > 0.01, `the view is blank (${orbit.share} of pixels drawn)`);
+  if (first(ask('camera-count')) > 0) {
+    await page.select('#camera-select', '0');
+    const moved = await pixelDifference(page, orbit.shot);
+    check(moved.share > 0.01, `choosing camera 0 changed ${moved.share} of the pixels`);
+    await page.select('#camera-select', '-1');
+  }
+
+  // Scrubbing moves the animated node, to the matrices of its keys.
+  const tracks = await page.evaluate(() => window.sci.animation.tracks.map((t) => ({ node: t.node, keys: t.keys.length })));
+  if (tracks.length > 0) {
+    const { node } = tracks[0];
+    const animation = first(ask('node-animation', node));
+    const times = [0, 1].map((k) => first(ask('animation-time', animation, k)));  // seconds
+    const matrices = [];
+    for (const seconds of times) {
+      await page.$eval('#scrub', (scrub, s) => { scrub.value = String(s); scrub.dispatchEvent(new Event('input')); }, seconds);
+      matrices.push(await page.evaluate((id) => window.sci.viewport.nodeObjects.get(id).matrix.elements, node));
+    }
+    check(JSON.stringify(matrices[0]) !== JSON.stringify(matrices[1]), `scrubbing did not move node ${node}`);
+    matrices.forEach((m, k) => {
+      const expected = first(ask('animation-matrix', animation, k));
+      const off = Math.max(...expected.map((v, i) => Math.abs(v - m[i])));
+      check(off < 1e-4, `node ${node} at key ${k} is off the key's matrix by ${off}`);
+    });
+  }
+} finally {
+  await browser.close();
+  server.kill('SIGINT');
+}
+if (failures.length) {
+  console.log(`FAILED on ${scene}:\n  ${failures.join('\n  ')}`);
+  process.exit(1);
+}
+console.log(`passed on ${scene}`);

@@ -1,0 +1,207 @@
+// Runs `sci --view` on the demo scene as a process and talks to its API
+// over HTTP, without a browser: the security checks, errors, and the
+// answers in JSON and binary against the scene as the importer reads it.
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <nlohmann/json.hpp>
+
+#include "scene/import/scene_importer.h"
+
+namespace {
+
+// sci --view serving the demo scene for the whole test suite.
+class ViewServer : public testing::Environment {
+ public:
+  void SetUp() override {
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    pid_ = fork();
+    ASSERT_GE(pid_, 0);
+    if (pid_ == 0) {
+      dup2(out[1], 1);
+      close(out[0]);
+      execl(SCI_EXECUTABLE, SCI_EXECUTABLE, "--view", "--no-browser", "--port", "0", SCI_DEMO_SCENE, nullptr);
+      _exit(127);
+    }
+    close(out[1]);
+    std::string line;
+    for (char c; read(out[0], &c, 1) == 1 && c != '\n';) line += c;
+    close(out[0]);
+    const auto colon = line.rfind(':'), slash = line.find('/', colon), equals = line.find('=');
+    ASSERT_TRUE(colon != std::string::npos && slash != std::string::npos && equals != std::string::npos) << line;
+    port = std::stoi(line.substr(colon + 1, slash - colon - 1));
+    token = line.substr(equals + 1);
+  }
+  void TearDown() override {
+    kill(pid_, SIGINT);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "Ctrl-C did not stop sci --view cleanly";
+  }
+
+  int port = 0;
+  std::string token;
+
+ private:
+  pid_t pid_ = -1;
+};
+
+ViewServer* server = static_cast<ViewServer*>(testing::AddGlobalTestEnvironment(new ViewServer));
+
+httplib::Result Get(const std::string& path, httplib::Headers headers = {}) {
+  httplib::Client client("127.0.0.1", server->port);
+  return client.Get(path, headers);
+}
+
+std::string WithToken(const std::string& path) {
+  return path + (path.find('?') == std::string::npos ? "?" : "&") + "token=" + server->token;
+}
+
+const Importing::SceneContainer& DemoScene() {
+  static Importing::SceneContainer scene;
+  static const bool loaded = [] {
+    std::string error;
+    return Importing::ImportScene(SCI_DEMO_SCENE, scene, &error);
+  }();
+  EXPECT_TRUE(loaded);
+  return scene;
+}
+
+TEST(ViewApi, RefusesWhatItShould) {
+  const std::string host = "127.0.0.1:" + std::to_string(server->port);
+  struct Case {
+    const char* what;
+    std::string path;
+    httplib::Headers headers;
+    int status;
+    const char* error;  // a part of the {"error"} text
+  };
+  const std::vector<Case> cases = {
+      {"no token", "/api/summary", {}, 401, "token"},
+      {"wrong token", "/api/summary?token=0123", {}, 401, "token"},
+      {"wrong bearer", "/api/summary", {{"Authorization", "Bearer " + std::string(32, '0')}}, 401, "token"},
+      {"foreign Host", WithToken("/api/summary"), {{"Host", "attacker.example:" + std::to_string(server->port)}}, 403,
+       "127.0.0.1"},
+      {"foreign Host for the page", "/", {{"Host", "attacker.example"}}, 403, "127.0.0.1"},
+      {"own Host on another port", WithToken("/api/summary"), {{"Host", "127.0.0.1:1"}}, 403, "127.0.0.1"},
+      {"unknown query", WithToken("/api/query?name=node-chlid&inputs=0,0"), {}, 400, "unknown query 'node-chlid'"},
+      {"too few inputs", WithToken("/api/query?name=node-child&inputs=0"), {}, 400, "takes 2 inputs"},
+      {"input not a number", WithToken("/api/query?name=node-name&inputs=x"), {}, 400, "must be a number"},
+      {"texture ID out of range", WithToken("/api/texture/3"), {}, 404, "Texture id out of range."},
+      {"texture ID not a number", WithToken("/api/texture/readme.txt"), {}, 400, "must be a number"},
+      {"texture by path", WithToken("/api/texture/..%2f..%2fetc%2fpasswd"), {}, 404, "404"},
+      {"geometry ID out of range", WithToken("/api/geometry/-1"), {}, 404, "Geometry id out of range."},
+      {"unknown API path", WithToken("/api/nothing"), {}, 404, "404"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto result = Get(c.path, c.headers);
+    ASSERT_TRUE(result) << httplib::to_string(result.error());
+    EXPECT_EQ(result->status, c.status);
+    const auto body = nlohmann::json::parse(result->body, nullptr, false);
+    ASSERT_TRUE(body.contains("error")) << result->body;
+    EXPECT_NE(body["error"].get<std::string>().find(c.error), std::string::npos) << result->body;
+  }
+  const auto outside = Get("/../../../../etc/passwd", {{"Host", host}});
+  ASSERT_TRUE(outside);
+  EXPECT_NE(outside->status, 200) << "a path outside the page was served";
+}
+
+TEST(ViewApi, AnswersAsSciJsonDoes) {
+  const std::string host = "localhost:" + std::to_string(server->port);
+  const auto byParameter = Get(WithToken("/api/query?name=node-child&inputs=0,1"));
+  const auto byBearer =
+      Get("/api/query?name=SCI_NODE_CHILD&inputs=0,1", {{"Authorization", "Bearer " + server->token}, {"Host", host}});
+  ASSERT_TRUE(byParameter && byBearer);
+  EXPECT_EQ(byParameter->status, 200);
+  EXPECT_EQ(byParameter->body,
+            R"({"query":"node-child","info_type":11,"inputs":{"Node ID":0,"Child number":1},)"
+            R"("outputs":{"OUT: child node ID":5},"messages":[]})");
+  EXPECT_EQ(byBearer->body, byParameter->body);
+
+  // A name with a comma, and a bad ID that the channel reports, in one batch.
+  httplib::Client client("127.0.0.1", server->port);
+  const auto batch = client.Post(WithToken("/api/batch"),
+                                 R"([{"name":"node-id","inputs":["Table,Cup"]},{"name":"node-name","inputs":[99]},)"
+                                 R"({"name":"nope"},{"inputs":[]}])",
+                                 "application/json");
+  ASSERT_TRUE(batch);
+  const auto answers = nlohmann::json::parse(batch->body);
+  ASSERT_EQ(answers.size(), 4u);
+  EXPECT_EQ(answers[0]["inputs"]["Node name"], "Table,Cup");
+  EXPECT_EQ(answers[0]["outputs"]["OUT: Node ID"], -1);
+  EXPECT_EQ(answers[1]["messages"], nlohmann::json::array({"Object id out of range."}));
+  EXPECT_TRUE(answers[2].contains("error"));
+  EXPECT_TRUE(answers[3].contains("error"));
+}
+
+TEST(ViewApi, GeometryArrivesExactlyInBinary) {
+  const auto& geometries = DemoScene().Geometries();
+  ASSERT_FALSE(geometries.empty());
+  for (std::size_t id = 0; id < geometries.size(); ++id) {
+    SCOPED_TRACE("geometry " + std::to_string(id));
+    const auto result = Get(WithToken("/api/geometry/" + std::to_string(id)));
+    ASSERT_TRUE(result && result->status == 200);
+    const std::string& bytes = result->body;
+    std::uint32_t header[7];
+    ASSERT_GE(bytes.size(), sizeof header);
+    std::memcpy(header, bytes.data(), sizeof header);
+    const auto& vertices = geometries[id].Vertices;
+    const auto& indices = geometries[id].Indices;
+    const std::size_t uvSets = vertices.empty() ? 0 : vertices[0].GetUVSetCount();
+    EXPECT_EQ(std::string(bytes, 0, 4), "SCIG");
+    EXPECT_EQ(header[1], 1u);
+    EXPECT_EQ(header[3], vertices.size());
+    EXPECT_EQ(header[4], uvSets);
+    EXPECT_EQ(header[5], indices.size());
+    ASSERT_EQ(bytes.size(), sizeof header + 4 * (vertices.size() * (6 + 2 * uvSets) + indices.size()));
+    std::vector<float> floats(vertices.size() * (6 + 2 * uvSets));
+    std::memcpy(floats.data(), bytes.data() + sizeof header, floats.size() * 4);
+    const std::size_t n = vertices.size();
+    for (std::size_t v = 0; v < n; ++v) {
+      const D3DXVECTOR3 p = vertices[v].GetPosition(), normal = vertices[v].GetNormal();
+      EXPECT_EQ(std::vector<float>(floats.begin() + 3 * v, floats.begin() + 3 * v + 3), (std::vector<float>{p.x, p.y, p.z}));
+      EXPECT_EQ(floats[3 * n + 3 * v + 2], normal.z);
+      for (std::size_t set = 0; set < uvSets; ++set) {
+        EXPECT_EQ(floats[(6 + 2 * set) * n + 2 * v], vertices[v].GetUV(set).x);
+        EXPECT_EQ(floats[(6 + 2 * set) * n + 2 * v + 1], vertices[v].GetUV(set).y);
+      }
+    }
+    std::vector<std::uint32_t> sent(indices.size());
+    std::memcpy(sent.data(), bytes.data() + sizeof header + floats.size() * 4, sent.size() * 4);
+    EXPECT_EQ(sent, indices);
+  }
+}
+
+TEST(ViewApi, TexturesAreTheFilesBesideTheScene) {
+  const auto list = Get(WithToken("/api/textures"));
+  ASSERT_TRUE(list && list->status == 200);
+  const auto textures = nlohmann::json::parse(list->body);
+  ASSERT_EQ(textures.size(), DemoScene().TexturePaths().size());
+  for (const auto& texture : textures) {
+    const std::string path = texture["path"];
+    SCOPED_TRACE(path);
+    EXPECT_EQ(texture["type"], "image/png");
+    const auto image = Get(WithToken("/api/texture/" + std::to_string(texture["id"].get<int>())));
+    ASSERT_TRUE(image && image->status == 200);
+    EXPECT_EQ(image->get_header_value("Content-Type"), "image/png");
+    std::ifstream file(std::string(SCI_DEMO_SCENE).substr(0, std::string(SCI_DEMO_SCENE).rfind('/') + 1) + path,
+                       std::ios::binary);
+    std::ostringstream expected;
+    expected << file.rdbuf();
+    EXPECT_EQ(image->body, expected.str());
+  }
+}
+
+}  // namespace
