@@ -100,9 +100,9 @@ TEST(ViewApi, RefusesWhatItShould) {
       {"input not a number", WithToken("/api/query?name=node-name&inputs=x"), {}, 400, "must be a number"},
       {"texture ID out of range", WithToken("/api/texture/3"), {}, 404, "Texture id out of range."},
       {"texture ID not a number", WithToken("/api/texture/readme.txt"), {}, 400, "must be a number"},
-      {"texture by path", WithToken("/api/texture/..%2f..%2fetc%2fpasswd"), {}, 404, "404"},
+      {"texture by path", WithToken("/api/texture/..%2f..%2fetc%2fpasswd"), {}, 404, "no such"},
       {"geometry ID out of range", WithToken("/api/geometry/-1"), {}, 404, "Geometry id out of range."},
-      {"unknown API path", WithToken("/api/nothing"), {}, 404, "404"},
+      {"unknown API path", WithToken("/api/nothing"), {}, 404, "no such"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -113,9 +113,17 @@ TEST(ViewApi, RefusesWhatItShould) {
     ASSERT_TRUE(body.contains("error")) << result->body;
     EXPECT_NE(body["error"].get<std::string>().find(c.error), std::string::npos) << result->body;
   }
-  const auto outside = Get("/../../../../etc/passwd", {{"Host", host}});
-  ASSERT_TRUE(outside);
-  EXPECT_NE(outside->status, 200) << "a path outside the page was served";
+  for (const char* outside : {"/../../../../etc/passwd", "/js/../../../CMakeCache.txt", "/js/%2e%2e/%2e%2e/x.js",
+                              "/.hidden.js", "/js//main.js"}) {
+    const auto result = Get(outside, {{"Host", host}});
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->status, 404) << outside << " was served";
+  }
+  const auto page = Get("/js/main.js", {{"Host", host}, {"Accept-Encoding", "gzip, br"}});
+  ASSERT_TRUE(page);
+  EXPECT_EQ(page->status, 200);
+  EXPECT_EQ(page->get_header_value("Content-Type"), "text/javascript; charset=utf-8");
+  EXPECT_EQ(page->get_header_value("Content-Encoding"), "") << "the page is sent as it is";
 }
 
 TEST(ViewApi, AnswersAsSciJsonDoes) {

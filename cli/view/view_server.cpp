@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <memory>
 #include <filesystem>
 #include <thread>
 
@@ -13,6 +14,7 @@
 #include "cli/exit_codes.h"
 #include "cli/locations.h"
 #include "cli/view/browser_launch.h"
+#include "cli/view/page_files.h"
 #include "cli/view/view_api.h"
 #include "cli/view/view_security.h"
 
@@ -30,10 +32,19 @@ std::string WebRoot() {
   return FileExists((root / "index.html").string()) ? root.string() : std::string();
 }
 
-void Send(httplib::Response& response, const ApiReply& reply) {
+// Sends the reply as it is. httplib would compress text for a client that
+// accepts it, with brotli at its slowest setting: seconds for three.js,
+// far more than the loopback transfer saves. It leaves content of a known
+// length from a provider alone.
+void Send(httplib::Response& response, ApiReply reply) {
   response.status = reply.status;
   response.set_header("Cache-Control", "no-store");
-  response.set_content(reply.body, reply.contentType);
+  auto body = std::make_shared<std::string>(std::move(reply.body));
+  response.set_content_provider(
+      body->size(), reply.contentType,
+      [body](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+        return sink.write(body->data() + offset, std::min(length, body->size() - offset));
+      });
 }
 
 std::vector<std::string> QueryWords(const httplib::Request& request) {
@@ -65,7 +76,7 @@ void Guard(httplib::Server& server, const std::string& token, const int& port) {
   });
 }
 
-void Route(httplib::Server& server, ViewApi& api) {
+void Route(httplib::Server& server, ViewApi& api, const std::string& webRoot) {
   using Request = httplib::Request;
   using Response = httplib::Response;
   server.Get("/api/summary", [&api](const Request&, Response& response) { Send(response, api.Summary()); });
@@ -87,8 +98,16 @@ void Route(httplib::Server& server, ViewApi& api) {
   server.Get(R"(/api/texture/([^/]+))", [&api](const Request& request, Response& response) {
     Send(response, api.Texture(request.matches[1].str()));
   });
+  server.Get(R"(/(.*))", [&webRoot](const Request& request, Response& response) {
+    ApiReply reply{200, "", {}};
+    const char* type = ReadPageFile(webRoot, request.matches[1].str(), &reply.body);
+    if (type == nullptr) reply = {404, "application/json", "{\"error\":\"no such page file or API call\"}"};
+    else reply.contentType = type;
+    Send(response, std::move(reply));
+  });
+  // Errors httplib finds itself (no route, a bad request) get a JSON body too.
   server.set_error_handler([](const Request&, Response& response) {
-    if (response.body.empty())
+    if (!response.has_header("Content-Type"))
       response.set_content("{\"error\":\"" + std::to_string(response.status) + "\"}", "application/json");
   });
   server.set_exception_handler([](const Request&, Response& response, std::exception_ptr) {
@@ -140,9 +159,7 @@ int RunView(QuerySession& session, const std::string& scenePath, const ViewOptio
   httplib::Server server;
   Guard(server, token, port);
   ViewApi api(session, scenePath);
-  Route(server, api);
-  server.set_file_extension_and_mimetype_mapping("js", "text/javascript");
-  server.set_mount_point("/", webRoot);
+  Route(server, api, webRoot);
 
   const bool bound = port == 0 ? (port = server.bind_to_any_port(kAddress)) > 0 : server.bind_to_port(kAddress, port);
   if (!bound) {

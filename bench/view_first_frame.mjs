@@ -1,0 +1,91 @@
+// sci --view: the time from starting the server to the first complete frame
+// in headless Chromium (software WebGL), beside the time of the import alone
+// (sci SCENE node-count), and the geometry transfer rate of the binary API.
+//   node bench/view_first_frame.mjs BUILD_DIR SCENE... [--runs N]
+// Prints a Markdown table; each figure is the median of N runs (default 3).
+import { spawn, spawnSync } from 'node:child_process';
+import { createRequire } from 'node:module';
+import { resolve } from 'node:path';
+import { performance } from 'node:perf_hooks';
+
+const args = process.argv.slice(2);
+const runsAt = args.indexOf('--runs');
+const runs = runsAt >= 0 ? Number(args.splice(runsAt, 2)[1]) : 3;
+const [build, ...scenes] = args;
+const sci = resolve(build, 'bin/sci');
+const puppeteer = createRequire(resolve(build, 'web-npm/node_modules/package.json'))('puppeteer-core');
+const median = (values) => values.sort((a, b) => a - b)[Math.floor(values.length / 2)];
+
+function importSeconds(scene) {
+  const start = performance.now();
+  const run = spawnSync(sci, [scene, 'node-count'], { stdio: 'ignore' });
+  if (run.status !== 0) throw new Error(`sci ${scene} node-count exited with ${run.status}`);
+  return (performance.now() - start) / 1000;
+}
+
+// Starts sci --view and resolves with the server and its address.
+function serve(scene) {
+  const server = spawn(sci, ['--view', '--no-browser', '--port', '0', scene], { stdio: ['ignore', 'pipe', 'ignore'] });
+  return new Promise((done, fail) => {
+    let out = '';
+    server.stdout.on('data', (chunk) => {
+      out += chunk;
+      if (out.includes('\n')) done({ server, url: out.split('\n')[0] });
+    });
+    server.on('exit', (code) => fail(new Error(`sci --view exited with ${code}`)));
+  });
+}
+
+// Seconds from starting sci --view to the page's first complete frame, and
+// the rate at which the server then sends every geometry, in MB/s.
+async function firstFrame(browser, scene) {
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1200, height: 800 });
+  let frameDone;
+  const framed = new Promise((r) => { frameDone = r; });
+  await page.exposeFunction('sciFirstFrame', () => frameDone(performance.now()));
+  const start = performance.now();
+  const { server, url } = await serve(scene);
+  try {
+    await page.goto(url);
+    const seconds = ((await framed) - start) / 1000;
+    const origin = new URL(url).origin;
+    const headers = { Authorization: `Bearer ${new URL(url).searchParams.get('token')}` };
+    const summary = await (await fetch(`${origin}/api/summary`, { headers })).json();
+    let bytes = 0;
+    const sending = performance.now();
+    for (let id = 0; id < summary.counts.geometries; ++id)
+      bytes += (await (await fetch(`${origin}/api/geometry/${id}`, { headers })).arrayBuffer()).byteLength;
+    const rate = bytes / 1e6 / ((performance.now() - sending) / 1000);
+    return { seconds, rate, bytes };
+  } finally {
+    server.kill('SIGINT');
+    await page.close();
+  }
+}
+
+const browser = await puppeteer.launch({
+  executablePath: '/usr/lib/chromium/chromium',
+  headless: true,
+  args: ['--no-sandbox', '--enable-unsafe-swiftshader', '--disable-background-networking',
+    '--disable-component-update', '--disable-sync', '--no-first-run', '--no-default-browser-check'],
+});
+console.log('| scene | import alone (s) | start to first frame (s) | geometry sent | geometry rate (MB/s) |');
+console.log('|---|---|---|---|---|');
+try {
+  for (const scene of scenes) {
+    const imports = [], frames = [], rates = [];
+    let bytes = 0;
+    for (let run = 0; run < runs; ++run) {
+      imports.push(importSeconds(scene));
+      const result = await firstFrame(browser, scene);
+      frames.push(result.seconds);
+      rates.push(result.rate);
+      bytes = result.bytes;
+    }
+    console.log(`| ${scene.split('/').pop()} | ${median(imports).toFixed(2)} | ${median(frames).toFixed(2)} | ` +
+      `${(bytes / 1e6).toFixed(1)} MB | ${median(rates).toFixed(0)} |`);
+  }
+} finally {
+  await browser.close();
+}
