@@ -102,6 +102,8 @@ TEST(ViewApi, RefusesWhatItShould) {
       {"texture ID not a number", WithToken("/api/texture/readme.txt"), {}, 400, "must be a number"},
       {"texture by path", WithToken("/api/texture/..%2f..%2fetc%2fpasswd"), {}, 404, "no such"},
       {"geometry ID out of range", WithToken("/api/geometry/-1"), {}, 404, "Geometry id out of range."},
+      {"geometries past the last", WithToken("/api/geometries?first=4&count=2"), {}, 404, "Geometry id out of range."},
+      {"no geometries", WithToken("/api/geometries?first=0&count=0"), {}, 400, "a count of 1 to"},
       {"unknown API path", WithToken("/api/nothing"), {}, 404, "no such"},
   };
   for (const Case& c : cases) {
@@ -157,6 +159,7 @@ TEST(ViewApi, AnswersAsSciJsonDoes) {
 TEST(ViewApi, GeometryArrivesExactlyInBinary) {
   const auto& geometries = DemoScene().Geometries();
   ASSERT_FALSE(geometries.empty());
+  std::string one_by_one;
   for (std::size_t id = 0; id < geometries.size(); ++id) {
     SCOPED_TRACE("geometry " + std::to_string(id));
     const auto result = Get(WithToken("/api/geometry/" + std::to_string(id)));
@@ -189,7 +192,11 @@ TEST(ViewApi, GeometryArrivesExactlyInBinary) {
     std::vector<std::uint32_t> sent(indices.size());
     std::memcpy(sent.data(), bytes.data() + sizeof header + floats.size() * 4, sent.size() * 4);
     EXPECT_EQ(sent, indices);
+    one_by_one += bytes;
   }
+  const auto all = Get(WithToken("/api/geometries?first=0&count=" + std::to_string(geometries.size())));
+  ASSERT_TRUE(all && all->status == 200);
+  EXPECT_TRUE(all->body == one_by_one) << "a range of geometries is not the geometries one after the other";
 }
 
 TEST(ViewApi, TexturesAreTheFilesBesideTheScene) {

@@ -1,5 +1,7 @@
 #include "cli/view/view_api.h"
 
+#include <charconv>
+
 #include "cli/json_output.h"
 #include "cli/query_list.h"
 #include "cli/scene_tree.h"
@@ -19,6 +21,14 @@ ApiReply Error(int status, const std::string& message) {
 
 // The words of a request object {"name": ..., "inputs": [...]}; numbers in
 // the inputs become their text. False with the reason when it is not one.
+constexpr int kMaxGeometriesPerReply = 4096;
+
+// An ID as the whole of `text`, in decimal, possibly negative.
+bool ParseId(std::string_view text, int* id) {
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), *id);
+  return error == std::errc() && end == text.data() + text.size();
+}
+
 bool WordsOf(const nlohmann::json& request, std::vector<std::string>* words, std::string* error) {
   const auto name = request.find("name");
   if (!request.is_object() || name == request.end() || !name->is_string()) {
@@ -96,16 +106,24 @@ ApiReply ViewApi::Batch(std::string_view body) {
   return reply;
 }
 
-ApiReply ViewApi::Geometry(std::string_view id) {
+ApiReply ViewApi::Geometry(std::string_view id) { return Geometries(id, "1"); }
+
+ApiReply ViewApi::Geometries(std::string_view first, std::string_view count) {
+  int start = 0, n = 0;
+  if (!ParseId(first, &start) || !ParseId(count, &n) || n < 1 || n > kMaxGeometriesPerReply)
+    return Error(400, "geometries are asked by a first ID and a count of 1 to " + std::to_string(kMaxGeometriesPerReply));
   ApiReply reply{200, "application/octet-stream", {}};
-  std::string error;
-  const bool ran = Run({"geometry", std::string(id)}, &error, [&](const QueryResult& result) {
-    if (!result.messages.empty()) error = result.messages.front();
-    else if (result.outputs.empty() || result.outputs[0].channel == nullptr) error = "the plug-in gave no mesh";
-    else reply.body = EncodeGeometry(*static_cast<const MeshChannel*>(result.outputs[0].channel));
-  });
-  if (!ran) return Error(400, error);
-  return error.empty() ? reply : Error(404, error);
+  for (int id = start; id < start + n; ++id) {
+    std::string error;
+    const bool ran = Run({"geometry", std::to_string(id)}, &error, [&](const QueryResult& result) {
+      if (!result.messages.empty()) error = result.messages.front();
+      else if (result.outputs.empty() || result.outputs[0].channel == nullptr) error = "the plug-in gave no mesh";
+      else reply.body += EncodeGeometry(*static_cast<const MeshChannel*>(result.outputs[0].channel));
+    });
+    if (!ran) return Error(400, error);
+    if (!error.empty()) return Error(404, error);
+  }
+  return reply;
 }
 
 bool ViewApi::TexturePath(std::string_view id, std::string* path, std::string* error, int* status) {

@@ -40,6 +40,10 @@ class ViewApi {
   ApiReply Batch(std::string_view body);
   // The geometry with ID `id` in the binary layout of geometry_binary.h.
   ApiReply Geometry(std::string_view id);
+  // Geometries `first` to `first + count - 1`, one after the other in that
+  // layout: a few large replies carry a scene's meshes faster than many
+  // small ones.
+  ApiReply Geometries(std::string_view first, std::string_view count);
   // Every texture: [{"id", "path", "type"}], the path as the scene gives it,
   // the type of the image file found for it (null when none was found).
   ApiReply Textures();

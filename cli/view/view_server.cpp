@@ -95,6 +95,9 @@ void Route(httplib::Server& server, ViewApi& api, const std::string& webRoot) {
     Send(response, api.Geometry(request.matches[1].str()));
   });
   server.Get("/api/textures", [&api](const Request&, Response& response) { Send(response, api.Textures()); });
+  server.Get("/api/geometries", [&api](const Request& request, Response& response) {
+    Send(response, api.Geometries(request.get_param_value("first"), request.get_param_value("count")));
+  });
   server.Get(R"(/api/texture/([^/]+))", [&api](const Request& request, Response& response) {
     Send(response, api.Texture(request.matches[1].str()));
   });
@@ -157,6 +160,8 @@ int RunView(QuerySession& session, const std::string& scenePath, const ViewOptio
   const std::string token = NewToken();
   int port = options.port;
   httplib::Server server;
+  // Without it a reply's header and body wait on each other's acknowledgement.
+  server.set_tcp_nodelay(true);
   Guard(server, token, port);
   ViewApi api(session, scenePath);
   Route(server, api, webRoot);

@@ -33,23 +33,29 @@ export async function batch(requests) {
 // The first output of a query's answer.
 export const firstOutput = (answer) => Object.values(answer.outputs)[0];
 
-// A geometry as typed arrays over the bytes the server sends.
-export async function geometry(id) {
-  const buffer = await (await call(`/api/geometry/${id}`)).arrayBuffer();
-  const header = new Uint32Array(buffer, 0, 7);
-  if (header[0] !== 0x47494353 || header[1] !== 1) throw new Error(`geometry ${id}: not a geometry`);
-  const [, , primitiveType, vertices, uvSets, indexCount] = header;
-  let offset = 28;
-  const floats = (count) => {
-    const array = new Float32Array(buffer, offset, count);
-    offset += count * 4;
+// Geometries `first` to `first + count - 1` as typed arrays over the bytes
+// the server sends: each a header of seven 32-bit words, then its arrays.
+export async function geometries(first, count) {
+  const buffer = await (await call(`/api/geometries?first=${first}&count=${count}`)).arrayBuffer();
+  const result = [];
+  let offset = 0;
+  const floats = (n) => {
+    const array = new Float32Array(buffer, offset, n);
+    offset += n * 4;
     return array;
   };
-  const positions = floats(vertices * 3);
-  const normals = floats(vertices * 3);
-  const uvs = Array.from({ length: uvSets }, () => floats(vertices * 2));
-  const indices = new Uint32Array(buffer, offset, indexCount);
-  return { primitiveType, positions, normals, uvs, indices };
+  while (offset < buffer.byteLength) {
+    const [magic, version, primitiveType, vertices, uvSets, indexCount] = new Uint32Array(buffer, offset, 7);
+    if (magic !== 0x47494353 || version !== 1) throw new Error(`geometry ${first + result.length}: not a geometry`);
+    offset += 28;
+    const positions = floats(vertices * 3);
+    const normals = floats(vertices * 3);
+    const uvs = Array.from({ length: uvSets }, () => floats(vertices * 2));
+    const indices = new Uint32Array(buffer, offset, indexCount);
+    offset += indexCount * 4;
+    result.push({ primitiveType, positions, normals, uvs, indices });
+  }
+  return result;
 }
 
 export const textureUrl = (id) => `/api/texture/${id}?token=${encodeURIComponent(token)}`;

@@ -3,13 +3,14 @@
 // default rig), seen from an orbiting camera or one of the scene's cameras.
 import * as THREE from 'three';
 import { OrbitControls } from '../vendor/OrbitControls.js';
-import { geometry as fetchGeometry, textureUrl } from './api.js';
+import { geometries as fetchGeometries, textureUrl } from './api.js';
 
 // A row-major matrix of row vectors, read column-major, is the same
 // transform for column vectors.
 const matrixOf = (values) => new THREE.Matrix4().fromArray(values);
 const colorOf = ([r, g, b]) => new THREE.Color().setRGB(r, g, b);
 const kShownImageTypes = new Set(['image/png', 'image/jpeg', 'image/gif', 'image/webp', 'image/bmp']);
+const kGeometriesPerRequest = 64;
 const kLightPoint = 1, kLightSpot = 2, kLightDirectional = 3, kLightAmbient = 4;
 
 // Wire markers that show where a camera or light sits and where it points
@@ -60,7 +61,6 @@ export class Viewport {
   // when every geometry and texture has arrived.
   async build() {
     const { model } = this;
-    const geometries = new Map();
     const textures = new Map();
     const materials = new Map();
     for (const node of model.nodes) {
@@ -72,9 +72,15 @@ export class Viewport {
       this.nodeObjects.set(node.id, object);
       (node.parent < 0 ? this.scene : this.nodeObjects.get(node.parent)).add(object);
     }
-    const geometryOf = (id) => {
-      if (!geometries.has(id)) geometries.set(id, fetchGeometry(id).then((g) => ({ ...g, buffer: bufferGeometry(g) })));
-      return geometries.get(id);
+    // Every geometry, a few requests at a time (the browser runs six at once).
+    const count = model.summary.counts.geometries;
+    const chunks = [];
+    for (let first = 0; first < count; first += kGeometriesPerRequest)
+      chunks.push(fetchGeometries(first, Math.min(kGeometriesPerRequest, count - first)));
+    const geometryOf = async (id) => {
+      const geometry = (await chunks[Math.floor(id / kGeometriesPerRequest)])[id % kGeometriesPerRequest];
+      geometry.buffer ??= bufferGeometry(geometry);
+      return geometry;
     };
     const textureOf = (id) => {
       if (!textures.has(id)) {
