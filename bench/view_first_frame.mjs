@@ -1,10 +1,12 @@
 // sci --view: the time from starting the server to the first complete frame
 // in headless Chromium (software WebGL), beside the time of the import alone
 // (sci SCENE node-count), and the rate at which the page receives the
-// scene's geometry from the binary API.
+// scene's geometry from the binary API (wall time) and the server's CPU
+// time to send it.
 //   node bench/view_first_frame.mjs BUILD_DIR SCENE... [--runs N]
 // Prints a Markdown table; each figure is the median of N runs (default 3).
 import { spawn, spawnSync } from 'node:child_process';
+import { readFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { resolve } from 'node:path';
 import { performance } from 'node:perf_hooks';
@@ -37,6 +39,27 @@ function serve(scene) {
   });
 }
 
+const ticksPerSecond = Number(spawnSync('getconf', ['CLK_TCK'], { encoding: 'utf8' }).stdout) || 100;
+const cpuTicks = (pid) => readFileSync(`/proc/${pid}/stat`, 'utf8').split(') ')[1].split(' ').slice(11, 13)
+  .reduce((sum, ticks) => sum + Number(ticks), 0);
+
+// The server's CPU seconds (user + system) to send every geometry again, as
+// the page asks for them: 64 a request, six requests at a time.
+async function serverCpuSeconds(pid, url) {
+  const { origin, searchParams } = new URL(url);
+  const headers = { Authorization: `Bearer ${searchParams.get('token')}` };
+  const { counts } = await (await fetch(`${origin}/api/summary`, { headers })).json();
+  const firsts = Array.from({ length: Math.ceil(counts.geometries / 64) }, (_, i) => i * 64);
+  const before = cpuTicks(pid);
+  const fetchSome = async () => {
+    for (let first = firsts.shift(); first !== undefined; first = firsts.shift())
+      await (await fetch(`${origin}/api/geometries?first=${first}&count=${Math.min(64, counts.geometries - first)}`,
+        { headers })).arrayBuffer();
+  };
+  await Promise.all(Array.from({ length: 6 }, fetchSome));
+  return Math.max(cpuTicks(pid) - before, 1) / ticksPerSecond;
+}
+
 // Seconds from starting sci --view to the page's first complete frame, and
 // the geometry transfer in MB/s.
 async function firstFrame(browser, scene) {
@@ -60,7 +83,8 @@ async function firstFrame(browser, scene) {
       };
     });
     const rate = bytes / 1e6 / (span / 1000);
-    return { seconds, rate, bytes };
+    const cpuRate = bytes / 1e6 / await serverCpuSeconds(server.pid, url);
+    return { seconds, rate, cpuRate, bytes };
   } finally {
     server.kill('SIGINT');
     await page.close();
@@ -73,21 +97,22 @@ const browser = await puppeteer.launch({
   args: ['--no-sandbox', '--enable-unsafe-swiftshader', '--disable-background-networking',
     '--disable-component-update', '--disable-sync', '--no-first-run', '--no-default-browser-check'],
 });
-console.log('| scene | import alone (s) | start to first frame (s) | geometry sent | geometry rate (MB/s) |');
-console.log('|---|---|---|---|---|');
+console.log('| scene | import alone (s) | start to first frame (s) | geometry sent | received by the page (MB/s, wall) | sent by the server (MB/s of its CPU time) |');
+console.log('|---|---|---|---|---|---|');
 try {
   for (const scene of scenes) {
-    const imports = [], frames = [], rates = [];
+    const imports = [], frames = [], rates = [], cpuRates = [];
     let bytes = 0;
     for (let run = 0; run < runs; ++run) {
       imports.push(importSeconds(scene));
       const result = await firstFrame(browser, scene);
       frames.push(result.seconds);
       rates.push(result.rate);
+      cpuRates.push(result.cpuRate);
       bytes = result.bytes;
     }
     console.log(`| ${scene.split('/').pop()} | ${median(imports).toFixed(2)} | ${median(frames).toFixed(2)} | ` +
-      `${(bytes / 1e6).toFixed(3)} MB | ${median(rates).toFixed(0)} |`);
+      `${(bytes / 1e6).toFixed(3)} MB | ${median(rates).toFixed(0)} | ${median(cpuRates).toFixed(0)} |`);
   }
 } finally {
   await browser.close();

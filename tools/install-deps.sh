@@ -10,4 +10,12 @@ $sudo apt-get install -y --no-install-recommends \
   googletest libgtest-dev libgmock-dev libbenchmark-dev \
   libassimp-dev assimp-utils \
   libcli11-dev nlohmann-json3-dev \
+  libcpp-httplib-dev pkg-config \
   clang libclang-rt-14-dev
+
+# With --browser: Chromium, and Node.js with npm when absent, for the page of
+# sci --view (three.js from npm) and its browser tests.
+if [ "${1:-}" = "--browser" ]; then
+  $sudo apt-get install -y --no-install-recommends chromium
+  command -v npm >/dev/null || $sudo apt-get install -y --no-install-recommends npm
+fi

@@ -21,6 +21,7 @@ inline constexpr std::uint32_t kGeometryMagic = 0x47494353;  // "SCIG" read as l
 inline constexpr std::uint32_t kGeometryVersion = 1;
 inline constexpr std::size_t kGeometryHeaderBytes = 7 * 4;
 
-std::string EncodeGeometry(const MeshChannel& mesh);
+// Appends `mesh` to `out` in that layout.
+void AppendGeometry(const MeshChannel& mesh, std::string& out);
 
 }  // namespace sci

@@ -118,7 +118,7 @@ ApiReply ViewApi::Geometries(std::string_view first, std::string_view count) {
     const bool ran = Run({"geometry", std::to_string(id)}, &error, [&](const QueryResult& result) {
       if (!result.messages.empty()) error = result.messages.front();
       else if (result.outputs.empty() || result.outputs[0].channel == nullptr) error = "the plug-in gave no mesh";
-      else reply.body += EncodeGeometry(*static_cast<const MeshChannel*>(result.outputs[0].channel));
+      else AppendGeometry(*static_cast<const MeshChannel*>(result.outputs[0].channel), reply.body);
     });
     if (!ran) return Error(400, error);
     if (!error.empty()) return Error(404, error);
