@@ -91,6 +91,28 @@ try {
   check(JSON.stringify(shown) === JSON.stringify(first(ask('node-global-tm', picked))),
     `node ${picked}: panel matrix ${shown} differs from node-global-tm`);
 
+  // Clicking a surface in the view selects it in the tree and the panel.
+  const target = await page.evaluate(() => {
+    const { viewport } = window.sci;
+    let found = null;
+    viewport.scene.traverse((object) => {
+      if (found || object.userData.surfaceId === undefined || !object.isMesh) return;
+      object.geometry.computeBoundingBox();
+      const center = object.geometry.boundingBox.getCenter(object.position.clone()).applyMatrix4(object.matrixWorld);
+      const ndc = center.project(viewport.camera);
+      const rect = viewport.renderer.domElement.getBoundingClientRect();
+      found = { x: rect.left + (ndc.x + 1) / 2 * rect.width, y: rect.top + (1 - ndc.y) / 2 * rect.height,
+        surface: object.userData.surfaceId };
+    });
+    return found;
+  });
+  if (target) {
+    await page.mouse.click(target.x, target.y);
+    await page.waitForFunction(() => document.querySelector('#panel h3')?.textContent.startsWith('surface'));
+    const picked = await page.$eval('#tree .selected', (e) => e.dataset.kind);
+    check(picked === 'surface', `a click on the view selected ${picked} in the tree`);
+  }
+
   // The console answers as sci --json does.
   await page.select('#console-query', 'node-child');
   const fields = await page.$$('#console-inputs input');

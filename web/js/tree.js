@@ -1,8 +1,12 @@
-// The node tree: nodes with their surfaces, cameras and lights. Clicking an
-// entry selects it; select() marks the entry of a node picked elsewhere.
+// The node tree: nodes with their surfaces, cameras and lights, one row
+// each, indented by depth (flat rows keep a tree of many thousand nodes
+// quick to lay out). Clicking a row selects it; select() marks the row of
+// something picked elsewhere.
 
-function entry(kind, label, title, data) {
-  const item = document.createElement('li');
+function row(depth, kind, label, title, data) {
+  const line = document.createElement('div');
+  line.className = 'row';
+  line.style.paddingLeft = `${depth * 14}px`;
   const span = document.createElement('span');
   span.className = `tree-${kind}`;
   Object.assign(span.dataset, data);
@@ -10,35 +14,32 @@ function entry(kind, label, title, data) {
   tag.className = 'kind';
   tag.textContent = title;
   span.append(tag, label);
-  item.append(span);
-  return item;
+  line.append(span);
+  return line;
 }
 
 export class Tree {
   constructor(container, root, onSelect) {
     this.container = container;
     this.spans = new Map();
-    const top = document.createElement('ul');
-    const stack = root ? [[root, top]] : [];
+    const rows = [];
+    const stack = root ? [[root, 0]] : [];
     while (stack.length) {
-      const [node, list] = stack.pop();
-      const item = entry('node', node.name || '(unnamed)', `#${node.id}`, { kind: 'node', id: node.id, node: node.id });
-      this.spans.set(node.id, item.firstChild);
-      const children = document.createElement('ul');
+      const [node, depth] = stack.pop();
+      const line = row(depth, 'node', node.name || '(unnamed)', `#${node.id}`, { kind: 'node', id: node.id, node: node.id });
+      this.spans.set(node.id, line.firstChild);
+      rows.push(line);
       for (const surface of node.surfaces)
-        children.append(entry('surface', `geometry ${surface.geometry}, material ${surface.material}`,
+        rows.push(row(depth + 1, 'surface', `geometry ${surface.geometry}, material ${surface.material}`,
           `surface ${surface.id}`, { kind: 'surface', id: surface.id, node: node.id }));
       for (const camera of node.cameras)
-        children.append(entry('camera', camera.name, `camera ${camera.id}`, { kind: 'camera', id: camera.id, node: node.id }));
+        rows.push(row(depth + 1, 'camera', camera.name, `camera ${camera.id}`, { kind: 'camera', id: camera.id, node: node.id }));
       for (const light of node.lights)
-        children.append(entry('light', light.name, `${light.type} light ${light.id}`,
+        rows.push(row(depth + 1, 'light', light.name, `${light.type} light ${light.id}`,
           { kind: 'light', id: light.id, node: node.id }));
-      item.append(children);
-      list.append(item);
-      for (let i = node.children.length - 1; i >= 0; --i) stack.push([node.children[i], children]);
+      for (let i = node.children.length - 1; i >= 0; --i) stack.push([node.children[i], depth + 1]);
     }
-    // Children were pushed in reverse, so each list was filled in order.
-    container.replaceChildren(top);
+    container.replaceChildren(...rows);
     container.addEventListener('click', (event) => {
       const span = event.target.closest('[data-kind]');
       if (span) onSelect(span.dataset.kind, Number(span.dataset.id), Number(span.dataset.node));
