@@ -16,6 +16,10 @@ struct SceneSource {
   std::string path;                      // the file the scene came from
   std::string format;                    // e.g. "glTF 2.0", "FBX"
   std::vector<std::string> embeddedImages;  // "*N" references of images inside the file
+  // For each embedded image, by N: the file name the scene gave it (may be
+  // empty) and its bytes as stored (PNG, JPEG, ...; empty for raw texels).
+  std::vector<std::string> embeddedImageNames;
+  std::vector<std::string> embeddedImageBytes;
   std::vector<std::string> warnings;     // what the importer had to say
 };
 

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <memory>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -20,18 +21,17 @@
 
 namespace {
 
-// sci --view serving the demo scene for the whole test suite.
-class ViewServer : public testing::Environment {
+// sci --view serving one scene while it lives.
+class ServedScene {
  public:
-  void SetUp() override {
+  explicit ServedScene(const std::string& scene) {
     int out[2];
-    ASSERT_EQ(pipe(out), 0);
+    if (pipe(out) != 0) return;
     pid_ = fork();
-    ASSERT_GE(pid_, 0);
     if (pid_ == 0) {
       dup2(out[1], 1);
       close(out[0]);
-      execl(SCI_EXECUTABLE, SCI_EXECUTABLE, "--view", "--no-browser", "--port", "0", SCI_DEMO_SCENE, nullptr);
+      execl(SCI_EXECUTABLE, SCI_EXECUTABLE, "--view", "--no-browser", "--port", "0", scene.c_str(), nullptr);
       _exit(127);
     }
     close(out[1]);
@@ -39,33 +39,49 @@ class ViewServer : public testing::Environment {
     for (char c; read(out[0], &c, 1) == 1 && c != '\n';) line += c;
     close(out[0]);
     const auto colon = line.rfind(':'), slash = line.find('/', colon), equals = line.find('=');
-    ASSERT_TRUE(colon != std::string::npos && slash != std::string::npos && equals != std::string::npos) << line;
+    if (colon == std::string::npos || slash == std::string::npos || equals == std::string::npos) return;
     port = std::stoi(line.substr(colon + 1, slash - colon - 1));
     token = line.substr(equals + 1);
   }
-  void TearDown() override {
+  // Stops the server as Ctrl-C does; true when it then exited with 0.
+  bool Stop() {
+    if (pid_ <= 0) return false;
     kill(pid_, SIGINT);
     int status = 0;
     waitpid(pid_, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "Ctrl-C did not stop sci --view cleanly";
+    pid_ = -1;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
   }
+  ~ServedScene() { Stop(); }
 
-  int port = 0;
+  int port = 0;  // 0 when it did not start
   std::string token;
 
  private:
   pid_t pid_ = -1;
 };
 
-ViewServer* server = static_cast<ViewServer*>(testing::AddGlobalTestEnvironment(new ViewServer));
+// The demo scene, served for the whole test suite.
+class DemoServer : public testing::Environment {
+ public:
+  void SetUp() override {
+    served = std::make_unique<ServedScene>(SCI_DEMO_SCENE);
+    ASSERT_NE(served->port, 0) << "sci --view did not print its address";
+  }
+  void TearDown() override { EXPECT_TRUE(served->Stop()) << "Ctrl-C did not stop sci --view cleanly"; }
+  std::unique_ptr<ServedScene> served;
+};
+
+DemoServer* demo = static_cast<DemoServer*>(testing::AddGlobalTestEnvironment(new DemoServer));
+ServedScene& Demo() { return *demo->served; }
 
 httplib::Result Get(const std::string& path, httplib::Headers headers = {}) {
-  httplib::Client client("127.0.0.1", server->port);
+  httplib::Client client("127.0.0.1", Demo().port);
   return client.Get(path, headers);
 }
 
 std::string WithToken(const std::string& path) {
-  return path + (path.find('?') == std::string::npos ? "?" : "&") + "token=" + server->token;
+  return path + (path.find('?') == std::string::npos ? "?" : "&") + "token=" + Demo().token;
 }
 
 const Importing::SceneContainer& DemoScene() {
@@ -79,7 +95,7 @@ const Importing::SceneContainer& DemoScene() {
 }
 
 TEST(ViewApi, RefusesWhatItShould) {
-  const std::string host = "127.0.0.1:" + std::to_string(server->port);
+  const std::string host = "127.0.0.1:" + std::to_string(Demo().port);
   struct Case {
     const char* what;
     std::string path;
@@ -91,7 +107,7 @@ TEST(ViewApi, RefusesWhatItShould) {
       {"no token", "/api/summary", {}, 401, "token"},
       {"wrong token", "/api/summary?token=0123", {}, 401, "token"},
       {"wrong bearer", "/api/summary", {{"Authorization", "Bearer " + std::string(32, '0')}}, 401, "token"},
-      {"foreign Host", WithToken("/api/summary"), {{"Host", "attacker.example:" + std::to_string(server->port)}}, 403,
+      {"foreign Host", WithToken("/api/summary"), {{"Host", "attacker.example:" + std::to_string(Demo().port)}}, 403,
        "127.0.0.1"},
       {"foreign Host for the page", "/", {{"Host", "attacker.example"}}, 403, "127.0.0.1"},
       {"own Host on another port", WithToken("/api/summary"), {{"Host", "127.0.0.1:1"}}, 403, "127.0.0.1"},
@@ -129,10 +145,10 @@ TEST(ViewApi, RefusesWhatItShould) {
 }
 
 TEST(ViewApi, AnswersAsSciJsonDoes) {
-  const std::string host = "localhost:" + std::to_string(server->port);
+  const std::string host = "localhost:" + std::to_string(Demo().port);
   const auto byParameter = Get(WithToken("/api/query?name=node-child&inputs=0,1"));
   const auto byBearer =
-      Get("/api/query?name=SCI_NODE_CHILD&inputs=0,1", {{"Authorization", "Bearer " + server->token}, {"Host", host}});
+      Get("/api/query?name=SCI_NODE_CHILD&inputs=0,1", {{"Authorization", "Bearer " + Demo().token}, {"Host", host}});
   ASSERT_TRUE(byParameter && byBearer);
   EXPECT_EQ(byParameter->status, 200);
   EXPECT_EQ(byParameter->body,
@@ -141,7 +157,7 @@ TEST(ViewApi, AnswersAsSciJsonDoes) {
   EXPECT_EQ(byBearer->body, byParameter->body);
 
   // A name with a comma, and a bad ID that the channel reports, in one batch.
-  httplib::Client client("127.0.0.1", server->port);
+  httplib::Client client("127.0.0.1", Demo().port);
   const auto batch = client.Post(WithToken("/api/batch"),
                                  R"([{"name":"node-id","inputs":["Table,Cup"]},{"name":"node-name","inputs":[99]},)"
                                  R"({"name":"nope"},{"inputs":[]}])",
@@ -216,6 +232,28 @@ TEST(ViewApi, TexturesAreTheFilesBesideTheScene) {
     std::ostringstream expected;
     expected << file.rdbuf();
     EXPECT_EQ(image->body, expected.str());
+  }
+}
+
+TEST(ViewApi, EmbeddedImagesAreServedByTextureId) {
+  for (const char* sample : {"glb-BoxTextured/BoxTextured.glb", "fbx-ascii-embedded-texture/box.FBX"}) {
+    const std::string path = std::string(SCI_SAMPLE_SCENES_DIR) + "/" + sample;
+    if (access(path.c_str(), R_OK) != 0) GTEST_SKIP() << "sample scenes absent: " << SCI_SAMPLE_SCENES_DIR;
+    SCOPED_TRACE(sample);
+    ServedScene scene(path);
+    ASSERT_NE(scene.port, 0);
+    httplib::Client client("127.0.0.1", scene.port);
+    const httplib::Headers bearer{{"Authorization", "Bearer " + scene.token}};
+    const auto list = client.Get("/api/textures", bearer);
+    ASSERT_TRUE(list && list->status == 200);
+    const auto textures = nlohmann::json::parse(list->body);
+    ASSERT_FALSE(textures.empty());
+    for (const auto& texture : textures) {
+      EXPECT_EQ(texture["type"], "image/png") << texture;
+      const auto image = client.Get("/api/texture/" + std::to_string(texture["id"].get<int>()), bearer);
+      ASSERT_TRUE(image && image->status == 200);
+      EXPECT_EQ(image->body.substr(0, 4), "\x89PNG");
+    }
   }
 }
 

@@ -1,6 +1,7 @@
 #include "cli/view/texture_files.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -31,8 +32,27 @@ bool IsFile(const fs::path& path) {
   return !path.empty() && fs::is_regular_file(path, error);
 }
 
-}  // namespace
+std::string FileName(std::string path) {
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path.substr(path.rfind('/') + 1);
+}
 
+// The index of the embedded image `texturePath` names; -1 for none.
+long EmbeddedImage(const Importing::SceneSource& source, const std::string& texturePath) {
+  const auto& names = source.embeddedImageNames;
+  if (texturePath.size() > 1 && texturePath[0] == '*') {
+    char* end = nullptr;
+    const long index = std::strtol(texturePath.c_str() + 1, &end, 10);
+    return *end == '\0' && index >= 0 && static_cast<std::size_t>(index) < names.size() ? index : -1;
+  }
+  const std::string name = FileName(texturePath);
+  for (std::size_t i = 0; i < names.size(); ++i)
+    if (!names[i].empty() && FileName(names[i]) == name) return static_cast<long>(i);
+  return -1;
+}
+
+// The file `texturePath` names, for the scene at `scenePath`; empty when
+// there is no such file.
 std::string FindTextureFile(const std::string& scenePath, const std::string& texturePath) {
   std::string name = texturePath;
   std::replace(name.begin(), name.end(), '\\', '/');
@@ -41,6 +61,20 @@ std::string FindTextureFile(const std::string& scenePath, const std::string& tex
   if (!IsFile(path)) path = FindIgnoringCase(path.parent_path(), path.filename().string());
   if (!IsFile(path)) path = FindIgnoringCase(folder, fs::path(name).filename().string());
   return IsFile(path) ? path.string() : std::string();
+}
+
+}  // namespace
+
+bool ReadTextureImage(const std::string& scenePath, const Importing::SceneSource& source,
+                      const std::string& texturePath, std::string* bytes, std::size_t limit) {
+  const long embedded = EmbeddedImage(source, texturePath);
+  if (embedded >= 0 && static_cast<std::size_t>(embedded) < source.embeddedImageBytes.size() &&
+      !source.embeddedImageBytes[embedded].empty()) {
+    *bytes = source.embeddedImageBytes[embedded].substr(0, limit);
+    return true;
+  }
+  const std::string file = FindTextureFile(scenePath, texturePath);
+  return !file.empty() && ReadFileBytes(file, bytes, limit);
 }
 
 bool ReadFileBytes(const std::string& path, std::string* bytes, std::size_t limit) {

@@ -3,15 +3,19 @@
 #include <string>
 #include <string_view>
 
-// The image files a scene's texture paths name, found the way the files
-// were meant: relative to the scene's folder, with '\' as a separator, and
-// when the name's case differs from the file's, the file of the same name
-// in any case.
+#include "scene/scene_container.h"
+
+// The images a scene's texture paths name: images embedded in the scene
+// file, and files found the way they were meant: relative to the scene's
+// folder, with '\' as a separator, and when the name's case differs from
+// the file's, the file of the same name in any case.
 namespace sci {
 
-// The file `texturePath` names, for the scene at `scenePath`; empty when
-// there is no such file.
-std::string FindTextureFile(const std::string& scenePath, const std::string& texturePath);
+// Reads the image `texturePath` names, up to `limit` bytes, into `bytes`:
+// the embedded image "*N", or the one the scene gave the path's file name,
+// else the file beside the scene at `scenePath`. False when there is none.
+bool ReadTextureImage(const std::string& scenePath, const Importing::SceneSource& source,
+                      const std::string& texturePath, std::string* bytes, std::size_t limit = std::string::npos);
 
 // Reads the file at `path`, up to `limit` bytes, into `bytes`; false when
 // it cannot.

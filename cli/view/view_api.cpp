@@ -148,8 +148,7 @@ ApiReply ViewApi::Textures() {
     std::string path, bytes;
     int status = 0;
     if (!TexturePath(std::to_string(id), &path, &error, &status)) return Error(500, error);
-    const std::string file = FindTextureFile(scenePath_, path);
-    const bool found = !file.empty() && ReadFileBytes(file, &bytes, 16);
+    const bool found = ReadTextureImage(scenePath_, session_.Scene().Source(), path, &bytes, 16);
     list.push_back(Json{{"id", id}, {"path", path}, {"type", found ? Json(ImageContentType(bytes)) : Json()}});
   }
   return {200, "application/json", DumpLine(list)};
@@ -159,10 +158,9 @@ ApiReply ViewApi::Texture(std::string_view id) {
   std::string path, error;
   int status = 0;
   if (!TexturePath(id, &path, &error, &status)) return Error(status, error);
-  const std::string file = FindTextureFile(scenePath_, path);
   ApiReply reply;
-  if (file.empty() || !ReadFileBytes(file, &reply.body))
-    return Error(404, "no image file for texture path \"" + path + "\" beside " + scenePath_);
+  if (!ReadTextureImage(scenePath_, session_.Scene().Source(), path, &reply.body))
+    return Error(404, "no image embedded in or beside " + scenePath_ + " for texture path \"" + path + "\"");
   reply.contentType = ImageContentType(reply.body);
   return reply;
 }

@@ -45,9 +45,10 @@ class ViewApi {
   // small ones.
   ApiReply Geometries(std::string_view first, std::string_view count);
   // Every texture: [{"id", "path", "type"}], the path as the scene gives it,
-  // the type of the image file found for it (null when none was found).
+  // the type of the image found for it (null when none was found).
   ApiReply Textures();
-  // The image of the texture with ID `id`, read from beside the scene.
+  // The image of the texture with ID `id`: embedded in the scene file, or
+  // the file beside it.
   ApiReply Texture(std::string_view id);
 
  private:

@@ -124,7 +124,15 @@ void Convert(const aiScene& scene, const std::string& format, SceneData& data) {
     node.SetAnimationID(id != animationIDs.end() ? id->second : -1);
   }
 
-  for (unsigned i = 0; i < scene.mNumTextures; ++i) data.source.embeddedImages.push_back("*" + std::to_string(i));
+  for (unsigned i = 0; i < scene.mNumTextures; ++i) {
+    const aiTexture& image = *scene.mTextures[i];
+    data.source.embeddedImages.push_back("*" + std::to_string(i));
+    data.source.embeddedImageNames.push_back(ToString(image.mFilename));
+    // A height of 0 marks an image kept as its file's bytes, mWidth of them.
+    const bool file = image.mHeight == 0 && image.pcData != nullptr;
+    data.source.embeddedImageBytes.emplace_back(file ? reinterpret_cast<const char*>(image.pcData) : "",
+                                                file ? image.mWidth : 0);
+  }
   data.source.format = format;
 }
 
