@@ -92,25 +92,27 @@ try {
     `node ${picked}: panel matrix ${shown} differs from node-global-tm`);
 
   // Clicking a surface in the view selects it in the tree and the panel.
-  const target = await page.evaluate(() => {
+  // A point of the canvas where a surface is drawn, from a grid over it.
+  const target = await page.evaluate(async () => {
+    const THREE = await import('three');
     const { viewport } = window.sci;
-    let found = null;
-    viewport.scene.traverse((object) => {
-      if (found || object.userData.surfaceId === undefined || !object.isMesh) return;
-      object.geometry.computeBoundingBox();
-      const center = object.geometry.boundingBox.getCenter(object.position.clone()).applyMatrix4(object.matrixWorld);
-      const ndc = center.project(viewport.camera);
-      const rect = viewport.renderer.domElement.getBoundingClientRect();
-      found = { x: rect.left + (ndc.x + 1) / 2 * rect.width, y: rect.top + (1 - ndc.y) / 2 * rect.height,
-        surface: object.userData.surfaceId };
-    });
-    return found;
+    const rect = viewport.renderer.domElement.getBoundingClientRect();
+    const raycaster = new THREE.Raycaster();
+    for (let i = 1; i < 10; ++i)
+      for (let j = 1; j < 10; ++j) {
+        raycaster.setFromCamera(new THREE.Vector2(i / 5 - 1, j / 5 - 1), viewport.camera);
+        const hit = raycaster.intersectObject(viewport.scene, true).find((h) => h.object.userData.surfaceId !== undefined);
+        if (hit) return { x: rect.left + (i / 10) * rect.width, y: rect.top + (1 - j / 10) * rect.height };
+      }
+    return null;
   });
   if (target) {
     await page.mouse.click(target.x, target.y);
     await page.waitForFunction(() => document.querySelector('#panel h3')?.textContent.startsWith('surface'));
     const picked = await page.$eval('#tree .selected', (e) => e.dataset.kind);
     check(picked === 'surface', `a click on the view selected ${picked} in the tree`);
+  } else {
+    check(first(ask('surface-count')) === 0, 'no surface is drawn anywhere in the view');
   }
 
   // The console answers as sci --json does.

@@ -3,18 +3,16 @@
 // quick to lay out). Clicking a row selects it; select() marks the row of
 // something picked elsewhere.
 
+// The whole row is the target of a click, not only its text.
 function row(depth, kind, label, title, data) {
   const line = document.createElement('div');
-  line.className = 'row';
-  line.style.paddingLeft = `${depth * 14}px`;
-  const span = document.createElement('span');
-  span.className = `tree-${kind}`;
-  Object.assign(span.dataset, data);
+  line.className = `row tree-${kind}`;
+  line.style.paddingLeft = `${depth * 14 + 3}px`;
+  Object.assign(line.dataset, data);
   const tag = document.createElement('span');
   tag.className = 'kind';
   tag.textContent = title;
-  span.append(tag, label);
-  line.append(span);
+  line.append(tag, label);
   return line;
 }
 
@@ -27,7 +25,7 @@ export class Tree {
     while (stack.length) {
       const [node, depth] = stack.pop();
       const line = row(depth, 'node', node.name || '(unnamed)', `#${node.id}`, { kind: 'node', id: node.id, node: node.id });
-      this.spans.set(node.id, line.firstChild);
+      this.spans.set(node.id, line);
       rows.push(line);
       for (const surface of node.surfaces)
         rows.push(row(depth + 1, 'surface', `geometry ${surface.geometry}, material ${surface.material}`,
