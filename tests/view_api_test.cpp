@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <fstream>
@@ -142,6 +143,18 @@ TEST(ViewApi, RefusesWhatItShould) {
   EXPECT_EQ(page->status, 200);
   EXPECT_EQ(page->get_header_value("Content-Type"), "text/javascript; charset=utf-8");
   EXPECT_EQ(page->get_header_value("Content-Encoding"), "") << "the page is sent as it is";
+}
+
+TEST(ViewApi, ATakenPortIsRefused) {
+  const std::string command = std::string(SCI_EXECUTABLE) + " --view --no-browser --port " +
+                              std::to_string(Demo().port) + " " + SCI_DEMO_SCENE + " 2>&1";
+  std::FILE* sci = popen(command.c_str(), "r");
+  ASSERT_NE(sci, nullptr);
+  std::string out;
+  for (int c; (c = std::fgetc(sci)) != EOF;) out += static_cast<char>(c);
+  const int status = pclose(sci);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 5) << out;
+  EXPECT_NE(out.find("cannot listen on 127.0.0.1:" + std::to_string(Demo().port)), std::string::npos) << out;
 }
 
 TEST(ViewApi, AnswersAsSciJsonDoes) {

@@ -1,6 +1,7 @@
 #include "cli/view/view_server.h"
 
 #include <pthread.h>
+#include <sys/socket.h>
 #include <signal.h>
 
 #include <atomic>
@@ -162,6 +163,13 @@ int RunView(QuerySession& session, const std::string& scenePath, const ViewOptio
   httplib::Server server;
   // Without it a reply's header and body wait on each other's acknowledgement.
   server.set_tcp_nodelay(true);
+  // httplib's default, SO_REUSEPORT, would let a second server share the
+  // port and take half the connections; SO_REUSEADDR only lets a restart
+  // take the port back from connections still closing.
+  server.set_socket_options([](socket_t socket) {
+    const int yes = 1;
+    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
   Guard(server, token, port);
   ViewApi api(session, scenePath);
   Route(server, api, webRoot);
