@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "cli/meaning.h"
 #include "cli/number_text.h"
 #include "host/material_channels.h"
 #include "host/matrix_collection_channel.h"
@@ -175,6 +176,19 @@ void AppendResultJson(const QueryResult& result, std::string& out) {
   for (std::size_t i = 0; i < result.outputs.size(); ++i) {
     out += fragments.outputKeys[i];
     AppendOutputJson(out, result.outputs[i], result);
+  }
+  out += "},\"names\":{";
+  bool named = false;
+  for (std::size_t i = 0; i < result.outputs.size(); ++i) {
+    const QueryOutput& output = result.outputs[i];
+    if (output.child.kind != ChildKind::Value || output.channel == nullptr) continue;
+    const std::string name = ValueName(*request.info, static_cast<const ValueChannel*>(output.channel)->GetValue());
+    if (name.empty()) continue;
+    // The output keys carry a leading comma except the first.
+    const std::string& key = fragments.outputKeys[i];
+    out += named ? (key[0] == ',' ? key : ',' + key) : (key[0] == ',' ? key.substr(1) : key);
+    AppendJsonString(out, name);
+    named = true;
   }
   out += "},\"messages\":[";
   for (std::size_t i = 0; i < result.messages.size(); ++i) {

@@ -22,8 +22,10 @@ Json JsonNumber(float value);
 void AppendJsonNumber(std::string& out, float value);
 Json JsonVector(const D3DXVECTOR3& v);
 
-// Appends {"query", "info_type", "inputs", "outputs", "messages"} for one
-// query, on one line without the line break.
+// Appends {"query", "info_type", "inputs", "outputs", "names", "messages"}
+// for one query, on one line without the line break. "outputs" holds the
+// channel's raw values; "names" the name of each output that has one
+// ("spot" for a light type, "none" for an absent range or ID).
 void AppendResultJson(const QueryResult& result, std::string& out);
 
 // One line of JSON text; bytes that are not UTF-8 become U+FFFD.

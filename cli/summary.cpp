@@ -53,7 +53,7 @@ std::string SummaryText(const SceneSummary& summary) {
   for (const auto& [what, value] : summary.counts) {
     text += "  " + what + ':';
     text.append(12 - std::min<std::size_t>(11, what.size()), ' ');
-    AppendFloat(text, value);
+    AppendNumber(text, value);
     text += '\n';
   }
   text += "  scene box:   min (";

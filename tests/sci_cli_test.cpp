@@ -262,7 +262,7 @@ TEST(SciList, NamesAll69AndEveryNameIsAccepted) {
   std::string line;
   std::getline(lines, line);  // header
   int rows = 0;
-  for (; std::getline(lines, line); ++rows) {
+  for (; std::getline(lines, line) && !line.empty(); ++rows) {
     const auto& info = Importing::kInfoTypes[rows];
     EXPECT_TRUE(std::regex_search(line, std::regex("^ ?" + std::to_string(rows) + "  [a-z-]+ ")));
     EXPECT_NE(line.find(info.children[0].label), std::string::npos) << line;
