@@ -4,6 +4,7 @@
 
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
+#include "cli/node_names.h"
 #include "cli/text_output.h"
 
 namespace sci {
@@ -71,6 +72,12 @@ int RunBatch(QuerySession& session, std::FILE* in, std::FILE* out, const OutputO
       continue;
     }
 
+    if (!ResolveNodeNames(session, request, &error)) {
+      badInput = true;
+      std::fprintf(stderr, "sci: line %ld: %s\n", lineNumber, error.c_str());
+      if (options.json) buffer += DumpLine(Json{{"line", lineNumber}, {"error", error}}) + '\n';
+      continue;
+    }
     const QueryResult& result = session.Run(request);
     for (const auto& message : result.messages)
       std::fprintf(stderr, "sci: line %ld: %s: %s\n", lineNumber, ShortName(*request.info).c_str(), message.c_str());

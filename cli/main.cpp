@@ -8,9 +8,11 @@
 
 #include "cli/batch.h"
 #include "cli/exit_codes.h"
+#include "cli/format_list.h"
 #include "cli/graphviz.h"
 #include "cli/json_output.h"
 #include "cli/locations.h"
+#include "cli/node_names.h"
 #include "cli/options.h"
 #include "cli/progress.h"
 #include "cli/query_list.h"
@@ -64,12 +66,14 @@ int Run(int argc, const char* const* argv) {
   const auto options = ParseCommandLine(argc, argv, &exitCode);
   if (!options) return exitCode;
 
-  if (options->list) {
-    if (!options->words.empty() || !options->batchFile.empty()) {
-      Fail("--list takes no scene, query or batch file");
+  if (options->list || options->formats) {
+    const char* option = options->list ? "--list" : "--formats";
+    if (!options->words.empty() || !options->batchFile.empty() || (options->list && options->formats)) {
+      Fail(std::string(option) + " takes no scene, query, batch file or other list");
       return kExitUsage;
     }
-    Print(options->output.json ? QueryListJson() : QueryListText());
+    if (options->list) Print(options->output.json ? QueryListJson() : QueryListText());
+    else Print(options->output.json ? FormatListJson() : FormatListText());
     return kExitOk;
   }
 
@@ -80,7 +84,11 @@ int Run(int argc, const char* const* argv) {
   // Read the query before anything is loaded, so that a usage error costs nothing.
   std::string scenePath;
   std::vector<std::string> queryWords;
-  SplitSceneAndQuery(options->words, &scenePath, &queryWords);
+  std::string error;
+  if (!SplitSceneAndQuery(options->words, &scenePath, &queryWords, &error)) {
+    Fail(error);
+    return kExitUsage;
+  }
   if (!options->batchFile.empty() && !queryWords.empty()) {
     Fail("with --batch the queries come from the batch file; give at most a scene on the command line");
     return kExitUsage;
@@ -98,7 +106,6 @@ int Run(int argc, const char* const* argv) {
   }
   QueryRequest request;
   if (!queryWords.empty()) {
-    std::string error;
     if (!ParseQuery(std::vector<std::string_view>(queryWords.begin(), queryWords.end()), &request, &error)) {
       Fail(error);
       return kExitUsage;
@@ -106,6 +113,10 @@ int Run(int argc, const char* const* argv) {
   }
   std::FILE* batch = nullptr;
   if (!options->batchFile.empty()) {
+    if (IsDirectory(options->batchFile)) {
+      Fail("batch file \"" + options->batchFile + "\" is a directory");
+      return kExitUsage;
+    }
     batch = options->batchFile == "-" ? stdin : std::fopen(options->batchFile.c_str(), "r");
     if (batch == nullptr) {
       Fail("cannot read batch file \"" + options->batchFile + "\"");
@@ -114,7 +125,6 @@ int Run(int argc, const char* const* argv) {
   }
 
   QuerySession session;
-  std::string error;
   if (!LoadPlugin(session, options->plugin, &error)) {
     Fail(error);
     return kExitPluginUnusable;
@@ -130,6 +140,7 @@ int Run(int argc, const char* const* argv) {
     ProgressIndicator progress(scenePath.substr(scenePath.rfind('/') + 1));
     if (!session.LoadScene(scenePath, &error, progress.Callback())) {
       progress.Finish();
+      if (error.find("unknown file format") != std::string::npos) error += " ('sci --formats' lists the formats)";
       Fail(error.empty() ? "cannot read \"" + scenePath + "\"" : error);
       return kExitSceneUnreadable;
     }
@@ -151,6 +162,10 @@ int Run(int argc, const char* const* argv) {
     return summary.messages.empty() ? kExitOk : kExitBadInput;
   }
 
+  if (!ResolveNodeNames(session, request, &error)) {
+    Fail(error);
+    return kExitBadInput;
+  }
   const QueryResult& result = session.Run(request);
   for (const auto& message : result.messages) Fail(ShortName(*request.info) + ": " + message);
   std::string text;

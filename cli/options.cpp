@@ -4,6 +4,7 @@
 
 #include "cli/exit_codes.h"
 #include "cli/locations.h"
+#include "cli/printable.h"
 #include "cli/query_table.h"
 
 namespace sci {
@@ -44,6 +45,7 @@ std::optional<Options> ParseCommandLine(int argc, const char* const* argv, int* 
   app.footer(kFooter);
   app.set_version_flag("--version", std::string("sci ") + SCI_VERSION);
   app.add_flag("-l,--list", options.list, "List the queries with their inputs and outputs");
+  app.add_flag("--formats", options.formats, "List the file formats that scenes can be read from");
   app.add_flag("-j,--json", options.output.json, "Write results as JSON (one object per line)");
   app.add_flag("-t,--tree", options.tree, "Show the node tree with surfaces, cameras, lights and animations");
   app.add_option("-f,--format", options.format, "How --tree is written: text (default), json, dot or svg")
@@ -69,20 +71,28 @@ std::optional<Options> ParseCommandLine(int argc, const char* const* argv, int* 
   return options;
 }
 
-void SplitSceneAndQuery(const std::vector<std::string>& words, std::string* scene,
-                        std::vector<std::string>* query) {
+bool SplitSceneAndQuery(const std::vector<std::string>& words, std::string* scene,
+                        std::vector<std::string>* query, std::string* error) {
   scene->clear();
   query->clear();
   std::size_t first = 0;
   if (!words.empty()) {
     const std::string& word = words[0];
     const bool looksLikePath = word.find_first_of("./") != std::string::npos;
+    if (IsDirectory(word)) {
+      *error = "'" + Printable(word) + "' is a directory; give a scene file in it";
+      return false;
+    }
     if (FileExists(word) || (FindQuery(word) == nullptr && looksLikePath)) {
       *scene = word;
       first = 1;
+    } else if (FindQuery(word) == nullptr) {
+      *error = "no such file or query '" + Printable(word) + "'" + DidYouMean(word);
+      return false;
     }
   }
   query->assign(words.begin() + static_cast<std::ptrdiff_t>(first), words.end());
+  return true;
 }
 
 }  // namespace sci
