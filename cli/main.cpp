@@ -136,6 +136,10 @@ int Run(int argc, const char* const* argv) {
       return kExitSceneUnreadable;
     }
   }
+  if (IsDirectory(scenePath)) {
+    Fail("'" + scenePath + "' is a directory, not a scene file");
+    return kExitSceneUnreadable;
+  }
   {
     ProgressIndicator progress(scenePath.substr(scenePath.rfind('/') + 1));
     if (!session.LoadScene(scenePath, &error, progress.Callback())) {
@@ -168,14 +172,14 @@ int Run(int argc, const char* const* argv) {
   }
   const QueryResult& result = session.Run(request);
   for (const auto& message : result.messages) Fail(ShortName(*request.info) + ": " + message);
-  std::string text;
+  TextSink sink(stdout);
   if (options->output.json) {
-    AppendResultJson(result, text);
-    text += '\n';
+    WriteResultJson(result, sink);
+    sink.text += '\n';
   } else {
-    AppendText(result, options->output.full, text);
+    AppendText(result, options->output.full, sink.text);
   }
-  Print(text);
+  sink.Write();
   return result.messages.empty() ? kExitOk : kExitBadInput;
 }
 

@@ -79,11 +79,7 @@ bool SplitSceneAndQuery(const std::vector<std::string>& words, std::string* scen
   if (!words.empty()) {
     const std::string& word = words[0];
     const bool looksLikePath = word.find_first_of("./") != std::string::npos;
-    if (IsDirectory(word)) {
-      *error = "'" + Printable(word) + "' is a directory; give a scene file in it";
-      return false;
-    }
-    if (FileExists(word) || (FindQuery(word) == nullptr && looksLikePath)) {
+    if (FileExists(word) || IsDirectory(word) || (FindQuery(word) == nullptr && looksLikePath)) {
       *scene = word;
       first = 1;
     } else if (FindQuery(word) == nullptr) {

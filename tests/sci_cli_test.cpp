@@ -298,11 +298,12 @@ TEST(SciExitCodes, UsageErrorsExitTwoAndSayWhatIsWrong) {
     std::string message;
   };
   const std::vector<Case> cases = {
-      {{"node-chidl", "0", "1"}, "unknown query 'node-chidl'"},
+      {{"node-chidl", "0", "1"}, "no such file or query 'node-chidl'; did you mean 'node-child'?"},
+      {{SCI_DEMO_SCENE, "node-chidl", "0", "1"}, "unknown query 'node-chidl'; did you mean 'node-child'?"},
       {{"node-child", "0"}, "node-child takes 2 inputs (Node ID, Child number), only 1 given"},
       {{"node-count", "1"}, "node-count takes 0 inputs (none), 1 given"},
-      {{"node-name", "first"}, "Node ID must be a number, not 'first'"},
-      {{"node-name", "nan"}, "Node ID must be a number"},
+      {{"node-child", "0", "first"}, "Child number must be a number, not 'first'"},
+      {{"node-child", "0", "nan"}, "Child number must be a number"},
       {{"--frobnicate"}, "--frobnicate"},
       {{"--batch", "-", "node-count"}, "with --batch"},
       {{"--list", "node-count"}, "--list takes no scene"},
