@@ -148,6 +148,14 @@ TEST(SciMistakes, EachIsExplained) {
   }
   fs::remove_all(dir);
 
+  // Drawing needs Graphviz; without it the user is told what to install, before any scene is read.
+  const std::string path = getenv("PATH");
+  setenv("PATH", "/nonexistent", 1);
+  const SciRun noDot = RunSci({"--tree", "--format", "svg"});
+  setenv("PATH", path.c_str(), 1);
+  EXPECT_EQ(noDot.exitCode, 2);
+  EXPECT_NE(noDot.err.find("apt-get install graphviz"), std::string::npos) << noDot.err;
+
   const SciRun formats = RunSci({"--formats"});
   EXPECT_EQ(formats.exitCode, 0);
   for (const char* extension : {" .gltf ", " .fbx ", " .dae ", " .obj "})
