@@ -5,6 +5,7 @@
 #include <poll.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <regex>
 #include <string>
 #include <vector>
@@ -257,6 +258,8 @@ TEST(SciCompletion, BashCompletesOptionsQueriesAndFiles) {
     EXPECT_EQ(out, c.expected);
   }
   fs::remove_all(dir);
+  if (std::system("command -v zsh > /dev/null") != 0) GTEST_SKIP() << "zsh not installed: its completion was not read";
+  EXPECT_EQ(std::system("zsh -n '" SCI_ZSH_COMPLETION "'"), 0);
 }
 
 }  // namespace
