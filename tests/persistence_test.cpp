@@ -60,19 +60,6 @@ TEST(Persistence, TheTwoTagsFollowTheBaseDataByteForByte) {
   EXPECT_EQ(SavedSettings(channel), expected);
 }
 
-TEST(Persistence, LoadingSetsTheFlagAndTheInfoTypeAndLaysTheChildrenOut) {
-  SceneContainerInfo source;
-  source.SetUpdateChannelName(true);
-  source.SetInfoType(SCI_NODE_SURFACE_COUNT);
-  SceneContainerInfo loaded;
-  ASSERT_TRUE(LoadSettings(loaded, SavedSettings(source)));
-  EXPECT_TRUE(loaded.GetUpdateChannelName());
-  EXPECT_EQ(loaded.GetInfoType(), SCI_NODE_SURFACE_COUNT);
-  ASSERT_EQ(loaded.ChildSlots().size(), 3u);
-  EXPECT_STREQ(loaded.ChildSlots()[1].declaration.label, "Node ID");
-  EXPECT_STREQ(loaded.ChildSlots()[2].declaration.label, "OUT: node surface count");
-}
-
 TEST(Persistence, MissingOrMisshapenTagsKeepTheFieldsAndTheLayout) {
   for (const std::string& settings :
        {Entry("ORVNAME", "x"), Entry("SCIUCN", "\1\1") + Entry("SCIIP", "\x0c\0"), std::string()}) {

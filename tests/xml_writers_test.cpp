@@ -4,13 +4,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <limits>
-#include <random>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,7 +28,6 @@
 #endif
 
 using namespace Importing;
-using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 namespace {
@@ -43,12 +39,6 @@ std::string Lines(std::initializer_list<std::pair<int, const char*>> lines) {
   return text;
 }
 
-std::string Reference(float value) {
-  std::ostringstream stream;
-  stream << value;
-  return stream.str();
-}
-
 template <class Number>
 std::string Formatted(Number value) {
   std::string text;
@@ -58,29 +48,6 @@ std::string Formatted(Number value) {
 
 // ---------------------------------------------------------------------------
 // Number formatting.
-
-TEST(XmlNumbers, FloatsMatchTheDefaultStream) {
-  std::vector<float> values = {0.0f, -0.0f, 1e-5f, 1e-4f, 0.0001f, 0.00001f, 1e6f, 999999.0f, 999999.5f,
-                               1234567.0f, 0.7853982f, 1.0f / 3, -1.0f / 3, 16777216.0f,
-                               std::numeric_limits<float>::denorm_min(), -std::numeric_limits<float>::denorm_min(),
-                               std::numeric_limits<float>::min() / 3, std::numeric_limits<float>::min(),
-                               std::numeric_limits<float>::max(), std::numeric_limits<float>::lowest(),
-                               std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()};
-  for (int i = -2000; i <= 2000; ++i) values.push_back(static_cast<float>(i));
-  for (int i = -700; i <= 700; ++i) values.push_back(static_cast<float>(i) / 7);
-  for (int e = -45; e <= 38; ++e) {
-    const float p = std::pow(10.0f, static_cast<float>(e));
-    for (float m : {1.0f, 1.5f, 9.999995f, -2.25f}) values.push_back(m * p);
-  }
-  std::mt19937 random(20240611);
-  for (int i = 0; i < 100000; ++i) {
-    const std::uint32_t bits = random();
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    if (!std::isnan(value)) values.push_back(value);
-  }
-  for (float value : values) ASSERT_EQ(Formatted(value), Reference(value)) << "bits of " << value;
-}
 
 TEST(XmlNumbers, DocumentedExamples) {
   const std::pair<float, const char*> floats[] = {
@@ -210,17 +177,6 @@ TEST(SceneHierarchyXml, SurfaceMapsLightsAndChildOrder) {
                                 {1, "</node>"},
                                 {0, "</node>"},
                             }));
-}
-
-TEST(SceneHierarchyXml, NoRootKeepsThePreviousText) {
-  QueryHarness h(SCI_SCENE_HIERARCHY);
-  SceneBuilder b;
-  b.AddNode("orphan", -1);
-  b.Data().rootNodeID = -1;
-  h.Fill(b);
-  h.Child<TextChannel>(1).SetText("previous");
-  h.channel->CallChannel();
-  EXPECT_STREQ(h.Child<TextChannel>(1).GetText(), "previous");
 }
 
 TEST(SceneHierarchyXml, NestedCallAppendsWithoutWriting) {
@@ -397,16 +353,6 @@ TEST(MaterialXml, NamesAndValuesGoInUnchanged) {
   EXPECT_NE(odd.find("\t<diffuse> <r>-0.5</r> <g>2</g> <b>0.333333</b> <a>0</a> </diffuse>\n"), std::string::npos);
   EXPECT_NE(odd.find("\t<specular_power> 1.23457e+06 </specular_power>\n"), std::string::npos);
   EXPECT_NE(odd.find("\t<opacity> 1e-05 </opacity>\n"), std::string::npos);
-}
-
-TEST(MaterialXml, BadIdEmptiesTheText) {
-  QueryHarness h(SCI_MATERIAL_AS_XML);
-  h.Fill(BrickScene());
-  h.Child<TextChannel>(2).SetText("previous");
-  h.SetInput(1, 5);
-  EXPECT_EQ(h.Run(), -1);
-  EXPECT_THAT(h.Messages(), ElementsAre("Material id out of range."));
-  EXPECT_STREQ(h.Child<TextChannel>(2).GetText(), "");
 }
 
 }  // namespace
