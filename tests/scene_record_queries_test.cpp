@@ -11,6 +11,7 @@
 
 #include "host/material_channels.h"
 #include "queries/messages.h"
+#include "query_cases.h"
 #include "query_harness.h"
 
 using namespace Importing;
@@ -32,42 +33,11 @@ struct Row {
   Expected out;
 };
 
-constexpr float kPreviousValue = 12345;
-const char* const kPreviousText = "previous";
-
 D3DXMATRIX Filled(float v) {
   D3DXMATRIX m;
   for (auto& row : m.m)
     for (float& x : row) x = v;
   return m;
-}
-
-// Gives an output child a value that no query writes, so that "kept" and
-// "overwritten" can be told apart.
-void Preset(Orv_Channel* child) {
-  if (auto* v = dynamic_cast<ValueChannel*>(child)) v->SetValue(kPreviousValue);
-  if (auto* t = dynamic_cast<TextChannel*>(child)) t->SetText(kPreviousText);
-  if (auto* m = dynamic_cast<MatrixChannel*>(child)) {
-    const D3DXMATRIX previous = Filled(7);
-    m->SetMatrix(&previous);
-  }
-}
-
-void ExpectPreset(Orv_Channel* child) {
-  if (auto* v = dynamic_cast<ValueChannel*>(child)) {
-    EXPECT_EQ(v->GetValue(), kPreviousValue);
-  } else if (auto* t = dynamic_cast<TextChannel*>(child)) {
-    EXPECT_STREQ(t->GetText(), kPreviousText);
-  } else if (auto* m = dynamic_cast<MatrixChannel*>(child)) {
-    EXPECT_TRUE(m->GetMatrix() == Filled(7));
-  } else if (auto* mat = dynamic_cast<MaterialChannel*>(child)) {
-    EXPECT_EQ(mat->GetChannelName(), "OUT: Material channel");
-    EXPECT_TRUE(mat->GetParameters().empty());
-  } else if (auto* tex = dynamic_cast<TextureChannel*>(child)) {
-    EXPECT_FALSE(tex->GetTextureFlag());
-  } else {
-    ADD_FAILURE() << "no preset for this kind of child";
-  }
 }
 
 std::string Describe(const Row& row) {
@@ -84,7 +54,8 @@ void CheckRow(const Row& row, const SceneBuilder& scene) {
   const int outIndex = static_cast<int>(row.inputs.size()) + 1;
   Orv_Channel* out = h.channel->GetChild(outIndex);
   ASSERT_NE(out, nullptr);
-  Preset(out);
+  query_cases::Preset(*out);
+  const std::string before = query_cases::Describe(*out);
 
   EXPECT_EQ(h.Run(), row.status);
   if (row.message == nullptr)
@@ -103,7 +74,7 @@ void CheckRow(const Row& row, const SceneBuilder& scene) {
   } else if (const D3DXMATRIX* matrix = std::get_if<D3DXMATRIX>(&row.out)) {
     EXPECT_TRUE(h.Child<MatrixChannel>(outIndex).GetMatrix() == *matrix);
   } else {
-    ExpectPreset(out);
+    EXPECT_EQ(query_cases::Describe(*out), before) << "the output was written";
   }
 }
 
