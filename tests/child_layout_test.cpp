@@ -75,8 +75,9 @@ TEST(ChildLayout, EveryInfoTypeDeclaresCountsThenChildrenInOrder) {
     ASSERT_EQ(channel.ChildSlots().size(), children.size());
     bool seenOutput = false;
     for (std::size_t i = 1; i < children.size(); ++i) {
-      const bool output = std::strncmp(channel.ChildSlots()[i].declaration.label, "OUT: ", 5) == 0 ||
-                          info.value == SCI_ROOT_NODE;
+      const ChildCreation& slot = channel.ChildSlots()[i].declaration;
+      EXPECT_EQ(std::to_string(i) + " " + slot.type.name + ": " + slot.label, children[i]);
+      const bool output = std::strncmp(slot.label, "OUT: ", 5) == 0 || info.value == SCI_ROOT_NODE;
       EXPECT_TRUE(output || !seenOutput) << "an input after an output";
       seenOutput = seenOutput || output;
     }
