@@ -8,9 +8,11 @@
 
 #include "cli/batch.h"
 #include "cli/exit_codes.h"
+#include "cli/format_list.h"
 #include "cli/graphviz.h"
 #include "cli/json_output.h"
 #include "cli/locations.h"
+#include "cli/node_names.h"
 #include "cli/options.h"
 #include "cli/progress.h"
 #include "cli/query_list.h"
@@ -65,12 +67,14 @@ int Run(int argc, const char* const* argv) {
   const auto options = ParseCommandLine(argc, argv, &exitCode);
   if (!options) return exitCode;
 
-  if (options->list) {
-    if (!options->words.empty() || !options->batchFile.empty()) {
-      Fail("--list takes no scene, query or batch file");
+  if (options->list || options->formats) {
+    const char* option = options->list ? "--list" : "--formats";
+    if (!options->words.empty() || !options->batchFile.empty() || (options->list && options->formats)) {
+      Fail(std::string(option) + " takes no scene, query, batch file or other list");
       return kExitUsage;
     }
-    Print(options->output.json ? QueryListJson() : QueryListText());
+    if (options->list) Print(options->output.json ? QueryListJson() : QueryListText());
+    else Print(options->output.json ? FormatListJson() : FormatListText());
     return kExitOk;
   }
 
@@ -81,7 +85,11 @@ int Run(int argc, const char* const* argv) {
   // Read the query before anything is loaded, so that a usage error costs nothing.
   std::string scenePath;
   std::vector<std::string> queryWords;
-  SplitSceneAndQuery(options->words, &scenePath, &queryWords);
+  std::string error;
+  if (!SplitSceneAndQuery(options->words, &scenePath, &queryWords, &error)) {
+    Fail(error);
+    return kExitUsage;
+  }
   if (options->view.enabled && (!queryWords.empty() || !options->batchFile.empty())) {
     Fail("--view takes at most a scene; the queries are asked in the browser");
     return kExitUsage;
@@ -103,7 +111,6 @@ int Run(int argc, const char* const* argv) {
   }
   QueryRequest request;
   if (!queryWords.empty()) {
-    std::string error;
     if (!ParseQuery(std::vector<std::string_view>(queryWords.begin(), queryWords.end()), &request, &error)) {
       Fail(error);
       return kExitUsage;
@@ -111,6 +118,10 @@ int Run(int argc, const char* const* argv) {
   }
   std::FILE* batch = nullptr;
   if (!options->batchFile.empty()) {
+    if (IsDirectory(options->batchFile)) {
+      Fail("batch file \"" + options->batchFile + "\" is a directory");
+      return kExitUsage;
+    }
     batch = options->batchFile == "-" ? stdin : std::fopen(options->batchFile.c_str(), "r");
     if (batch == nullptr) {
       Fail("cannot read batch file \"" + options->batchFile + "\"");
@@ -119,7 +130,6 @@ int Run(int argc, const char* const* argv) {
   }
 
   QuerySession session;
-  std::string error;
   if (!LoadPlugin(session, options->plugin, &error)) {
     Fail(error);
     return kExitPluginUnusable;
@@ -131,10 +141,15 @@ int Run(int argc, const char* const* argv) {
       return kExitSceneUnreadable;
     }
   }
+  if (IsDirectory(scenePath)) {
+    Fail("'" + scenePath + "' is a directory, not a scene file");
+    return kExitSceneUnreadable;
+  }
   {
     ProgressIndicator progress(scenePath.substr(scenePath.rfind('/') + 1));
     if (!session.LoadScene(scenePath, &error, progress.Callback())) {
       progress.Finish();
+      if (error.find("unknown file format") != std::string::npos) error += " ('sci --formats' lists the formats)";
       Fail(error.empty() ? "cannot read \"" + scenePath + "\"" : error);
       return kExitSceneUnreadable;
     }
@@ -158,16 +173,20 @@ int Run(int argc, const char* const* argv) {
     return summary.messages.empty() ? kExitOk : kExitBadInput;
   }
 
+  if (!ResolveNodeNames(session, request, &error)) {
+    Fail(error);
+    return kExitBadInput;
+  }
   const QueryResult& result = session.Run(request);
   for (const auto& message : result.messages) Fail(ShortName(*request.info) + ": " + message);
-  std::string text;
+  TextSink sink(stdout);
   if (options->output.json) {
-    AppendResultJson(result, text);
-    text += '\n';
+    WriteResultJson(result, sink);
+    sink.text += '\n';
   } else {
-    AppendText(result, options->output.full, text);
+    AppendText(result, options->output.full, sink.text);
   }
-  Print(text);
+  sink.Write();
   return result.messages.empty() ? kExitOk : kExitBadInput;
 }
 

@@ -4,9 +4,10 @@
 
 #include "cli/asker.h"
 #include "cli/json_output.h"
-#include "cli/tree_output.h"
 #include "cli/number_text.h"
+#include "cli/printable.h"
 #include "cli/text_output.h"
+#include "cli/tree_output.h"
 #include "host/value_channels.h"
 
 namespace sci {
@@ -40,20 +41,19 @@ SceneSummary Summarize(QuerySession& session, const std::string& path) {
     summary.boxMin = static_cast<const ValueVectorChannel*>(box.outputs[0].channel)->GetVector();
     summary.boxMax = static_cast<const ValueVectorChannel*>(box.outputs[1].channel)->GetVector();
   }
-  summary.hierarchy = ask.Text(SCI_SCENE_HIERARCHY);
   summary.tree = BuildSceneTree(session);
   summary.messages.insert(summary.messages.end(), summary.tree.messages.begin(), summary.tree.messages.end());
   return summary;
 }
 
 std::string SummaryText(const SceneSummary& summary) {
-  std::string text = "Scene " + summary.path;
-  if (!summary.format.empty()) text += " (" + summary.format + ")";
+  std::string text = "Scene " + Printable(summary.path);
+  if (!summary.format.empty()) text += " (" + Printable(summary.format) + ")";
   text += '\n';
   for (const auto& [what, value] : summary.counts) {
     text += "  " + what + ':';
     text.append(12 - std::min<std::size_t>(11, what.size()), ' ');
-    AppendFloat(text, value);
+    AppendNumber(text, value);
     text += '\n';
   }
   text += "  scene box:   min (";
@@ -71,8 +71,7 @@ std::string SummaryJson(const SceneSummary& summary) {
   const Json head{{"scene", summary.path},
                   {"format", summary.format},
                   {"counts", std::move(counts)},
-                  {"scene_box", Json{{"min", JsonVector(summary.boxMin)}, {"max", JsonVector(summary.boxMax)}}},
-                  {"hierarchy", summary.hierarchy}};
+                  {"scene_box", Json{{"min", JsonVector(summary.boxMin)}, {"max", JsonVector(summary.boxMax)}}}};
   // The tree has its own writer, which needs no recursion however deep it is.
   std::string text = DumpLine(head);
   text.pop_back();

@@ -40,9 +40,9 @@ std::string SurfaceLine(const SceneTree& tree, int id) {
     AppendPrintable(line, map.type);
     line += map.texture < 0 ? std::string(" (no texture)") : " texture " + std::to_string(map.texture);
     line += " (UV set ";
-    AppendFloat(line, map.uvSet);
+    AppendNumber(line, map.uvSet);
     line += ", amount ";
-    AppendFloat(line, map.amount);
+    AppendNumber(line, map.amount);
     line += ')';
   }
   return line;

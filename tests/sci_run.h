@@ -50,13 +50,13 @@ inline fs::path WriteScratchFile(const std::string& name, const std::string& con
   return path;
 }
 
-// Runs sci with `args` and `input` on standard input.
-inline SciRun RunSci(const std::vector<std::string>& args, const std::string& input = "") {
+// Runs sci with `args` and the file at `stdinPath` (which may be a
+// directory) on standard input.
+inline SciRun RunSciReading(const std::vector<std::string>& args, const fs::path& stdinPath) {
   const fs::path dir = ScratchDir();
-  std::ofstream(dir / "in", std::ios::binary) << input;
   const pid_t pid = fork();
   if (pid == 0) {
-    const int in = open((dir / "in").c_str(), O_RDONLY);
+    const int in = open(stdinPath.c_str(), O_RDONLY);
     const int out = open((dir / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int err = open((dir / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     dup2(in, 0);
@@ -75,6 +75,14 @@ inline SciRun RunSci(const std::vector<std::string>& args, const std::string& in
   run.out = ReadFile(dir / "out");
   run.err = ReadFile(dir / "err");
   fs::remove_all(dir);
+  return run;
+}
+
+// Runs sci with `args` and `input` on standard input.
+inline SciRun RunSci(const std::vector<std::string>& args, const std::string& input = "") {
+  const fs::path in = WriteScratchFile("in", input);
+  SciRun run = RunSciReading(args, in);
+  fs::remove_all(in.parent_path());
   return run;
 }
 

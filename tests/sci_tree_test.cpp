@@ -120,16 +120,74 @@ TEST(SciTree, EverySampleSceneGivesATreeThatParses) {
     ExpectNode(scene, Json::parse(json.out)["tree"], scene.GetRootNodeID(), seen);
     EXPECT_EQ(seen, static_cast<int>(scene.Nodes().size()));
 
-    const SciRun dot = RunSci({"--tree", "--format", "dot", model});
-    ASSERT_EQ(dot.exitCode, 0) << dot.err;
-    EXPECT_EQ(dot.out.rfind("digraph scene {\n", 0), 0u);
-    if (!haveDot) continue;
-    const SciRun svg = RunSci({"--tree", "--format", "svg", model});
-    ASSERT_EQ(svg.exitCode, 0) << svg.err;
-    EXPECT_NE(svg.out.find("<svg"), std::string::npos);
+    // The SVG is Graphviz's drawing of the DOT: dot accepting it checks the DOT.
+    const SciRun graph = RunSci({"--tree", "--format", haveDot ? "svg" : "dot", model});
+    ASSERT_EQ(graph.exitCode, 0) << graph.err;
+    EXPECT_NE(graph.out.find(haveDot ? "<svg" : "digraph scene {\n"), std::string::npos);
   }
   EXPECT_EQ(loaded, 29);
   if (!haveDot) GTEST_SKIP() << "Graphviz's dot not installed: the SVG drawing was not checked";
+}
+
+TEST(SciTree, AnyNameGivesValidJsonEscapedTextAndADrawableGraph) {
+  // Names that break unescaped XML, terminals and DOT; one not UTF-8 at all.
+  const std::vector<std::string> names = {"quote\\\"d", "back\\\\slash", "esc\\u001b[31m", "line\\nbreak",
+                                          "<tag>&amp;", "bad \xff\xfe end"};
+  const std::vector<std::string> decoded = {"quote\"d", "back\\slash", "esc\x1b[31m", "line\nbreak", "<tag>&amp;",
+                                            "bad \xef\xbf\xbd\xef\xbf\xbd end"};
+  std::string nodes = R"({"name":"root","children":[1,2,3,4,5,6]})";
+  for (const auto& name : names) nodes += R"(,{"name":")" + name + "\"}";
+  const fs::path scene = WriteScratchFile(
+      "names.gltf", R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],"nodes":[)" + nodes + "]}");
+
+  const SciRun json = RunSci({"--tree", "-f", "json", scene.string()});
+  ASSERT_EQ(json.exitCode, 0) << json.err;
+  const Json tree = Json::parse(json.out)["tree"];
+  ASSERT_EQ(tree["children"].size(), names.size());
+  for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(tree["children"][i]["name"], decoded[i]);
+
+  const SciRun text = RunSci({"--tree", scene.string()});
+  ASSERT_EQ(text.exitCode, 0) << text.err;
+  EXPECT_NE(text.out.find("  #3 esc\\x1b[31m\n"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("  #4 line\\nbreak\n"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("  #6 bad \\xff\\xfe end\n"), std::string::npos) << text.out;
+
+  // The channel's XML keeps every byte in JSON; in text only control characters are escaped.
+  const SciRun xml = RunSci({scene.string(), "scene-hierarchy"});
+  EXPECT_NE(xml.out.find("name=\"esc\\x1b[31m\""), std::string::npos) << xml.out;
+  EXPECT_NE(xml.out.find("name=\"quote\"d\""), std::string::npos) << xml.out;
+  const Json xmlJson = Json::parse(RunSci({"--json", scene.string(), "scene-hierarchy"}).out);
+  EXPECT_NE(xmlJson["outputs"]["OUT: Scene XML text"].get<std::string>().find("name=\"esc\x1b[31m\""), std::string::npos);
+
+  if (!fs::exists("/usr/bin/dot")) GTEST_SKIP() << "Graphviz's dot not installed: the drawing was not checked";
+  const SciRun svg = RunSci({"--tree", "-f", "svg", scene.string()});
+  EXPECT_EQ(svg.exitCode, 0) << svg.err;
+  EXPECT_NE(svg.out.find("quote&quot;d"), std::string::npos);
+  fs::remove_all(scene.parent_path());
+}
+
+TEST(SciTree, ADeepChainIsWrittenWhole) {
+  constexpr int kDepth = 3000;
+  std::string nodes;
+  for (int i = 0; i < kDepth; ++i)
+    nodes += (i ? "," : "") + std::string(R"({"name":"n)") + std::to_string(i) + "\"" +
+             (i + 1 < kDepth ? R"(,"children":[)" + std::to_string(i + 1) + "]" : "") + "}";
+  const fs::path scene = WriteScratchFile(
+      "chain.gltf", R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],"nodes":[)" + nodes + "]}");
+  const SciRun json = RunSci({"--tree", "-f", "json", scene.string()});
+  ASSERT_EQ(json.exitCode, 0) << json.err;
+  const Json parsed = Json::parse(json.out);
+  const Json* node = &parsed["tree"];
+  int depth = 1;
+  for (; !(*node)["children"].empty(); ++depth) node = &(*node)["children"][0];
+  EXPECT_EQ(depth, kDepth);
+  EXPECT_EQ((*node)["name"], "n" + std::to_string(kDepth - 1));
+
+  // Indentation stops growing; the level is written out instead.
+  const SciRun text = RunSci({"--tree", scene.string()});
+  ASSERT_EQ(text.exitCode, 0) << text.err;
+  EXPECT_NE(text.out.find("\n" + std::string(64, ' ') + "(level 2999) #2999 n2999\n"), std::string::npos);
+  fs::remove_all(scene.parent_path());
 }
 
 }  // namespace

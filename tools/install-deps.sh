@@ -12,6 +12,11 @@ $sudo apt-get install -y --no-install-recommends \
   libcli11-dev nlohmann-json3-dev \
   libcpp-httplib-dev pkg-config \
   clang libclang-rt-14-dev
+# Packaging and installed-use checks (.ci/run) and bench/compare.sh.
+$sudo apt-get install -y --no-install-recommends \
+  pkg-config dpkg-dev file hyperfine time
+# sci --tree --format svg draws with Graphviz; help2man makes the sci man page.
+$sudo apt-get install -y --no-install-recommends graphviz help2man
 
 # With --browser: Chromium, and Node.js with npm when absent, for the page of
 # sci --view (three.js from npm) and its browser tests.

@@ -25,11 +25,11 @@ namespace {
 
 constexpr const char* kAddress = "127.0.0.1";
 
-// The inspector's page: installed, or built, under share/sci/web beside the
-// bin folder that holds sci. Empty when it is not there.
+// The inspector's page, at the same place from the bin folder that holds
+// sci in the build tree and in the install. Empty when it is not there.
 std::string WebRoot() {
   const std::filesystem::path root =
-      std::filesystem::path(ExecutableDir() + "/../share/sci/web").lexically_normal();
+      std::filesystem::path(ExecutableDir() + "/" SCI_WEB_FROM_BIN).lexically_normal();
   return FileExists((root / "index.html").string()) ? root.string() : std::string();
 }
 
@@ -154,8 +154,8 @@ class StopOnSignal {
 int RunView(QuerySession& session, const std::string& scenePath, const ViewOptions& options) {
   const std::string webRoot = WebRoot();
   if (webRoot.empty()) {
-    std::fprintf(stderr, "sci: the inspector's page is not installed under %s/../share/sci/web "
-                         "(sci was built without npm)\n", ExecutableDir().c_str());
+    std::fprintf(stderr, "sci: the inspector's page is not installed in %s/%s (sci was built without npm)\n",
+                 ExecutableDir().c_str(), SCI_WEB_FROM_BIN);
     return kExitServer;
   }
   const std::string token = NewToken();
