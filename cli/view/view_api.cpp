@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "cli/json_output.h"
+#include "cli/node_names.h"
 #include "cli/query_list.h"
 #include "cli/scene_tree.h"
 #include "cli/summary.h"
@@ -27,6 +28,14 @@ constexpr int kMaxGeometriesPerReply = 4096;
 bool ParseId(std::string_view text, int* id) {
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), *id);
   return error == std::errc() && end == text.data() + text.size();
+}
+
+// The result as `sci --json` writes it.
+void AppendJson(const QueryResult& result, std::string& out) {
+  TextSink sink;
+  sink.text.swap(out);
+  WriteResultJson(result, sink);
+  sink.text.swap(out);
 }
 
 bool WordsOf(const nlohmann::json& request, std::vector<std::string>* words, std::string* error) {
@@ -56,6 +65,7 @@ bool ViewApi::Run(const std::vector<std::string>& words, std::string* error, Ans
   QueryRequest request;
   if (!ParseQuery(std::vector<std::string_view>(words.begin(), words.end()), &request, error)) return false;
   const std::lock_guard<std::mutex> lock(channels_);
+  if (!ResolveNodeNames(session_, request, error)) return false;
   answer(session_.Run(request));
   return true;
 }
@@ -75,7 +85,7 @@ ApiReply ViewApi::Queries() { return {200, "application/json", QueryListJson()};
 ApiReply ViewApi::Query(const std::vector<std::string>& words) {
   ApiReply reply;
   std::string error;
-  if (!Run(words, &error, [&](const QueryResult& result) { AppendResultJson(result, reply.body); }))
+  if (!Run(words, &error, [&](const QueryResult& result) { AppendJson(result, reply.body); }))
     return Error(400, error);
   return reply;
 }
@@ -99,7 +109,7 @@ ApiReply ViewApi::Batch(std::string_view body) {
     std::vector<std::string> words;
     std::string error;
     if (!WordsOf(request, &words, &error) ||
-        !Run(words, &error, [&](const QueryResult& result) { AppendResultJson(result, reply.body); }))
+        !Run(words, &error, [&](const QueryResult& result) { AppendJson(result, reply.body); }))
       reply.body += DumpLine(Json{{"error", error}});
   }
   reply.body += ']';
@@ -141,7 +151,7 @@ bool ViewApi::TexturePath(std::string_view id, std::string* path, std::string* e
 
 ApiReply ViewApi::Textures() {
   std::string count, error;
-  Run({"texture-count"}, &error, [&](const QueryResult& result) { AppendResultJson(result, count); });
+  Run({"texture-count"}, &error, [&](const QueryResult& result) { AppendJson(result, count); });
   const int textures = Json::parse(count)["outputs"].front().get<int>();
   Json list = Json::array();
   for (int id = 0; id < textures; ++id) {
