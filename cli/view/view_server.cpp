@@ -1,13 +1,13 @@
 #include "cli/view/view_server.h"
 
 #include <pthread.h>
-#include <sys/socket.h>
 #include <signal.h>
+#include <sys/socket.h>
 
 #include <atomic>
 #include <cstdio>
-#include <memory>
 #include <filesystem>
+#include <memory>
 #include <thread>
 
 #include <httplib.h>
