@@ -3,7 +3,9 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "scene/import/file_identity.h"
 #include "scene/scene_container.h"
 
 namespace Importing {
@@ -11,12 +13,20 @@ namespace Importing {
 struct ImportOptions {
   // Called with the fraction done (0 to 1) while a file loads; may be empty.
   std::function<void(float)> progress;
+  // When set, receives every file the read opened (the scene file first)
+  // and every path it looked for and did not find.
+  struct Files {
+    std::vector<Import::FileIdentity> opened;
+    std::vector<std::string> missing;
+  }* files = nullptr;
 };
 
 // Reads a 3D file (glTF, FBX, Collada, OBJ, 3DS, X, PLY, STL, ...) and fills
 // `container` with its scene. On failure returns false, leaves `container` as
 // it was and explains in `error` (the path and the reason; for an unknown
 // extension, the supported ones). Warnings go to the container's source info.
+// Only regular files are read: a scene naming a FIFO, device or directory
+// fails. Running out of memory is a failure too, never an exception.
 bool ImportScene(const std::string& path, SceneContainer& container, std::string* error,
                  const ImportOptions& options = {});
 
