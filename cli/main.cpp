@@ -91,7 +91,7 @@ int Run(int argc, const char* const* argv) {
   }
   {
     ProgressIndicator progress(scenePath.substr(scenePath.rfind('/') + 1));
-    if (!session.LoadScene(scenePath, &error, progress.Callback())) {
+    if (!session.LoadScene(scenePath, &error, progress.Callback(), options->import)) {
       progress.Finish();
       Fail(error.empty() ? "cannot read \"" + scenePath + "\"" : error);
       return kExitSceneUnreadable;

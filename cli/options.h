@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/output_options.h"
+#include "scene/import/guarded_import.h"
 
 namespace sci {
 
@@ -15,6 +16,7 @@ struct Options {
   bool list = false;
   std::string batchFile;  // "-" for standard input; empty without --batch
   std::string plugin;     // empty: look beside sci
+  Importing::GuardedImportOptions import;  // limits and cache of the scene's import
   std::vector<std::string> words;
 };
 

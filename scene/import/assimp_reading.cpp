@@ -9,9 +9,11 @@
 #include <assimp/importerdesc.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+#include <assimp/version.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -199,6 +201,19 @@ ReadOutcome ReadMemory(Assimp::Importer& importer, const void* data, std::size_t
   return ReadWithValidationFallback(importer, fresh, [&](Assimp::Importer& reader, unsigned flags) {
     return reader.ReadFileFromMemory(data, size, flags, extension.c_str());
   });
+}
+
+std::string ImportSettingsText() {
+  return "post-processing 0x" + [] {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%x", PostProcessFlags(true));
+    return std::string(hex);
+  }() + ", no skeleton meshes, FBX pivots folded";
+}
+
+std::string AssimpVersionText() {
+  return std::to_string(aiGetVersionMajor()) + "." + std::to_string(aiGetVersionMinor()) + "." +
+         std::to_string(aiGetVersionPatch()) + " (revision " + std::to_string(aiGetVersionRevision()) + ")";
 }
 
 std::string FormatName(const Assimp::Importer& importer, const aiScene& scene,

@@ -46,6 +46,11 @@ ReadOutcome ReadFile(Assimp::Importer& importer, const std::string& path,
 ReadOutcome ReadMemory(Assimp::Importer& importer, const void* data, std::size_t size,
                        const std::string& extension);
 
+// The settings above as text, to tell results of other settings apart.
+std::string ImportSettingsText();
+// The version of the Assimp library in use, e.g. "5.2.5 (revision 0)".
+std::string AssimpVersionText();
+
 // The scene's source format as the reading importer names it, falling back
 // to the importer registered for `extension`.
 std::string FormatName(const Assimp::Importer& importer, const aiScene& scene,
