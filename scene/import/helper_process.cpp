@@ -110,6 +110,9 @@ HelperResult RunHelper(const std::string& program, const std::vector<std::string
     return result;
   }
   Fd reading(ends[0]), writing(ends[1]);
+  // Never blocks, even when something the child started still holds the
+  // pipe open after the child has ended.
+  ::fcntl(ends[0], F_SETFL, O_NONBLOCK);
   // Above the standard descriptors, so that the dup2 onto 3 always clears
   // close-on-exec in the child.
   writing.Reset(::fcntl(ends[1], F_DUPFD_CLOEXEC, 10));
@@ -137,7 +140,7 @@ HelperResult RunHelper(const std::string& program, const std::vector<std::string
         if (count > 0) {
           pending.append(block, static_cast<std::size_t>(count));
           RelayProgress(pending, progress);
-        } else if (count == 0 || errno != EINTR) {
+        } else if (count == 0 || (errno != EINTR && errno != EAGAIN)) {
           open = false;  // the child has ended, or closed its report
         }
       }
