@@ -10,7 +10,6 @@
 #include <system_error>
 
 #include "scene/import/assimp_reading.h"
-#include "scene/import/build_id.h"
 #include "scene/import/file_identity.h"
 #include "scene/import/helper_process.h"
 #include "scene/import/import_helper.h"
@@ -122,7 +121,7 @@ Outcome ImportInHelper(const std::string& path, SceneContainer& container, const
     for (const std::string& candidate : ImportHelperCandidates()) error += "\n  " + candidate;
     return Fail(ImportFailure::NoHelper, error);
   }
-  const std::string buildId = ExecutableBuildId(helper);
+  const std::string buildId = ImportBuildId(helper);
   const SnapshotCache cache(options.cacheDir.empty() ? DefaultCacheDir() : options.cacheDir, buildId,
                             AssimpVersionText(), ImportSettingsText());
 

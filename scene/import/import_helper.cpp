@@ -5,15 +5,18 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include "scene/import/build_id.h"
+#include "scene/snapshot.h"
+
 
 namespace Importing::Import {
 namespace {
 
-// The folder of the shared object or program holding this code.
-std::string OwnDir() {
+// The file of the shared object or program holding `code`.
+std::string ObjectPath(void* code) {
   Dl_info info{};
   char resolved[PATH_MAX];
-  const bool found = ::dladdr(reinterpret_cast<void*>(&OwnDir), &info) != 0 && info.dli_fname != nullptr &&
+  const bool found = ::dladdr(code, &info) != 0 && info.dli_fname != nullptr &&
                      ::realpath(info.dli_fname, resolved) != nullptr;
   std::string path = found ? resolved : "";
   if (path.empty()) {
@@ -21,6 +24,12 @@ std::string OwnDir() {
     if (size <= 0) return {};
     path.assign(resolved, static_cast<std::size_t>(size));
   }
+  return path;
+}
+
+// The folder of the shared object or program holding this code.
+std::string OwnDir() {
+  const std::string path = ObjectPath(reinterpret_cast<void*>(&OwnDir));
   return path.substr(0, path.rfind('/'));
 }
 
@@ -43,6 +52,10 @@ std::string FindImportHelper() {
   for (const std::string& candidate : ImportHelperCandidates())
     if (::access(candidate.c_str(), X_OK) == 0) return candidate;
   return {};
+}
+
+std::string ImportBuildId(const std::string& helper) {
+  return ExecutableBuildId(helper) + "+" + ExecutableBuildId(ObjectPath(reinterpret_cast<void*>(&SaveSnapshot)));
 }
 
 }  // namespace Importing::Import

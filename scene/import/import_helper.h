@@ -15,4 +15,8 @@ std::vector<std::string> ImportHelperCandidates();
 // The first candidate that exists; empty when none does.
 std::string FindImportHelper();
 
+// What names this build of the import: the build IDs of `helper` and of the
+// scene container library, which writes and reads the snapshots.
+std::string ImportBuildId(const std::string& helper);
+
 }  // namespace Importing::Import

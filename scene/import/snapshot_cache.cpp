@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -97,12 +98,18 @@ void SnapshotCache::Trim(std::uint64_t capBytes) const {
   std::vector<Entry> entries;
   std::uint64_t total = 0;
   std::error_code ec;
+  const auto abandoned = fs::file_time_type::clock::now() - std::chrono::hours(1);
   for (fs::directory_iterator it(dir_, ec), end; !ec && it != end; it.increment(ec)) {
-    if (it->path().extension() != kEntryExtension) continue;
     std::error_code statError;
     const std::uint64_t size = it->file_size(statError);
     const fs::file_time_type used = it->last_write_time(statError);
     if (statError) continue;  // removed by another run meanwhile
+    // A half-written entry of a reader that was stopped: no run still
+    // writes one that has not changed for an hour.
+    if (it->path().filename().string().find(std::string(kEntryExtension) + ".tmp") != std::string::npos &&
+        used < abandoned)
+      fs::remove(it->path(), statError);
+    if (it->path().extension() != kEntryExtension) continue;
     entries.push_back({it->path(), size, used});
     total += size;
   }
