@@ -339,7 +339,7 @@ TEST(GuardedImport, HelperEndsAreToldApart) {
       {"exit 7", 0, HelperEnd::Failed, 0, 7, "", -1},
       {"kill -SEGV $$", 0, HelperEnd::Crashed, SIGSEGV, 0, "", -1},
       {"kill -ABRT $$", 0, HelperEnd::Crashed, SIGABRT, 0, "", -1},
-      {"sleep 30", 0.3, HelperEnd::TimedOut, 0, 0, "", -1},
+      {"exec sleep 30", 0.3, HelperEnd::TimedOut, 0, 0, "", -1},
   };
   for (const Case& test : cases) {
     SCOPED_TRACE(test.script);
