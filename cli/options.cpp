@@ -56,10 +56,16 @@ std::optional<Options> ParseCommandLine(int argc, const char* const* argv, int* 
                  "Stop reading a scene that needs more memory than SIZE (K, M, G suffixes; default: half the "
                  "machine's memory, at most 16G)")
       ->type_name("SIZE")
-      ->transform(CLI::AsSizeValue(false));
+      ->transform(CLI::AsSizeValue(false).description(""));
   app.add_option("--timeout", options.import.timeoutSeconds, "Stop reading a scene after SECONDS (default: 600)")
       ->type_name("SECONDS")
-      ->check(CLI::PositiveNumber);
+      ->check(CLI::Validator(
+          [](const std::string& text) {
+            double seconds = 0;
+            return CLI::detail::lexical_cast(text, seconds) && seconds > 0 ? std::string()
+                                                                            : "'" + text + "' is not a number of seconds above 0";
+          },
+          ""));
   app.add_option("--cache-dir", options.import.cacheDir,
                  "Keep snapshots of read scenes in DIR (default: $XDG_CACHE_HOME/sci or ~/.cache/sci)")
       ->type_name("DIR");
