@@ -10,15 +10,18 @@
 
 namespace Importing {
 
+// The files a read opened (the scene file first) and the paths it looked
+// for and did not find: what decides whether its result is still current.
+struct ImportedFiles {
+  std::vector<Import::FileIdentity> opened;
+  std::vector<std::string> missing;
+};
+
 struct ImportOptions {
   // Called with the fraction done (0 to 1) while a file loads; may be empty.
   std::function<void(float)> progress;
-  // When set, receives every file the read opened (the scene file first)
-  // and every path it looked for and did not find.
-  struct Files {
-    std::vector<Import::FileIdentity> opened;
-    std::vector<std::string> missing;
-  }* files = nullptr;
+  // When set, receives the files the read opened and missed.
+  ImportedFiles* files = nullptr;
 };
 
 // Reads a 3D file (glTF, FBX, Collada, OBJ, 3DS, X, PLY, STL, ...) and fills

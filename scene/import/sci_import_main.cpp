@@ -33,7 +33,7 @@ int Run(int argc, char** argv) {
   if (!Import::DieWithParent(std::strtol(argv[4], nullptr, 10))) return 1;
   const std::string path = argv[1], snapshot = argv[2];
 
-  ImportOptions::Files files;
+  ImportedFiles files;
   ImportOptions options;
   options.files = &files;
   float reported = -1;
