@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <new>
+#include <optional>
 #include <system_error>
 
 #include "scene/import/assimp_reading.h"
@@ -131,11 +132,12 @@ Outcome ImportInHelper(const std::string& path, SceneContainer& container, const
     snapshot = cache.EntryPath(path, scene);
     if (LoadCached(cache, snapshot, scene, container)) return {true, ImportFailure::None, {}};
   }
-  ScratchDir scratch;
+  std::optional<ScratchDir> scratch;
   if (!caching) {
-    if (scratch.Path().empty())
+    scratch.emplace();
+    if (scratch->Path().empty())
       return Fail(ImportFailure::NoHelper, "Cannot import '" + path + "': cannot make a temporary folder");
-    snapshot = scratch.Path() + "/scene.scisnap";
+    snapshot = scratch->Path() + "/scene.scisnap";
   }
 
   const std::uint64_t maxMemory = options.maxMemoryBytes > 0 ? options.maxMemoryBytes : DefaultImportMemoryLimit();
