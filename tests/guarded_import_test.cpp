@@ -278,6 +278,25 @@ TEST(GuardedImport, CacheFoldersAreChosenAsAsked) {
   }
 }
 
+TEST(GuardedImport, ConcurrentRunsOnOneFileShareItsEntry) {
+  ScratchDir dir;
+  const fs::path cache = dir.path / "cache", scene = dir.Write("tri.gltf", TriangleGltf("tri.bin"));
+  dir.Write("tri.bin", TriangleBin(1));
+  std::vector<ScratchDir> outputs(4);
+  std::vector<pid_t> runs;
+  for (const ScratchDir& output : outputs)
+    runs.push_back(StartSci(output, {"--cache-dir", cache.string(), scene.string(), "node-name", "0"}));
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    int status = 0;
+    waitpid(runs[i], &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << ReadText(outputs[i].path / "stderr");
+    EXPECT_NE(ReadText(outputs[i].path / "stdout").find("tri"), std::string::npos);
+  }
+  std::vector<fs::path> entries;
+  for (const auto& entry : fs::directory_iterator(cache)) entries.push_back(entry.path().filename());
+  EXPECT_EQ(entries.size(), 1u) << "one entry, no half-written file left";
+}
+
 // The children of `parent`, from /proc.
 std::vector<pid_t> ChildrenOf(pid_t parent) {
   std::vector<pid_t> children;
