@@ -11,3 +11,6 @@ $sudo apt-get install -y --no-install-recommends \
   libassimp-dev assimp-utils \
   libcli11-dev nlohmann-json3-dev \
   clang libclang-rt-14-dev
+# Packaging and installed-use checks (.ci/run) and bench/compare.sh.
+$sudo apt-get install -y --no-install-recommends \
+  pkg-config dpkg-dev file hyperfine time
