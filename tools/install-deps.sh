@@ -14,3 +14,5 @@ $sudo apt-get install -y --no-install-recommends \
 # Packaging and installed-use checks (.ci/run) and bench/compare.sh.
 $sudo apt-get install -y --no-install-recommends \
   pkg-config dpkg-dev file hyperfine time
+# sci --tree --format svg draws with Graphviz; help2man makes the sci man page.
+$sudo apt-get install -y --no-install-recommends graphviz help2man
