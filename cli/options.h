@@ -6,6 +6,7 @@
 
 #include "cli/output_options.h"
 #include "cli/view/view_options.h"
+#include "scene/import/guarded_import.h"
 
 namespace sci {
 
@@ -19,6 +20,7 @@ struct Options {
   std::string format;         // --format for the tree: text, json, dot or svg
   std::string batchFile;  // "-" for standard input; empty without --batch
   std::string plugin;     // empty: look beside sci
+  Importing::GuardedImportOptions import;  // limits and cache of the scene's import
   std::vector<std::string> words;
   ViewOptions view;
 };
