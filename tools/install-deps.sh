@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs what the build, the tests, the benchmarks and the fuzzers need on Debian.
+# With --windows, also the mingw-w64 cross toolchain and wine for the Windows build.
 set -euo pipefail
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
@@ -11,3 +12,6 @@ $sudo apt-get install -y --no-install-recommends \
   libassimp-dev assimp-utils \
   libcli11-dev nlohmann-json3-dev \
   clang libclang-rt-14-dev
+if [ "${1:-}" = "--windows" ]; then
+  $sudo apt-get install -y --no-install-recommends g++-mingw-w64-x86-64-posix wine64 zip
+fi
