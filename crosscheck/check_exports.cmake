@@ -3,16 +3,19 @@
 # The plug-in exports InitDLL, GetType and the members, virtual table and type
 # information of Importing::SceneContainerInfo, nothing else; the C and C++
 # runtimes are linked in, so it needs no runtime DLL of the compiler.
+cmake_minimum_required(VERSION 3.25)
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
 if(failed)
   message(FATAL_ERROR "${OBJDUMP} -p ${DLL} failed")
 endif()
 
-string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n([^\n]+\n)+" table "${dump}")
-string(REGEX MATCHALL "\\] [^\n]+" entries "${table}")
+# Square brackets would stop CMake from splitting the lines into a list.
+string(REGEX MATCH "Ordinal/Name Pointer[^\n]*\n([^\n]+\n)+" table "${dump}")
+string(REGEX REPLACE "[][]" "" table "${table}")
+string(REGEX MATCHALL "\t *[0-9]+ [^\n]+" entries "${table}")
 set(exports "")
 foreach(entry IN LISTS entries)
-  string(SUBSTRING "${entry}" 2 -1 name)
+  string(REGEX REPLACE "^\t *[0-9]+ " "" name "${entry}")
   list(APPEND exports "${name}")
 endforeach()
 

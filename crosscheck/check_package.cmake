@@ -1,6 +1,7 @@
 # Builds the Windows ZIP into a folder of its own and checks that it holds
 # what a Windows host needs:
 #   cmake -DCPACK=... -DBUILD=... -DOUT=... -DSOURCE=... -P check_package.cmake
+cmake_minimum_required(VERSION 3.25)
 file(REMOVE_RECURSE ${OUT})
 execute_process(COMMAND ${CPACK} -G ZIP -B ${OUT} WORKING_DIRECTORY ${BUILD} RESULT_VARIABLE failed OUTPUT_VARIABLE log
   ERROR_VARIABLE log)

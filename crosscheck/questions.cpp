@@ -1,6 +1,7 @@
 #include "crosscheck/questions.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace crosscheck {
@@ -58,7 +59,7 @@ void AddQuestions(const InfoTypeInfo& info, const SceneContainer& scene, std::ve
     for (const float first : Spread(firstCount)) {
       if (inputs.size() == 1) {
         out.push_back({&info, {first}, {}});
-      } else if (first <= -1.0f || first >= static_cast<float>(firstCount)) {
+      } else if (std::trunc(first) < 0.0f || std::trunc(first) >= static_cast<float>(firstCount)) {
         out.push_back({&info, {first, 0.0f}, {}});
       } else {
         for (const float second : Spread(CountFor(inputs[1], scene, static_cast<std::size_t>(first))))
