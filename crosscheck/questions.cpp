@@ -56,7 +56,18 @@ void AddQuestions(const InfoTypeInfo& info, const SceneContainer& scene, std::ve
     for (const std::string& name : names) out.push_back({&info, {}, name});
   } else {
     const std::size_t firstCount = CountFor(inputs[0], scene, 0);
-    for (const float first : Spread(firstCount)) {
+    std::vector<float> firsts = Spread(firstCount);
+    if (inputs.size() == 2) {
+      // Lists such as a node's cameras are often empty: ask also about the
+      // first and the last record whose list is not.
+      std::vector<float> owners;
+      for (std::size_t owner = 0; owner < firstCount; ++owner)
+        if (CountFor(inputs[1], scene, owner) > 0) owners.push_back(static_cast<float>(owner));
+      if (!owners.empty()) firsts.insert(firsts.end(), {owners.front(), owners.back()});
+      std::sort(firsts.begin(), firsts.end());
+      firsts.erase(std::unique(firsts.begin(), firsts.end()), firsts.end());
+    }
+    for (const float first : firsts) {
       if (inputs.size() == 1) {
         out.push_back({&info, {first}, {}});
       } else if (std::trunc(first) < 0.0f || std::trunc(first) >= static_cast<float>(firstCount)) {
