@@ -1,6 +1,6 @@
 # Builds the Windows ZIP into a folder of its own and checks that it holds
 # what a Windows host needs:
-#   cmake -DCPACK=... -DBUILD=... -DOUT=... -DSOURCE=... -P check_package.cmake
+#   cmake -DCPACK=... -DBUILD=... -DOUT=... -DFILES=path;... -P check_package.cmake
 cmake_minimum_required(VERSION 3.25)
 file(REMOVE_RECURSE ${OUT})
 execute_process(COMMAND ${CPACK} -G ZIP -B ${OUT} WORKING_DIRECTORY ${BUILD} RESULT_VARIABLE failed OUTPUT_VARIABLE log
@@ -15,13 +15,7 @@ if(failed)
 endif()
 
 set(missing "")
-set(licence "")
-if(EXISTS ${SOURCE}/LICENSE)
-  set(licence LICENSE)
-endif()
-foreach(entry ${licence} bin/SceneContainerInfo.dll bin/liborvhost.dll bin/libscenecontainer.dll bin/sci-win-check.exe
-    lib/libSceneContainerInfo.dll.a include/sci/channel/scene_container_info.h include/sci/channel/export.h
-    include/sci/module/entry_points.h include/sci/host/orv_channel.h include/sci/scene/snapshot.h README.txt)
+foreach(entry IN LISTS FILES)
   if(NOT listing MATCHES "/${entry}\n")
     string(APPEND missing "  ${entry}\n")
   endif()
