@@ -1,6 +1,6 @@
-# Builds the Windows ZIP into a folder of its own and checks that it holds
-# what a Windows host needs:
-#   cmake -DCPACK=... -DBUILD=... -DOUT=... -DFILES=path;... -P check_package.cmake
+# Builds the Windows ZIP into a folder of its own, checks that it holds what a
+# Windows host needs, unpacks it and runs the sci-win-check.exe it holds:
+#   cmake -DCPACK=... -DBUILD=... -DOUT=... -DFILES=path;... -DEMULATOR=... -P check_package.cmake
 cmake_minimum_required(VERSION 3.25)
 file(REMOVE_RECURSE ${OUT})
 execute_process(COMMAND ${CPACK} -G ZIP -B ${OUT} WORKING_DIRECTORY ${BUILD} RESULT_VARIABLE failed OUTPUT_VARIABLE log
@@ -23,4 +23,13 @@ endforeach()
 if(missing)
   message(FATAL_ERROR "${zips} lacks:\n${missing}listing:\n${listing}")
 endif()
-message(STATUS "${zips} holds the DLLs, import libraries, headers, sci-win-check.exe and README.txt")
+
+# Unpacked on its own, the package's DLLs need nothing from the build.
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${zips} WORKING_DIRECTORY ${OUT})
+file(GLOB_RECURSE check ${OUT}/*/bin/sci-win-check.exe)
+execute_process(COMMAND ${EMULATOR} ${check} RESULT_VARIABLE failed OUTPUT_VARIABLE log ERROR_VARIABLE log)
+if(failed)
+  message(FATAL_ERROR "${check} from the unpacked package failed (${failed}):\n${log}")
+endif()
+message(STATUS "${zips} holds the DLLs, import libraries, headers, sci-win-check.exe, README.txt and LICENSE; "
+  "its sci-win-check.exe passes")

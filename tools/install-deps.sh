@@ -12,6 +12,9 @@ $sudo apt-get install -y --no-install-recommends \
   libassimp-dev assimp-utils \
   libcli11-dev nlohmann-json3-dev \
   clang libclang-rt-14-dev
+# Packaging and installed-use checks (.ci/run) and bench/compare.sh.
+$sudo apt-get install -y --no-install-recommends \
+  pkg-config dpkg-dev file hyperfine time
 if [ "${1:-}" = "--windows" ]; then
-  $sudo apt-get install -y --no-install-recommends g++-mingw-w64-x86-64-posix wine64 zip
+  $sudo apt-get install -y --no-install-recommends g++-mingw-w64-x86-64-posix wine64
 fi
