@@ -1,6 +1,5 @@
 #include "crosscheck/answer_session.h"
 
-#include <cstring>
 #include <memory>
 
 #include "channel/scene_container_info.h"
@@ -36,7 +35,7 @@ std::string ChannelLine(const char* key, SceneContainerInfo& channel) {
 
 // Fills the channel's inputs from `question`; the outputs keep what earlier
 // questions of the same info type left, on both sides alike.
-void SetInputs(SceneContainerInfo& channel, const crosscheck::Question& question) {
+void SetInputs(SceneContainerInfo& channel, const Question& question) {
   const InfoTypeInfo& info = *question.info;
   std::size_t number = 0;
   for (int index = 1; index <= FurtherChildCount(info); ++index) {

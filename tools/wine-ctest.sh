@@ -11,4 +11,4 @@ export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-sci} WINEDEBUG=${WINEDEBUG:--all}
 "$wine/wineserver" -p
 trap '"$wine/wineserver" -k' EXIT
 "$wine/wine64" wineboot -u
-ctest --test-dir "$build" --output-on-failure -L windows "$@"
+ctest --test-dir "$build" --output-on-failure -L windows --timeout 120 "$@"
