@@ -1,5 +1,6 @@
 #include "scene/snapshot.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <fstream>

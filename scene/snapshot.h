@@ -41,7 +41,8 @@ SCENE_API bool LoadSnapshot(const std::string& path, SceneContainer& container, 
 // Reads the header only (for a cache's freshness check), without the records.
 SCENE_API bool ReadSnapshotProvenance(const std::string& path, SnapshotProvenance& provenance, std::string* error);
 
-// The same image in memory: `out` is replaced by the snapshot's bytes.
+// The same image in memory: `out` is replaced by the snapshot's bytes (on
+// failure its content is unspecified).
 SCENE_API bool SaveSnapshotToBytes(const SceneContainer& container, const SnapshotProvenance& provenance,
                                    std::vector<std::uint8_t>& out, std::string* error);
 // Reads a snapshot from `size` bytes at `data`, with LoadSnapshot's guarantees.

@@ -83,7 +83,7 @@ std::uint64_t ByteReader::U64() {
 void ByteReader::Words32(void* words, std::size_t count, const char* what) {
   const std::uint8_t* p = Take(count * 4, what);
   if (p) CopyWords32(words, p, count);
-  else std::memset(words, 0, count * 4);
+  else if (count > 0) std::memset(words, 0, count * 4);
 }
 
 std::string ByteReader::String(const char* what) {

@@ -23,6 +23,7 @@ std::uint64_t Checksum(const std::uint8_t* data, std::size_t size);
 
 // Copies `count` elements of 4 bytes between host order and little-endian order.
 inline void CopyWords32(void* to, const void* from, std::size_t count) {
+  if (count == 0) return;  // an empty vector's data() may be null
   std::memcpy(to, from, count * 4);
   if constexpr (!kLittleEndianHost) {
     auto* bytes = static_cast<std::uint8_t*>(to);

@@ -27,52 +27,54 @@ bool Selects(std::int64_t id, std::size_t count, bool noneAllowed = false) {
 }
 
 template <class Id>
-std::string FirstBadId(const std::vector<Id>& ids, std::size_t count, const std::string& owner, const char* what) {
-  for (std::size_t k = 0; k < ids.size(); ++k)
-    if (!Selects(ids[k], count))
-      return owner + " lists " + what + " " + std::to_string(ids[k]) + " of " + std::to_string(count);
+std::string FirstBadId(const std::vector<Id>& ids, std::size_t count, std::size_t owner, const char* what) {
+  for (const Id id : ids)
+    if (!Selects(id, count))
+      return "node " + std::to_string(owner) + " lists " + what + " " + std::to_string(id) + " of " +
+             std::to_string(count);
   return {};
 }
 
+std::string Names(const char* owner, std::size_t id, const char* what, std::int64_t ref, std::size_t count) {
+  return std::string(owner) + " " + std::to_string(id) + " names " + what + " " + std::to_string(ref) + " of " +
+         std::to_string(count);
+}
+
+// Messages are built only for the defect found, so that a sound scene costs one pass and no allocation.
 std::string FirstBrokenReference(const SceneView& scene) {
   const std::size_t nodeCount = scene.nodes.size();
   if (!Selects(scene.root, nodeCount, true))
     return "root node " + std::to_string(scene.root) + " of " + std::to_string(nodeCount) + " nodes";
   for (std::size_t id = 0; id < nodeCount; ++id) {
     const Node& node = scene.nodes[id];
-    const std::string owner = "node " + std::to_string(id);
     if (!Selects(node.GetAnimationID(), scene.animations.size(), true))
-      return owner + " names animation " + std::to_string(node.GetAnimationID()) + " of " +
-             std::to_string(scene.animations.size());
-    for (std::string defect : {FirstBadId(node.ChildIDs, nodeCount, owner, "child node"),
-                               FirstBadId(node.SurfaceIDs, scene.surfaces.size(), owner, "surface"),
-                               FirstBadId(node.CameraIDs, scene.cameras.size(), owner, "camera"),
-                               FirstBadId(node.LightIDs, scene.lights.size(), owner, "light")})
+      return Names("node", id, "animation", node.GetAnimationID(), scene.animations.size());
+    for (std::string defect : {FirstBadId(node.ChildIDs, nodeCount, id, "child node"),
+                               FirstBadId(node.SurfaceIDs, scene.surfaces.size(), id, "surface"),
+                               FirstBadId(node.CameraIDs, scene.cameras.size(), id, "camera"),
+                               FirstBadId(node.LightIDs, scene.lights.size(), id, "light")})
       if (!defect.empty()) return defect;
   }
   for (std::size_t id = 0; id < scene.surfaces.size(); ++id) {
     const Surface& surface = scene.surfaces[id];
-    const std::string owner = "surface " + std::to_string(id);
     if (!Selects(surface.GetGeometryID(), scene.geometries.size()))
-      return owner + " names geometry " + std::to_string(surface.GetGeometryID()) + " of " +
-             std::to_string(scene.geometries.size());
+      return Names("surface", id, "geometry", surface.GetGeometryID(), scene.geometries.size());
     if (!Selects(surface.GetMaterialID(), scene.materials.size()))
-      return owner + " names material " + std::to_string(surface.GetMaterialID()) + " of " +
-             std::to_string(scene.materials.size());
+      return Names("surface", id, "material", surface.GetMaterialID(), scene.materials.size());
     for (const SurfaceTexture& texture : surface.Textures)
       if (!Selects(texture.GetTextureID(), scene.texturePaths.size(), true))
-        return owner + " names texture " + std::to_string(texture.GetTextureID()) + " of " +
-               std::to_string(scene.texturePaths.size());
+        return Names("surface", id, "texture", texture.GetTextureID(), scene.texturePaths.size());
   }
   constexpr std::size_t kMaxCount = std::numeric_limits<std::uint32_t>::max();
   for (std::size_t id = 0; id < scene.geometries.size(); ++id) {
     const Geometry& geometry = scene.geometries[id];
-    const std::string owner = "geometry " + std::to_string(id);
     if (geometry.Vertices.size() > kMaxCount || geometry.Indices.size() > kMaxCount)
-      return owner + " has more than " + std::to_string(kMaxCount) + " vertices or indices";
-    const auto highest = std::max_element(geometry.Indices.begin(), geometry.Indices.end());
-    if (highest != geometry.Indices.end() && *highest >= geometry.Vertices.size())
-      return owner + " indexes vertex " + std::to_string(*highest) + " of " + std::to_string(geometry.Vertices.size());
+      return "geometry " + std::to_string(id) + " has more than " + std::to_string(kMaxCount) + " vertices or indices";
+    std::uint32_t highest = 0;
+    for (const std::uint32_t index : geometry.Indices) highest = std::max(highest, index);
+    if (!geometry.Indices.empty() && highest >= geometry.Vertices.size())
+      return "geometry " + std::to_string(id) + " indexes vertex " + std::to_string(highest) + " of " +
+             std::to_string(geometry.Vertices.size());
   }
   return {};
 }

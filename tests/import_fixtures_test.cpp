@@ -306,7 +306,8 @@ std::string TruncatedGltf() {
 TEST(FailedImport, ExplainsAndKeepsContainer) {
   const FailureCase cases[] = {
       {"MissingFile", DataPath("no_such_file.gltf"), "", "", {"Cannot import", "no such file"}},
-      {"UnknownExtension", "", "scene.xyz3d", "solid nothing", {"unknown file format", "*.gltf", "*.fbx"}},
+      {"UnknownExtension", "", "scene.xyz3d", "no reader knows this",
+       {"unknown file format '.xyz3d' and no reader recognises its content"}},
       {"TruncatedGltf", "", "truncated.gltf", TruncatedGltf(), {"Cannot import"}},
   };
   for (const FailureCase& c : cases) {

@@ -134,7 +134,8 @@ TEST_P(SnapshotRoundTrip, EveryQueryAnswersAlike) {
   auto* loaded = static_cast<SceneContainer*>(host.Adopt(std::make_unique<SceneContainer>()));
   ASSERT_TRUE(ImportScene(GetParam(), *imported, &error)) << error;
 
-  const fs::path file = fs::path(testing::TempDir()) / "round_trip.scisnap";
+  // One file per scene: ctest runs the cases as parallel processes.
+  const fs::path file = fs::path(testing::TempDir()) / (fs::path(GetParam()).filename().string() + ".scisnap");
   const SnapshotProvenance provenance{"build 7", "5.2.5", "flags=1", {{GetParam(), 1234, -5, 6, 7}}, {"a.mtl"}};
   ASSERT_TRUE(SaveSnapshot(*imported, provenance, file.string(), &error)) << error;
   SnapshotProvenance read;

@@ -15,6 +15,8 @@ $sudo apt-get install -y --no-install-recommends \
 # Packaging and installed-use checks (.ci/run) and bench/compare.sh.
 $sudo apt-get install -y --no-install-recommends \
   pkg-config dpkg-dev file hyperfine time
+# sci --tree --format svg draws with Graphviz; help2man makes the sci man page.
+$sudo apt-get install -y --no-install-recommends graphviz help2man
 if [ "${1:-}" = "--windows" ]; then
   $sudo apt-get install -y --no-install-recommends g++-mingw-w64-x86-64-posix wine64
 fi
