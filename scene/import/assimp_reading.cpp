@@ -96,8 +96,7 @@ ReadOutcome ReadWithValidationFallback(Assimp::Importer& importer, Read read) {
 }  // namespace
 
 unsigned PostProcessFlags(bool validate) {
-  unsigned flags = aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_JoinIdenticalVertices |
-                   aiProcess_GenBoundingBoxes;
+  unsigned flags = aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_GenBoundingBoxes;
   if (validate) flags |= aiProcess_ValidateDataStructure;
   return flags;
 }

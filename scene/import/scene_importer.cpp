@@ -33,6 +33,8 @@ void SetError(std::string* error, std::string text) {
 
 bool IsGltf(const std::string& format) { return format.find("glTF") != std::string::npos; }
 bool IsFbx(const std::string& format) { return format.find("FBX") != std::string::npos; }
+// Formats whose meshes store shared vertices and index lists of their own.
+bool IsIndexed(const std::string& format) { return IsGltf(format) || format.find("PLY") != std::string::npos; }
 
 // The first ID of each node name, in pre-order.
 std::unordered_map<std::string, int> FirstIDsByName(const std::vector<Node>& nodes) {
@@ -83,7 +85,7 @@ void Convert(const aiScene& scene, const std::string& format, SceneData& data) {
       data.materials.emplace_back("default");
       materialID = static_cast<int>(data.materials.size()) - 1;
     }
-    data.geometries.push_back(ConvertMesh(mesh, warnings));
+    data.geometries.push_back(ConvertMesh(mesh, warnings, IsIndexed(format)));
     Surface surface(static_cast<int>(i), materialID);
     surface.Textures = materials.texturesByMaterial[materialID];
     data.surfaces.push_back(std::move(surface));
