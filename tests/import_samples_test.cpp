@@ -104,7 +104,9 @@ TEST_P(SampleScene, MatchesAssimpWithValidIds) {
     EXPECT_EQ(geometry.Indices.size() % static_cast<std::size_t>(geometry.GetPrimitiveSize()), 0u) << "mesh " << m;
     EXPECT_EQ(scene.Surfaces()[m].GetMaterialID(), static_cast<int>(ai.mMeshes[m]->mMaterialIndex));
   }
-  const aiScene* joined = reference.ApplyPostProcessing(aiProcess_JoinIdenticalVertices);
+  // The importer holding the scene: a second one when validation rejected the first read.
+  Assimp::Importer& holder = read.fallback ? *read.fallback : reference;
+  const aiScene* joined = holder.ApplyPostProcessing(aiProcess_JoinIdenticalVertices);
   ASSERT_NE(joined, nullptr);
   for (unsigned m = 0; m < joined->mNumMeshes; ++m)
     if (!keepsFileVertices[m]) {
