@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs what the build, the tests, the benchmarks and the fuzzers need on Debian.
+# With --windows, also the mingw-w64 cross toolchain and wine for the Windows build.
 set -euo pipefail
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
@@ -16,3 +17,6 @@ $sudo apt-get install -y --no-install-recommends \
   pkg-config dpkg-dev file hyperfine time
 # sci --tree --format svg draws with Graphviz; help2man makes the sci man page.
 $sudo apt-get install -y --no-install-recommends graphviz help2man
+if [ "${1:-}" = "--windows" ]; then
+  $sudo apt-get install -y --no-install-recommends g++-mingw-w64-x86-64-posix wine64
+fi
