@@ -8,6 +8,7 @@
 
 using namespace Importing;
 using query_cases::CheckQueryCase;
+using query_cases::CheckRow;
 using query_cases::QueryCase;
 
 namespace {
@@ -37,30 +38,12 @@ TEST(AnimationQueries, AnswerTheLastIDAndFailOnBadIDs) {
   for (const QueryCase& c : kAnimationCases) CheckQueryCase(c, AnimationScene());
 }
 
-TEST(AnimationQueries, AnimationCountFollowsTheScene) {
-  QueryHarness h(SCI_ANIMATION_COUNT);
-  h.Fill(AnimationScene());
-  EXPECT_EQ(h.Run(), 0);
-  EXPECT_EQ(h.Value(1).GetValue(), 2.0f);
-}
-
+// Animation 0 has no keys, animation 1 two; time gets -1, the matrix is kept.
 TEST(AnimationQueries, KeyNumberIsCheckedAgainstTheAnimationsKeys) {
-  // Animation 0 has no keys, animation 1 two; time gets -1, the matrix is kept.
-  const std::pair<float, float> badKeys[] = {{0, 0}, {1, 2}, {1, -1}};
-  for (const SCI_INFO_TYPE type : {SCI_ANIMATION_TIME, SCI_ANIMATION_MATRIX}) {
-    for (const auto& [animation, key] : badKeys) {
-      SCOPED_TRACE(std::string(kInfoTypes[type].name) + " key " + query_cases::Number(key));
-      QueryHarness h(type);
-      h.Fill(AnimationScene());
-      query_cases::PresetOutputs(*h.channel, type);
-      const std::string before = query_cases::Outputs(*h.channel, type);
-      h.SetInput(1, animation);
-      h.SetInput(2, key);
-      EXPECT_EQ(h.Run(), -1);
-      EXPECT_THAT(h.Messages(), testing::ElementsAre("Frame number out of range."));
-      EXPECT_EQ(query_cases::Outputs(*h.channel, type), type == SCI_ANIMATION_TIME ? "-1" : before);
-    }
-  }
+  constexpr const char* kFrame = "Frame number out of range.";
+  for (const SCI_INFO_TYPE type : {SCI_ANIMATION_TIME, SCI_ANIMATION_MATRIX})
+    for (const auto& [animation, key] : {std::pair{0.0f, 0.0f}, {1.0f, 2.0f}, {1.0f, -1.0f}})
+      CheckRow({type, {animation, key}, -1, kFrame, type == SCI_ANIMATION_TIME ? "-1" : nullptr}, AnimationScene());
 }
 
 TEST(AnimationQueries, KeyTimesAreSecondsFromUnsignedTicks) {

@@ -129,12 +129,7 @@ TEST(GeometryQueries, AnswerTheLastIDAndFailOnBadIDs) {
 }
 
 // The scene box covers the carried geometry, moved with its node.
-TEST(GeometryQueries, CountAndSceneBoxFollowTheScene) {
-  QueryHarness count(SCI_GEOMETRY_COUNT);
-  count.Fill(GeometryScene());
-  EXPECT_EQ(count.Run(), 0);
-  EXPECT_EQ(count.Value(1).GetValue(), 6.0f);
-
+TEST(GeometryQueries, SceneBoxFollowsTheScene) {
   QueryHarness box(SCI_SCENE_BOUNDING_BOX);
   query_cases::PresetOutputs(*box.channel, SCI_SCENE_BOUNDING_BOX);
   EXPECT_EQ(box.Run(), 0);

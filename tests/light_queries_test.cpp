@@ -1,14 +1,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "query_cases.h"
 #include "query_harness.h"
 #include "test_matrices.h"
 
 using namespace Importing;
 using query_cases::CheckQueryCase;
+using query_cases::CheckRow;
+using query_cases::Row;
 using query_cases::QueryCase;
 
 namespace {
@@ -59,68 +59,28 @@ const QueryCase kLightCases[] = {
     {SCI_LIGHT_SHADOW_DENSITY, 3, kLight, "0.35", "-1"},
 };
 
-int RunLightQuery(SCI_INFO_TYPE type, float first, float second, float* out, std::vector<std::string>* messages) {
-  QueryHarness h(type);
-  h.Fill(LightScene());
-  const int output = FurtherChildCount(kInfoTypes[type]);
-  h.SetInput(1, first);
-  if (output == 3) h.SetInput(2, second);
-  h.Value(output).SetValue(query_cases::kStale);
-  const int status = h.Run();
-  *out = h.Value(output).GetValue();
-  *messages = h.Messages();
-  return status;
-}
-
 }  // namespace
 
 TEST(LightQueries, AnswerTheLastIDAndFailOnBadIDs) {
   for (const QueryCase& c : kLightCases) CheckQueryCase(c, LightScene());
 }
 
-TEST(LightQueries, LightCountFollowsTheScene) {
-  QueryHarness h(SCI_LIGHT_COUNT);
-  h.Fill(LightScene());
-  EXPECT_EQ(h.Run(), 0);
-  EXPECT_EQ(h.Value(1).GetValue(), 3.0f);
-}
+// The root lists no light and node 2 lists two; light 0 is listed by no
+// node (-1, no failure), light 1 by node 2, light 2 by nodes 1 and 2 (the
+// lowest wins); light 1 casts no shadow.
+TEST(LightQueries, LightNumbersOwnersAndDefaults) {
+  constexpr const char* kNumber = "Light number out of range.";
+  const Row rows[] = {
+      {SCI_NODE_LIGHT_ID, {0, 0}, -1, kNumber, "-1"}, {SCI_NODE_LIGHT_ID, {2, 2}, -1, kNumber, "-1"},
+      {SCI_NODE_LIGHT_ID, {2, -1}, -1, kNumber, "-1"}, {SCI_NODE_LIGHT_ID, {2.9f, 0.9f}, 0, nullptr, "1"},
+      {SCI_LIGHT_NODE_ID, {0}, 0, nullptr, "-1"},      {SCI_LIGHT_NODE_ID, {1}, 0, nullptr, "2"},
+      {SCI_LIGHT_NODE_ID, {2}, 0, nullptr, "1"},       {SCI_LIGHT_SHADOW_CAST, {1}, 0, nullptr, "0"},
+  };
+  for (const Row& row : rows) CheckRow(row, LightScene());
 
-TEST(LightQueries, LightNumberIsCheckedAgainstTheNodesList) {
-  float out;
-  std::vector<std::string> messages;
-  // The root lists no light; node 2 lists two.
-  for (const auto& [node, number] : {std::pair{0.0f, 0.0f}, {2.0f, 2.0f}, {2.0f, -1.0f}}) {
-    SCOPED_TRACE("node " + query_cases::Number(node) + ", light number " + query_cases::Number(number));
-    EXPECT_EQ(RunLightQuery(SCI_NODE_LIGHT_ID, node, number, &out, &messages), -1);
-    EXPECT_THAT(messages, testing::ElementsAre("Light number out of range."));
-    EXPECT_EQ(out, -1.0f);
-  }
-  EXPECT_EQ(RunLightQuery(SCI_NODE_LIGHT_ID, 2.9f, 0.9f, &out, &messages), 0);
-  EXPECT_EQ(out, 1.0f);
-}
-
-TEST(LightQueries, NodeLightIDIsWrittenUncheckedAndUnsigned) {
+  // Written unchecked and as unsigned.
   SceneBuilder b = LightScene();
   b.Data().nodes[0].LightIDs = {4294967295u, 40};
-  QueryHarness h(SCI_NODE_LIGHT_ID);
-  h.Fill(b);
-  EXPECT_EQ(h.Run(), 0);
-  EXPECT_EQ(h.Value(3).GetValue(), 4294967296.0f);
-  h.SetInput(2, 1);
-  EXPECT_EQ(h.Run(), 0);
-  EXPECT_EQ(h.Value(3).GetValue(), 40.0f);
-}
-
-TEST(LightQueries, LightNodeAndShadowCastOfOtherLights) {
-  // Light 0 is listed by no node (-1, no failure), light 1 by node 2, light 2
-  // by nodes 1 and 2 (the lowest wins); light 1 casts no shadow.
-  const std::tuple<SCI_INFO_TYPE, float, float> cases[] = {
-      {SCI_LIGHT_NODE_ID, 0, -1}, {SCI_LIGHT_NODE_ID, 1, 2}, {SCI_LIGHT_NODE_ID, 2, 1}, {SCI_LIGHT_SHADOW_CAST, 1, 0}};
-  float out;
-  std::vector<std::string> messages;
-  for (const auto& [type, light, expected] : cases) {
-    EXPECT_EQ(RunLightQuery(type, light, 0, &out, &messages), 0);
-    EXPECT_EQ(out, expected) << kInfoTypes[type].name << " of light " << light;
-    EXPECT_THAT(messages, testing::IsEmpty());
-  }
+  CheckRow({SCI_NODE_LIGHT_ID, {0, 0}, 0, nullptr, "4.29497e+09"}, b);
+  CheckRow({SCI_NODE_LIGHT_ID, {0, 1}, 0, nullptr, "40"}, b);
 }

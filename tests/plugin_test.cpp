@@ -97,7 +97,8 @@ TEST(Plugin, LoaderErrorsNameThePathAndWhatIsMissing) {
     std::string expected;
   };
   const std::string hostLibrary = SCI_HOST_LIBRARY;
-  for (const Case& c : {Case{"/nonexistent/libnothing.so", "libnothing.so"},
+  for (const Case& c : {Case{"/nonexistent/libnothing.so", "cannot load plug-in"},
+                        Case{__FILE__, "cannot load plug-in"},  // not a library at all
                         Case{hostLibrary, "does not export \"GetType\""}}) {
     std::string error;
     EXPECT_EQ(PluginLibrary::Open(c.path, &error), nullptr);

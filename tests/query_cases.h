@@ -106,6 +106,36 @@ inline std::string Outputs(const Orv_Channel& channel, Importing::SCI_INFO_TYPE 
   return text;
 }
 
+// One run of a query: its inputs (children 1.. in order), status, message
+// and outputs described as above (null: left as they were).
+struct Row {
+  Importing::SCI_INFO_TYPE type;
+  std::vector<float> inputs;
+  int status;
+  const char* message;  // nullptr: nothing shown
+  const char* out;
+};
+
+inline void CheckRow(const Row& row, const Importing::SceneBuilder& scene) {
+  std::string name = Importing::kInfoTypes[row.type].name;
+  for (float input : row.inputs) name += " " + Number(input);
+  SCOPED_TRACE(name);
+  QueryHarness h(row.type);
+  h.Fill(scene);
+  for (std::size_t i = 0; i < row.inputs.size(); ++i) h.SetInput(static_cast<int>(i) + 1, row.inputs[i]);
+  PresetOutputs(*h.channel, row.type);
+  const std::string before = Outputs(*h.channel, row.type);
+
+  EXPECT_EQ(h.Run(), row.status);
+  if (row.message == nullptr)
+    EXPECT_THAT(h.Messages(), testing::IsEmpty());
+  else
+    EXPECT_THAT(h.Messages(), testing::ElementsAre(row.message));
+  for (std::size_t i = 0; i < row.inputs.size(); ++i)
+    EXPECT_EQ(h.Value(static_cast<int>(i) + 1).GetValue(), row.inputs[i]) << "input " << i + 1 << " was written";
+  EXPECT_EQ(Outputs(*h.channel, row.type), row.out ? row.out : before);
+}
+
 // A query whose first input is an ID (or node ID) into a collection of
 // `count` records of the fixture scene.
 struct QueryCase {

@@ -6,97 +6,47 @@
 
 #include <algorithm>
 #include <string>
-#include <variant>
 #include <vector>
 
 #include "host/material_channels.h"
 #include "queries/messages.h"
 #include "query_cases.h"
 #include "query_harness.h"
+#include "test_matrices.h"
 
 using namespace Importing;
+using query_cases::CheckRow;
+using query_cases::Row;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 namespace {
 
-// What a row expects in its output child: a value, a text, a matrix, or the
-// output as it was before the call.
-struct Kept {};
-using Expected = std::variant<float, std::string, D3DXMATRIX, Kept>;
-
-struct Row {
-  SCI_INFO_TYPE type;
-  std::vector<float> inputs;  // children 1.. in order
-  int status;
-  const char* message;  // nullptr: nothing shown
-  Expected out;
-};
-
-D3DXMATRIX Filled(float v) {
-  D3DXMATRIX m;
-  for (auto& row : m.m)
-    for (float& x : row) x = v;
-  return m;
-}
-
-std::string Describe(const Row& row) {
-  std::string text = kInfoTypes[row.type].name;
-  for (float input : row.inputs) text += " " + std::to_string(input);
-  return text;
-}
-
-void CheckRow(const Row& row, const SceneBuilder& scene) {
-  SCOPED_TRACE(Describe(row));
-  QueryHarness h(row.type);
-  h.Fill(scene);
-  for (std::size_t i = 0; i < row.inputs.size(); ++i) h.SetInput(static_cast<int>(i) + 1, row.inputs[i]);
-  const int outIndex = static_cast<int>(row.inputs.size()) + 1;
-  Orv_Channel* out = h.channel->GetChild(outIndex);
-  ASSERT_NE(out, nullptr);
-  query_cases::Preset(*out);
-  const std::string before = query_cases::Describe(*out);
-
-  EXPECT_EQ(h.Run(), row.status);
-  if (row.message == nullptr)
-    EXPECT_THAT(h.Messages(), IsEmpty());
-  else
-    EXPECT_THAT(h.Messages(), ElementsAre(row.message));
-  for (std::size_t i = 0; i < row.inputs.size(); ++i)
-    EXPECT_EQ(h.Value(static_cast<int>(i) + 1).GetValue(), row.inputs[i]) << "input " << i + 1 << " was written";
-
-  if (const float* value = std::get_if<float>(&row.out)) {
-    EXPECT_EQ(h.Value(outIndex).GetValue(), *value);
-  } else if (const std::string* text = std::get_if<std::string>(&row.out)) {
-    const char* written = h.Child<TextChannel>(outIndex).GetText();
-    ASSERT_NE(written, nullptr);
-    EXPECT_EQ(written, *text);
-  } else if (const D3DXMATRIX* matrix = std::get_if<D3DXMATRIX>(&row.out)) {
-    EXPECT_TRUE(h.Child<MatrixChannel>(outIndex).GetMatrix() == *matrix);
-  } else {
-    EXPECT_EQ(query_cases::Describe(*out), before) << "the output was written";
-  }
-}
-
-const D3DXMATRIX kIdentity = Transform::Indentity;
-const float kUnsignedMinusOne = static_cast<float>(0xFFFFFFFFu);
+constexpr const char* kIdentity = "[1 0 0 0; 0 1 0 0; 0 0 1 0; 0 0 0 1]";
 
 namespace msg = Importing::messages;
 
 // ---------------------------------------------------------------------------
-// Empty scene: every count is 0 (bad IDs are checked on the fixtures below
-// and, for the other groups, in their own tests).
+// Counts, on an empty scene and on one with a different number of records of
+// each kind, so that a count read from the wrong collection shows.
 
-TEST(SceneRecordQueries, EmptyScene) {
-  const Row rows[] = {
-      {SCI_NODE_COUNT, {}, 0, nullptr, 0.0f},      {SCI_SURFACE_COUNT, {}, 0, nullptr, 0.0f},
-      {SCI_GEOMETRY_COUNT, {}, 0, nullptr, 0.0f},  {SCI_MATERIAL_COUNT, {}, 0, nullptr, 0.0f},
-      {SCI_TEXTURE_COUNT, {}, 0, nullptr, 0.0f},   {SCI_ANIMATION_COUNT, {}, 0, nullptr, 0.0f},
-      {SCI_CAMERA_COUNT, {}, 0, nullptr, 0.0f},    {SCI_LIGHT_COUNT, {}, 0, nullptr, 0.0f},
-      {SCI_MATERIAL_AS_XML, {0}, -1, msg::kMaterialId, std::string()},
-  };
-  const SceneBuilder nothing;
-  for (const Row& row : rows) CheckRow(row, nothing);
+TEST(SceneRecordQueries, Counts) {
+  SceneBuilder b;
+  b.AddNode("root");
+  for (int i = 0; i < 2; ++i) b.AddSurface(-1, 0, 0);
+  for (int i = 0; i < 3; ++i) b.AddGeometry(Geometry(3));
+  for (int i = 0; i < 4; ++i) b.AddMaterial(Material("m"));
+  for (int i = 0; i < 5; ++i) b.AddTexture("t.png");
+  for (int i = 0; i < 6; ++i) b.AddAnimation({});
+  for (int i = 0; i < 7; ++i) b.AddCamera(-1, Camera());
+  for (int i = 0; i < 8; ++i) b.AddLight(-1, Light());
+  const SCI_INFO_TYPE counts[] = {SCI_NODE_COUNT,    SCI_SURFACE_COUNT,   SCI_GEOMETRY_COUNT, SCI_MATERIAL_COUNT,
+                                  SCI_TEXTURE_COUNT, SCI_ANIMATION_COUNT, SCI_CAMERA_COUNT,   SCI_LIGHT_COUNT};
+  for (int i = 0; i < 8; ++i) {
+    CheckRow({counts[i], {}, 0, nullptr, "0"}, SceneBuilder());
+    CheckRow({counts[i], {}, 0, nullptr, std::to_string(i + 1).c_str()}, b);
+  }
+  CheckRow({SCI_MATERIAL_AS_XML, {0}, -1, msg::kMaterialId, "\"\""}, SceneBuilder());
 }
 
 // ---------------------------------------------------------------------------
@@ -104,19 +54,12 @@ TEST(SceneRecordQueries, EmptyScene) {
 // without texture; surface 1 is listed by node 5 and then by node 2; surface
 // 2 is listed by no node and has no maps.
 
-D3DXMATRIX MapMatrix() {
-  D3DXMATRIX m;
-  m.m[3][0] = 0.25f;
-  m.m[3][1] = -0.5f;
-  return m;
-}
-
 SceneBuilder SurfaceScene() {
   SceneBuilder b;
   b.AddNode("root");
   for (int i = 1; i <= 5; ++i) b.AddNode("n" + std::to_string(i), 0);
-  b.AddSurface(1, 4, 1,
-               {SurfaceTexture(3, "diffuse", 2, 0.5f, MapMatrix()), SurfaceTexture(-1, "normals", -1, 0.25f)});
+  const D3DXMATRIX map = Translation(0.25f, -0.5f, 0);
+  b.AddSurface(1, 4, 1, {SurfaceTexture(3, "diffuse", 2, 0.5f, map), SurfaceTexture(-1, "normals", -1, 0.25f)});
   b.Data().nodes[1].SurfaceIDs.push_back(0);
   b.AddSurface(5, -3, 7);
   b.Data().nodes[2].SurfaceIDs.push_back(1);
@@ -125,42 +68,40 @@ SceneBuilder SurfaceScene() {
 }
 
 TEST(SceneRecordQueries, Surfaces) {
-  const std::string empty;
   const char* range = msg::kSurfaceId;
   const char* number = msg::kTextureNumber;
   const Row rows[] = {
-      {SCI_SURFACE_COUNT, {}, 0, nullptr, 3.0f},
-      {SCI_SURFACE_GEOMETRY_ID, {0}, 0, nullptr, 4.0f},
-      {SCI_SURFACE_GEOMETRY_ID, {-0.5f}, 0, nullptr, 4.0f},
-      {SCI_SURFACE_GEOMETRY_ID, {1.9f}, 0, nullptr, -3.0f},
-      {SCI_SURFACE_GEOMETRY_ID, {3}, -1, range, -1.0f},
-      {SCI_SURFACE_MATERIAL_ID, {1}, 0, nullptr, 7.0f},
-      {SCI_SURFACE_MATERIAL_ID, {-1}, -1, range, -1.0f},
-      {SCI_SURFACE_NODE_ID, {0}, 0, nullptr, 1.0f},
-      {SCI_SURFACE_NODE_ID, {1}, 0, nullptr, 2.0f},   // lowest of nodes 5 and 2
-      {SCI_SURFACE_NODE_ID, {2}, 0, nullptr, -1.0f},  // no node: no failure
-      {SCI_SURFACE_NODE_ID, {3}, -1, range, -1.0f},
-      {SCI_SURFACE_TEXTURE_COUNT, {0}, 0, nullptr, 2.0f},
-      {SCI_SURFACE_TEXTURE_COUNT, {2}, 0, nullptr, 0.0f},
-      {SCI_SURFACE_TEXTURE_COUNT, {3}, -1, range, -1.0f},
-      {SCI_SURFACE_TEXTURE_ID, {0, 0}, 0, nullptr, 3.0f},
-      {SCI_SURFACE_TEXTURE_ID, {0, 1}, 0, nullptr, -1.0f},  // an entry without texture still counts
-      {SCI_SURFACE_TEXTURE_ID, {0, 2}, -1, number, -1.0f},
-      {SCI_SURFACE_TEXTURE_ID, {2, 0}, -1, number, -1.0f},
-      {SCI_SURFACE_TEXTURE_ID, {3, 0}, -1, range, -1.0f},
-      {SCI_SURFACE_TEXTURE_TYPE, {0, 0}, 0, nullptr, std::string("diffuse")},
-      {SCI_SURFACE_TEXTURE_TYPE, {0, 1.5f}, 0, nullptr, std::string("normals")},
-      {SCI_SURFACE_TEXTURE_TYPE, {0, -1}, -1, number, empty},
-      {SCI_SURFACE_TEXTURE_TYPE, {3, 0}, -1, range, empty},
-      {SCI_SURFACE_TEXTURE_UV_SET, {0, 0}, 0, nullptr, 2.0f},
-      {SCI_SURFACE_TEXTURE_UV_SET, {0, 1}, 0, nullptr, -1.0f},  // signed here, unlike the XML text
-      {SCI_SURFACE_TEXTURE_UV_SET, {2, 0}, -1, number, -1.0f},
-      {SCI_SURFACE_TEXTURE_UV_SET, {5, 0}, -1, range, -1.0f},
-      {SCI_SURFACE_TEXTURE_AMOUNT, {0, 0}, 0, nullptr, 0.5f},
-      {SCI_SURFACE_TEXTURE_AMOUNT, {0, 1}, 0, nullptr, 0.25f},
-      {SCI_SURFACE_TEXTURE_AMOUNT, {1, 0}, -1, number, -1.0f},
-      {SCI_SURFACE_TEXTURE_AMOUNT, {-2, 0}, -1, range, -1.0f},
-      {SCI_SURFACE_TEXTURE_MATRIX, {0, 0}, 0, nullptr, MapMatrix()},
+      {SCI_SURFACE_GEOMETRY_ID, {0}, 0, nullptr, "4"},
+      {SCI_SURFACE_GEOMETRY_ID, {-0.5f}, 0, nullptr, "4"},
+      {SCI_SURFACE_GEOMETRY_ID, {1.9f}, 0, nullptr, "-3"},
+      {SCI_SURFACE_GEOMETRY_ID, {3}, -1, range, "-1"},
+      {SCI_SURFACE_MATERIAL_ID, {1}, 0, nullptr, "7"},
+      {SCI_SURFACE_MATERIAL_ID, {-1}, -1, range, "-1"},
+      {SCI_SURFACE_NODE_ID, {0}, 0, nullptr, "1"},
+      {SCI_SURFACE_NODE_ID, {1}, 0, nullptr, "2"},   // lowest of nodes 5 and 2
+      {SCI_SURFACE_NODE_ID, {2}, 0, nullptr, "-1"},  // no node: no failure
+      {SCI_SURFACE_NODE_ID, {3}, -1, range, "-1"},
+      {SCI_SURFACE_TEXTURE_COUNT, {0}, 0, nullptr, "2"},
+      {SCI_SURFACE_TEXTURE_COUNT, {2}, 0, nullptr, "0"},
+      {SCI_SURFACE_TEXTURE_COUNT, {3}, -1, range, "-1"},
+      {SCI_SURFACE_TEXTURE_ID, {0, 0}, 0, nullptr, "3"},
+      {SCI_SURFACE_TEXTURE_ID, {0, 1}, 0, nullptr, "-1"},  // an entry without texture still counts
+      {SCI_SURFACE_TEXTURE_ID, {0, 2}, -1, number, "-1"},
+      {SCI_SURFACE_TEXTURE_ID, {2, 0}, -1, number, "-1"},
+      {SCI_SURFACE_TEXTURE_ID, {3, 0}, -1, range, "-1"},
+      {SCI_SURFACE_TEXTURE_TYPE, {0, 0}, 0, nullptr, "\"diffuse\""},
+      {SCI_SURFACE_TEXTURE_TYPE, {0, 1.5f}, 0, nullptr, "\"normals\""},
+      {SCI_SURFACE_TEXTURE_TYPE, {0, -1}, -1, number, "\"\""},
+      {SCI_SURFACE_TEXTURE_TYPE, {3, 0}, -1, range, "\"\""},
+      {SCI_SURFACE_TEXTURE_UV_SET, {0, 0}, 0, nullptr, "2"},
+      {SCI_SURFACE_TEXTURE_UV_SET, {0, 1}, 0, nullptr, "-1"},  // signed here, unlike the XML text
+      {SCI_SURFACE_TEXTURE_UV_SET, {2, 0}, -1, number, "-1"},
+      {SCI_SURFACE_TEXTURE_UV_SET, {5, 0}, -1, range, "-1"},
+      {SCI_SURFACE_TEXTURE_AMOUNT, {0, 0}, 0, nullptr, "0.5"},
+      {SCI_SURFACE_TEXTURE_AMOUNT, {0, 1}, 0, nullptr, "0.25"},
+      {SCI_SURFACE_TEXTURE_AMOUNT, {1, 0}, -1, number, "-1"},
+      {SCI_SURFACE_TEXTURE_AMOUNT, {-2, 0}, -1, range, "-1"},
+      {SCI_SURFACE_TEXTURE_MATRIX, {0, 0}, 0, nullptr, "[1 0 0 0; 0 1 0 0; 0 0 1 0; 0.25 -0.5 0 1]"},
       {SCI_SURFACE_TEXTURE_MATRIX, {0, 2}, -1, number, kIdentity},
       {SCI_SURFACE_TEXTURE_MATRIX, {3, 0}, -1, range, kIdentity},
   };
@@ -172,19 +113,12 @@ TEST(SceneRecordQueries, SurfaceWithoutNodesHasNoOwner) {
   SceneBuilder b;
   b.AddSurface(-1, 0, 0);
   b.AddSurface(-1, 0, 0);
-  for (float surface : {0.0f, 1.0f}) CheckRow({SCI_SURFACE_NODE_ID, {surface}, 0, nullptr, -1.0f}, b);
+  for (float surface : {0.0f, 1.0f}) CheckRow({SCI_SURFACE_NODE_ID, {surface}, 0, nullptr, "-1"}, b);
 }
 
 // ---------------------------------------------------------------------------
 // Cameras. Camera 0 is listed by node 5 and then by node 3, camera 1 by
 // node 1 beside an element of -1 (0xFFFFFFFF), camera 2 by no node.
-
-D3DXMATRIX CameraOffset() {
-  D3DXMATRIX m = Filled(0);
-  m.m[0][0] = m.m[1][1] = m.m[2][2] = m.m[3][3] = 1;
-  m.m[3][2] = 10;
-  return m;
-}
 
 SceneBuilder CameraScene() {
   SceneBuilder b;
@@ -192,7 +126,7 @@ SceneBuilder CameraScene() {
   for (int i = 1; i <= 5; ++i) b.AddNode("n" + std::to_string(i), 0);
   Camera cam;
   cam.SetName("Cam");
-  cam.SetOffsetMatrix(CameraOffset());
+  cam.SetOffsetMatrix(Translation(0, 0, 10));
   cam.SetFov(0.785398f, 0.6f);
   cam.SetClipping(1, 1000);
   b.AddCamera(5, cam);
@@ -206,36 +140,34 @@ SceneBuilder CameraScene() {
 }
 
 TEST(SceneRecordQueries, Cameras) {
-  const std::string empty;
   const char* range = msg::kCameraId;
   const Row rows[] = {
-      {SCI_NODE_CAMERA_COUNT, {1}, 0, nullptr, 2.0f},
-      {SCI_NODE_CAMERA_COUNT, {0}, 0, nullptr, 0.0f},
-      {SCI_NODE_CAMERA_COUNT, {6}, -1, msg::kNodeId, -1.0f},
-      {SCI_NODE_CAMERA_ID, {1, 0}, 0, nullptr, 1.0f},
-      {SCI_NODE_CAMERA_ID, {1, 1}, 0, nullptr, kUnsignedMinusOne},  // read as unsigned
-      {SCI_NODE_CAMERA_ID, {0, 0}, -1, msg::kCameraNumber, -1.0f},
-      {SCI_NODE_CAMERA_ID, {6, 0}, -1, msg::kNodeId, -1.0f},
-      {SCI_CAMERA_COUNT, {}, 0, nullptr, 3.0f},
-      {SCI_CAMERA_OFFSET_MATRIX, {0}, 0, nullptr, CameraOffset()},
+      {SCI_NODE_CAMERA_COUNT, {1}, 0, nullptr, "2"},
+      {SCI_NODE_CAMERA_COUNT, {0}, 0, nullptr, "0"},
+      {SCI_NODE_CAMERA_COUNT, {6}, -1, msg::kNodeId, "-1"},
+      {SCI_NODE_CAMERA_ID, {1, 0}, 0, nullptr, "1"},
+      {SCI_NODE_CAMERA_ID, {1, 1}, 0, nullptr, "4.29497e+09"},  // read as unsigned
+      {SCI_NODE_CAMERA_ID, {0, 0}, -1, msg::kCameraNumber, "-1"},
+      {SCI_NODE_CAMERA_ID, {6, 0}, -1, msg::kNodeId, "-1"},
+      {SCI_CAMERA_OFFSET_MATRIX, {0}, 0, nullptr, "[1 0 0 0; 0 1 0 0; 0 0 1 0; 0 0 10 1]"},
       {SCI_CAMERA_OFFSET_MATRIX, {3}, -1, range, kIdentity},
-      {SCI_CAMERA_NAME, {0}, 0, nullptr, std::string("Cam")},
-      {SCI_CAMERA_NAME, {1}, 0, nullptr, empty},
-      {SCI_CAMERA_NAME, {3}, -1, range, empty},
-      {SCI_CAMERA_FOV_X, {0.9f}, 0, nullptr, 0.785398f},
-      {SCI_CAMERA_FOV_X, {1}, 0, nullptr, -2.0f},
-      {SCI_CAMERA_FOV_X, {3}, -1, range, -1.0f},
-      {SCI_CAMERA_FOV_Y, {0}, 0, nullptr, 0.6f},
-      {SCI_CAMERA_FOV_Y, {1}, 0, nullptr, 3e8f},
-      {SCI_CAMERA_FOV_Y, {-1}, -1, range, -1.0f},
-      {SCI_CAMERA_NEAR_Z, {0}, 0, nullptr, 1.0f},
-      {SCI_CAMERA_NEAR_Z, {3}, -1, range, -1.0f},
-      {SCI_CAMERA_FAR_Z, {0}, 0, nullptr, 1000.0f},
-      {SCI_CAMERA_FAR_Z, {3}, -1, range, -1.0f},
-      {SCI_CAMERA_NODE_ID, {0}, 0, nullptr, 3.0f},   // lowest of nodes 5 and 3
-      {SCI_CAMERA_NODE_ID, {1}, 0, nullptr, 1.0f},
-      {SCI_CAMERA_NODE_ID, {2}, 0, nullptr, -1.0f},  // no node: no failure
-      {SCI_CAMERA_NODE_ID, {3}, -1, range, -1.0f},
+      {SCI_CAMERA_NAME, {0}, 0, nullptr, "\"Cam\""},
+      {SCI_CAMERA_NAME, {1}, 0, nullptr, "\"\""},
+      {SCI_CAMERA_NAME, {3}, -1, range, "\"\""},
+      {SCI_CAMERA_FOV_X, {0.9f}, 0, nullptr, "0.785398"},
+      {SCI_CAMERA_FOV_X, {1}, 0, nullptr, "-2"},
+      {SCI_CAMERA_FOV_X, {3}, -1, range, "-1"},
+      {SCI_CAMERA_FOV_Y, {0}, 0, nullptr, "0.6"},
+      {SCI_CAMERA_FOV_Y, {1}, 0, nullptr, "3e+08"},
+      {SCI_CAMERA_FOV_Y, {-1}, -1, range, "-1"},
+      {SCI_CAMERA_NEAR_Z, {0}, 0, nullptr, "1"},
+      {SCI_CAMERA_NEAR_Z, {3}, -1, range, "-1"},
+      {SCI_CAMERA_FAR_Z, {0}, 0, nullptr, "1000"},
+      {SCI_CAMERA_FAR_Z, {3}, -1, range, "-1"},
+      {SCI_CAMERA_NODE_ID, {0}, 0, nullptr, "3"},   // lowest of nodes 5 and 3
+      {SCI_CAMERA_NODE_ID, {1}, 0, nullptr, "1"},
+      {SCI_CAMERA_NODE_ID, {2}, 0, nullptr, "-1"},  // no node: no failure
+      {SCI_CAMERA_NODE_ID, {3}, -1, range, "-1"},
   };
   const SceneBuilder scene = CameraScene();
   for (const Row& row : rows) CheckRow(row, scene);
@@ -264,31 +196,30 @@ SceneBuilder MaterialScene() {
 }
 
 TEST(SceneRecordQueries, MaterialsAndTextures) {
-  const std::string empty;
   const char* range = msg::kMaterialId;
   const Row rows[] = {
-      {SCI_MATERIAL_COUNT, {}, 0, nullptr, 3.0f},
-      {SCI_MATERIAL_NAME, {1}, 0, nullptr, std::string("Brick")},
-      {SCI_MATERIAL_NAME, {2}, 0, nullptr, empty},
-      {SCI_MATERIAL_NAME, {3}, -1, range, empty},
-      {SCI_MATERIAL_SURFACE_COUNT, {2}, 0, nullptr, 3.0f},
-      {SCI_MATERIAL_SURFACE_COUNT, {0}, 0, nullptr, 4.0f},
-      {SCI_MATERIAL_SURFACE_COUNT, {1}, 0, nullptr, 0.0f},
-      {SCI_MATERIAL_SURFACE_COUNT, {-1}, -1, range, -1.0f},
-      {SCI_MATERIAL_SURFACE_ID, {2, 0}, 0, nullptr, 1.0f},
-      {SCI_MATERIAL_SURFACE_ID, {2, 1}, 0, nullptr, 4.0f},
-      {SCI_MATERIAL_SURFACE_ID, {2, 2}, 0, nullptr, 6.0f},
-      {SCI_MATERIAL_SURFACE_ID, {2, 3}, 0, nullptr, -1.0f},
-      {SCI_MATERIAL_SURFACE_ID, {2, -1}, 0, nullptr, -1.0f},
-      {SCI_MATERIAL_SURFACE_ID, {0, 3.7f}, 0, nullptr, 5.0f},
-      {SCI_MATERIAL_SURFACE_ID, {1, 0}, 0, nullptr, -1.0f},
-      {SCI_MATERIAL_SURFACE_ID, {3, 0}, -1, range, -1.0f},
-      {SCI_MATERIAL, {3}, -1, range, Kept{}},
-      {SCI_TEXTURE_COUNT, {}, 0, nullptr, 2.0f},
-      {SCI_TEXTURE_PATH, {0}, 0, nullptr, std::string("maps/brick.png")},
-      {SCI_TEXTURE_PATH, {1}, 0, nullptr, empty},
-      {SCI_TEXTURE_PATH, {2}, -1, msg::kTextureId, empty},
-      {SCI_TEXTURE, {2}, -1, msg::kTextureId, Kept{}},
+      {SCI_MATERIAL_NAME, {1}, 0, nullptr, "\"Brick\""},
+      {SCI_MATERIAL_NAME, {2}, 0, nullptr, "\"\""},
+      {SCI_MATERIAL_NAME, {3}, -1, range, "\"\""},
+      {SCI_MATERIAL_SURFACE_COUNT, {2}, 0, nullptr, "3"},
+      {SCI_MATERIAL_SURFACE_COUNT, {0}, 0, nullptr, "4"},
+      {SCI_MATERIAL_SURFACE_COUNT, {1}, 0, nullptr, "0"},
+      {SCI_MATERIAL_SURFACE_COUNT, {-1}, -1, range, "-1"},
+      {SCI_MATERIAL_SURFACE_ID, {2, 0}, 0, nullptr, "1"},
+      {SCI_MATERIAL_SURFACE_ID, {2, 1}, 0, nullptr, "4"},
+      {SCI_MATERIAL_SURFACE_ID, {2, 2}, 0, nullptr, "6"},
+      {SCI_MATERIAL_SURFACE_ID, {2, 3}, 0, nullptr, "-1"},
+      {SCI_MATERIAL_SURFACE_ID, {2, -1}, 0, nullptr, "-1"},
+      {SCI_MATERIAL_SURFACE_ID, {0, 3.7f}, 0, nullptr, "5"},
+      {SCI_MATERIAL_SURFACE_ID, {1, 0}, 0, nullptr, "-1"},
+      {SCI_MATERIAL_SURFACE_ID, {3, 0}, -1, range, "-1"},
+      {SCI_MATERIAL, {3}, -1, range, nullptr},
+      {SCI_TEXTURE_PATH, {0}, 0, nullptr, "\"maps/brick.png\""},
+      {SCI_TEXTURE_PATH, {1}, 0, nullptr, "\"\""},
+      {SCI_TEXTURE_PATH, {2}, -1, msg::kTextureId, "\"\""},
+      {SCI_TEXTURE, {2}, -1, msg::kTextureId, nullptr},
+      {SCI_TEXTURE, {0}, 0, nullptr, "texture on maps/brick.png"},
+      {SCI_TEXTURE, {1}, 0, nullptr, "texture on stale"},  // an empty path sets the flag only
   };
   const SceneBuilder scene = MaterialScene();
   for (const Row& row : rows) CheckRow(row, scene);
@@ -350,19 +281,6 @@ TEST(MaterialChild, EmptyNameRenamesTheChild) {
   h.SetInput(1, 2);
   EXPECT_EQ(h.Run(), 0);
   EXPECT_EQ(h.Child<MaterialChannel>(2).GetChannelName(), "");
-}
-
-// A path sets the flag and the file; an empty path sets the flag only.
-TEST(TextureChild, PathGivesFlagAndFile) {
-  for (const auto& [texture, file] : {std::pair{0.0f, "maps/brick.png"}, {1.0f, "old.png"}}) {
-    QueryHarness h(SCI_TEXTURE);
-    h.Fill(MaterialScene());
-    h.Child<TextureChannel>(2).SetTextureFile("old.png");
-    h.SetInput(1, texture);
-    EXPECT_EQ(h.Run(), 0);
-    EXPECT_TRUE(h.Child<TextureChannel>(2).GetTextureFlag());
-    EXPECT_EQ(h.Child<TextureChannel>(2).GetTextureFile(), file);
-  }
 }
 
 }  // namespace

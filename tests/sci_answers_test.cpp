@@ -128,6 +128,13 @@ TEST(SciMistakes, EachIsExplained) {
       {{"nodee-count"}, 2, "sci: no such file or query 'nodee-count'; did you mean 'node-count'?\n"},
       {{"ndoe-name", "0"}, 2, "did you mean 'node-name'"},
       {{SCI_DEMO_SCENE, "lihgt-type", "0"}, 2, "unknown query 'lihgt-type'; did you mean 'light-type'?"},
+      {{"node-child", "0"}, 2, "node-child takes 2 inputs (Node ID, Child number), only 1 given"},
+      {{"node-count", "1"}, 2, "node-count takes 0 inputs (none), 1 given"},
+      {{"node-child", "0", "first"}, 2, "Child number must be a number, not 'first'"},
+      {{"node-child", "0", "nan"}, 2, "Child number must be a number"},
+      {{"--frobnicate"}, 2, "--frobnicate"},
+      {{"--batch", "-", "node-count"}, 2, "with --batch"},
+      {{"--list", "node-count"}, 2, "--list takes no scene"},
       {{(dir / "models").string()}, 3, "is a directory"},
       {{junk.string()}, 3, "unknown file format (no extension) and no reader recognises its content"},
       {{"--batch", dir.string()}, 2, "is a directory"},
@@ -227,6 +234,16 @@ TEST(SciBatch, OverlongLinesAndReadErrorsStopIt) {
   fs::remove_all(dir);
 }
 
+// What `command` writes on standard output; it must succeed.
+std::string ShellOutput(const std::string& command) {
+  FILE* shell = popen(command.c_str(), "r");
+  std::string out;
+  char buffer[4096];
+  for (std::size_t n; shell && (n = fread(buffer, 1, sizeof buffer, shell)) > 0;) out.append(buffer, n);
+  EXPECT_TRUE(shell != nullptr && pclose(shell) == 0) << command;
+  return out;
+}
+
 TEST(SciCompletion, BashCompletesOptionsQueriesAndFiles) {
   const fs::path dir = ScratchDir();
   std::ofstream(dir / "scene.gltf") << "{}";
@@ -249,13 +266,7 @@ TEST(SciCompletion, BashCompletesOptionsQueriesAndFiles) {
                           << "':$PATH\nsource '" SCI_BASH_COMPLETION "'\nCOMP_WORDS=(" << c.words
                           << (c.words.back() == ' ' ? "''" : "") << ")\nCOMP_CWORD=$((${#COMP_WORDS[@]} - 1))\n"
                           << "_sci\necho -n \"${COMPREPLY[*]}\"\n";
-    FILE* shell = popen(("bash " + script.string()).c_str(), "r");
-    ASSERT_NE(shell, nullptr);
-    std::string out;
-    char buffer[4096];
-    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, shell)) > 0;) out.append(buffer, n);
-    EXPECT_EQ(pclose(shell), 0);
-    EXPECT_EQ(out, c.expected);
+    EXPECT_EQ(ShellOutput("bash " + script.string()), c.expected);
   }
   fs::remove_all(dir);
 }
@@ -281,12 +292,7 @@ TEST(SciCompletion, ZshCompletesOptionsQueriesAndFiles) {
                           << "_files() { print -rn -- 'FILES '; }\n_call_program() { shift; \"$@\"; }\n"
                           << "words=(" << words << ")\nCURRENT=${#words}\nPREFIX=$words[CURRENT]\n"
                           << "source '" SCI_ZSH_COMPLETION "'\n";
-    FILE* shell = popen(("zsh -f " + script.string()).c_str(), "r");
-    ASSERT_NE(shell, nullptr);
-    std::string out;
-    char buffer[4096];
-    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, shell)) > 0;) out.append(buffer, n);
-    EXPECT_EQ(pclose(shell), 0);
+    std::string out = ShellOutput("zsh -f " + script.string());
     while (!out.empty() && out.back() == ' ') out.pop_back();
     EXPECT_EQ(out, expected);
   }

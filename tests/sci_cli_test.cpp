@@ -10,7 +10,6 @@
 #include <fstream>
 #include <functional>
 #include <regex>
-#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -179,6 +178,9 @@ TEST(SciText, EveryOutputKindAsLabelAndValue) {
        "OUT: Object data:\n  primitive type: 4 \\(triangle list\\)\n  vertices: 24, indices: 36, UV sets: 2\n"
        "(  vertex [0-3]: position " + vector + "; normal " + vector + "; uv0 [^;]+; uv1 .*\n){4}"
        "  \\.\\.\\. 20 more vertices \\(--full shows all\\)\n  indices:( [0-9]+){24} \\.\\.\\.\n"},
+      {{"--full", "geometry", geometry},
+       "OUT: Object data:\n  primitive type: 4 \\(triangle list\\)\n  vertices: 24, indices: 36, UV sets: 2\n"
+       "(  vertex [0-9]+: position .*\n){24}  indices:( [0-9]+){36}\n"},
       {{"material", wood}, "OUT: Material channel:\n  name: Wood\n  diffuse: " + vector + "\n[\\s\\S]*opacity: 1\n"},
       {{"texture", "0"}, "OUT: Texture channel:\n  flag: true\n  file: textures/[a-z]+\\.png\n"},
       {{"animation", "0"}, "OUT: Animation: 5 keys\n(  key [0-4]: time [0-9]+ \\([0-9.]+ s\\); rotation .*\n){5}"},
@@ -189,16 +191,6 @@ TEST(SciText, EveryOutputKindAsLabelAndValue) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_TRUE(std::regex_match(run.out, std::regex(c.pattern))) << run.out;
   }
-}
-
-TEST(SciText, FullShowsTheWholeMesh) {
-  const SciRun run = RunSci({"--full", "geometry", std::to_string(DemoGeometryWithTwoUVSets())});
-  ASSERT_EQ(run.exitCode, 0) << run.err;
-  int vertexLines = 0;
-  std::istringstream lines(run.out);
-  for (std::string line; std::getline(lines, line);) vertexLines += line.rfind("  vertex ", 0) == 0;
-  EXPECT_EQ(vertexLines, 24);
-  EXPECT_EQ(run.out.find("more vertices"), std::string::npos);
 }
 
 // --- the demo scene ------------------------------------------------------------
@@ -221,23 +213,11 @@ TEST(SciDemoScene, SummaryCountsEverythingAQueryCanAsk) {
   DemoScene().GetBoundingBox(min, max);
   ExpectVector(summary["scene_box"]["min"], min);
   ExpectVector(summary["scene_box"]["max"], max);
-  // Steam sits three levels below the root: World > Table > Cup > Steam.
-  EXPECT_EQ(summary["tree"]["children"][0]["children"][0]["children"][0]["name"], "Steam");
 
   const SciRun text = RunSci({});
   ASSERT_EQ(text.exitCode, 0) << text.err;
   EXPECT_TRUE(std::regex_search(text.out, std::regex("^Scene .*demo\\.gltf.*\n  nodes: +11\n")));
   EXPECT_NE(text.out.find("\n#0 World\n  #1 Table\n"), std::string::npos) << text.out;
-}
-
-TEST(SciDemoScene, HasPointsLinesAndTriangles) {
-  std::string batch;
-  for (int id = 0; id < 5; ++id) batch += "geometry " + std::to_string(id) + "\n";
-  const SciRun run = RunSci({"--json", "--batch", "-"}, batch);
-  ASSERT_EQ(run.exitCode, 0) << run.err;
-  std::multiset<int> primitiveTypes;
-  for (const Json& line : JsonLines(run.out)) primitiveTypes.insert(line["outputs"]["OUT: Object data"]["primitive_type"].get<int>());
-  EXPECT_EQ(primitiveTypes, (std::multiset<int>{1, 2, 4, 4, 4}));
 }
 
 // --- naming queries ----------------------------------------------------------------
@@ -292,31 +272,6 @@ TEST(SciList, NamesAll69AndEveryNameIsAccepted) {
 
 // --- exit codes ---------------------------------------------------------------------
 
-TEST(SciExitCodes, UsageErrorsExitTwoAndSayWhatIsWrong) {
-  struct Case {
-    std::vector<std::string> args;
-    std::string message;
-  };
-  const std::vector<Case> cases = {
-      {{"node-chidl", "0", "1"}, "no such file or query 'node-chidl'; did you mean 'node-child'?"},
-      {{SCI_DEMO_SCENE, "node-chidl", "0", "1"}, "unknown query 'node-chidl'; did you mean 'node-child'?"},
-      {{"node-child", "0"}, "node-child takes 2 inputs (Node ID, Child number), only 1 given"},
-      {{"node-count", "1"}, "node-count takes 0 inputs (none), 1 given"},
-      {{"node-child", "0", "first"}, "Child number must be a number, not 'first'"},
-      {{"node-child", "0", "nan"}, "Child number must be a number"},
-      {{"--frobnicate"}, "--frobnicate"},
-      {{"--batch", "-", "node-count"}, "with --batch"},
-      {{"--list", "node-count"}, "--list takes no scene"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.args.front());
-    const SciRun run = RunSci(c.args);
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(run.out, "");
-    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
-  }
-}
-
 TEST(SciExitCodes, BadInputExitsOneWithTheChannelsMessage) {
   const SciRun text = RunSci({"node-name", "99"});
   EXPECT_EQ(text.exitCode, 1);
@@ -329,29 +284,13 @@ TEST(SciExitCodes, BadInputExitsOneWithTheChannelsMessage) {
   EXPECT_NE(json.err.find(result["messages"][0].get<std::string>()), std::string::npos);
 }
 
-TEST(SciExitCodes, UnreadableSceneExitsThreeNamingTheFile) {
-  const std::string missing = (ScratchDir() / "no-such-scene.gltf").string();
-  const std::string broken = WriteScratchFile("broken.gltf", "{ this is not glTF").string();
-  const std::string unknown = WriteScratchFile("notes.xyz123", "hello").string();
-  for (const auto& path : {missing, broken, unknown}) {
-    SCOPED_TRACE(path);
-    const SciRun run = RunSci({path, "node-count"});
-    EXPECT_EQ(run.exitCode, 3);
-    EXPECT_EQ(run.out, "");
-    EXPECT_NE(run.err.find(path), std::string::npos) << run.err;
-  }
-}
-
+// The loader's kinds of failure are the plug-in loader's tests; sci turns any of them into exit code 4.
 TEST(SciExitCodes, UnusablePluginExitsFour) {
-  const std::string notALibrary = WriteScratchFile("libfake.so", "not a library").string();
-  for (const std::string& path : {std::string("/no/such/libSceneContainerInfo.so"), notALibrary,
-                                 std::string(SCI_HOST_LIBRARY)}) {
-    SCOPED_TRACE(path);
-    const SciRun run = RunSci({"--plugin", path, "node-count"});
-    EXPECT_EQ(run.exitCode, 4);
-    EXPECT_EQ(run.out, "");
-    EXPECT_NE(run.err.find(path), std::string::npos) << run.err;
-  }
+  const std::string missing = "/no/such/libSceneContainerInfo.so";
+  const SciRun run = RunSci({"--plugin", missing, "node-count"});
+  EXPECT_EQ(run.exitCode, 4);
+  EXPECT_EQ(run.out, "");
+  EXPECT_NE(run.err.find(missing), std::string::npos) << run.err;
   const SciRun named = RunSci({"--plugin", SCI_PLUGIN_PATH, "node-count"});
   EXPECT_EQ(named.exitCode, 0) << named.err;
 }
@@ -411,43 +350,6 @@ TEST(SciBatch, PlainTextEchoesEachQuery) {
   const SciRun run = RunSci({"--batch", "-", SCI_DEMO_SCENE}, "node-name 2\nnode-count\n");
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out, "> node-name 2\nOUT: Node name: Cup\n> node-count\nOUT: Object count: 11\n");
-}
-
-// --- real files, one query per group ------------------------------------------------------
-
-TEST(SciSampleScenes, OneQueryPerGroup) {
-  const fs::path scenes = SCI_SAMPLE_SCENES_DIR;
-  if (!fs::is_directory(scenes)) GTEST_SKIP() << "sample scenes not found at " << scenes;
-  struct Case {
-    const char* group;
-    const char* file;
-    std::vector<std::string> query;
-    const char* output;
-    Json expected;
-  };
-  const std::vector<Case> cases = {
-      {"nodes", "gltf-node-extras/scene-custom-fields.gltf", {"node-id", "Custom field between builtin"},
-       "OUT: Node ID", 3},
-      {"surfaces", "obj-spider/spider.obj", {"surface-count"}, "OUT: surface count", 19},
-      {"geometry", "stl-binary/Spider_binary.stl", {"geometry-count"}, "OUT: Geometry count", 1},
-      {"materials", "dae-two-uvsets/cube_with_2UVs.DAE", {"material-count"}, "OUT: Material count", 2},
-      {"textures", "3ds-textured/test1.3ds", {"texture-count"}, "OUT: Texture count", 3},
-      {"animations", "gltf-all-animations/03_all_animations.gltf", {"animation-count"}, "OUT: animation count", 3},
-      {"cameras", "dae-cameras/cameras.dae", {"camera-count"}, "OUT: Camera count", 3},
-      {"lights", "dae-lights/lights.dae", {"light-count"}, "OUT: Light count", 5},
-      {"material names", "glb-BoxTextured/BoxTextured.glb", {"material-name", "0"}, "OUT: Material name", nullptr},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.group) + ": " + c.file);
-    std::vector<std::string> args{(scenes / c.file).string()};
-    args.insert(args.end(), c.query.begin(), c.query.end());
-    const Json outputs = Outputs(args);
-    if (c.expected.is_null()) EXPECT_TRUE(outputs[c.output].is_string()) << outputs;
-    else EXPECT_EQ(outputs[c.output], c.expected);
-  }
-  const SciRun xml = RunSci({(scenes / "glb-BoxTextured/BoxTextured.glb").string(), "material-as-xml", "0"});
-  EXPECT_EQ(xml.exitCode, 0) << xml.err;
-  EXPECT_EQ(xml.out.rfind("<material id=\"0\"", 0), 0u) << xml.out;
 }
 
 }  // namespace

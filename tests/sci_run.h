@@ -62,6 +62,10 @@ inline SciRun RunSciReading(const std::vector<std::string>& args, const fs::path
     dup2(in, 0);
     dup2(out, 1);
     dup2(err, 2);
+#ifdef SCI_LSAN_SUPPRESSIONS
+    // Leaks that Assimp makes on its own when it gives up on a file are not sci's.
+    setenv("LSAN_OPTIONS", "suppressions=" SCI_LSAN_SUPPRESSIONS ":print_suppressions=0", 1);
+#endif
     std::vector<char*> argv{const_cast<char*>(SCI_EXECUTABLE)};
     for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);

@@ -1,13 +1,10 @@
-// The scene hierarchy and material XML texts, byte for byte, the number
-// formatting both use, and the hierarchy writer on containers that break the
-// tree's promises.
+// The scene hierarchy and material XML texts, byte for byte, and the
+// hierarchy writer on containers that break the tree's promises.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <cstring>
 #include <fstream>
-#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,7 +14,6 @@
 #include <unistd.h>
 
 #include "query_harness.h"
-#include "xml/number_text.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define SCI_TEST_ASAN 1
@@ -37,29 +33,6 @@ std::string Lines(std::initializer_list<std::pair<int, const char*>> lines) {
   std::string text;
   for (const auto& [tabs, rest] : lines) text += std::string(static_cast<std::size_t>(tabs), '\t') + rest + "\n";
   return text;
-}
-
-template <class Number>
-std::string Formatted(Number value) {
-  std::string text;
-  Importing::xml::AppendNumber(text, value);
-  return text;
-}
-
-// ---------------------------------------------------------------------------
-// Number formatting.
-
-TEST(XmlNumbers, DocumentedExamples) {
-  const std::pair<float, const char*> floats[] = {
-      {0.7853982f, "0.785398"}, {0.5f, "0.5"},    {1000.0f, "1000"},  {1234567.0f, "1.23457e+06"},
-      {1.0f, "1"},              {0.8f, "0.8"},    {20.0f, "20"},      {0.0f, "0"},
-      {1.0f / 3, "0.333333"},   {0.0001f, "0.0001"}, {0.00001f, "1e-05"}, {1e6f, "1e+06"},
-      {-0.25f, "-0.25"},
-  };
-  for (const auto& [value, text] : floats) EXPECT_EQ(Formatted(value), text);
-  EXPECT_EQ(Formatted(std::int32_t{-3}), "-3");
-  EXPECT_EQ(Formatted(std::numeric_limits<std::int32_t>::min()), "-2147483648");
-  EXPECT_EQ(Formatted(std::uint32_t{0xFFFFFFFFu}), "4294967295");
 }
 
 // ---------------------------------------------------------------------------
