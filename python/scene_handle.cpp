@@ -1,0 +1,108 @@
+#include "python/scene_handle.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "cli/json_output.h"
+#include "cli/summary.h"
+#include "host/mesh_channel.h"
+
+namespace sceneinfo {
+
+namespace {
+
+// Plug-in libraries are opened, asked for their type and closed one at a
+// time in the whole process, whichever scene does it.
+std::mutex& PluginMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+void CopyMesh(const MeshChannel& mesh, GeometryArrays* arrays) {
+  const auto& vertices = mesh.GetVertices();
+  const std::size_t count = vertices.size();
+  std::size_t sets = 0;
+  for (const auto& vertex : vertices) sets = std::max(sets, vertex.uvs.size());
+
+  arrays->primitiveType = mesh.GetPrimitiveType();
+  arrays->vertexCount = count;
+  arrays->positions.reset(new float[count * 3]);
+  arrays->normals.reset(new float[count * 3]);
+  arrays->uvSets.clear();
+  std::vector<float*> uvs;
+  for (std::size_t set = 0; set < sets; ++set) {
+    arrays->uvSets.emplace_back(new float[count * 2]);
+    uvs.push_back(arrays->uvSets.back().get());
+  }
+  float* position = arrays->positions.get();
+  float* normal = arrays->normals.get();
+  for (std::size_t i = 0; i < count; ++i) {
+    const MeshChannel::Vertex& vertex = vertices[i];
+    std::memcpy(position + 3 * i, &vertex.position, sizeof vertex.position);
+    std::memcpy(normal + 3 * i, &vertex.normal, sizeof vertex.normal);
+    for (std::size_t set = 0; set < sets; ++set) {
+      const D3DXVECTOR2 uv = set < vertex.uvs.size() ? vertex.uvs[set] : D3DXVECTOR2{};
+      uvs[set][2 * i] = uv.x;
+      uvs[set][2 * i + 1] = uv.y;
+    }
+  }
+  const auto& indices = mesh.GetIndices();
+  arrays->indexCount = indices.size();
+  arrays->indices.reset(new std::uint32_t[indices.size()]);
+  if (!indices.empty()) std::memcpy(arrays->indices.get(), indices.data(), indices.size() * sizeof indices[0]);
+}
+
+}  // namespace
+
+std::unique_ptr<SceneHandle> SceneHandle::Open(const std::string& path, const std::string& pluginPath,
+                                               std::string* error, OpenFailure* failure) {
+  std::unique_ptr<SceneHandle> handle(new SceneHandle(path));
+  {
+    std::lock_guard<std::mutex> lock(PluginMutex());
+    handle->session_ = std::make_unique<sci::QuerySession>();
+    if (!handle->session_->LoadPlugin(pluginPath, error)) {
+      *failure = OpenFailure::Plugin;
+      return nullptr;
+    }
+  }
+  if (!handle->session_->LoadScene(path, error, {})) {
+    if (error->empty()) *error = "cannot read \"" + path + "\"";
+    *failure = OpenFailure::Scene;
+    return nullptr;
+  }
+  *failure = OpenFailure::None;
+  return handle;
+}
+
+SceneHandle::~SceneHandle() {
+  std::lock_guard<std::mutex> lock(PluginMutex());
+  session_.reset();
+}
+
+std::string SceneHandle::QueryJson(const sci::QueryRequest& request) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::string json;
+  sci::AppendResultJson(session_->Run(request), json);
+  return json;
+}
+
+std::string SceneHandle::SummaryJson() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return sci::SummaryJson(sci::Summarize(*session_, path_));
+}
+
+bool SceneHandle::Geometry(float geometryID, GeometryArrays* arrays, std::vector<std::string>* messages) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  sci::QueryRequest request;
+  request.info = Importing::FindInfoType(Importing::SCI_GEOMETRY);
+  request.inputs.push_back({sci::Inputs(*request.info).at(0), geometryID, {}});
+  const sci::QueryResult& result = session_->Run(request);
+  *messages = result.messages;
+  const Orv_Channel* mesh = result.outputs.at(0).channel;
+  if (mesh == nullptr) messages->push_back("The host could not create the mesh.");
+  if (!messages->empty()) return false;
+  CopyMesh(*static_cast<const MeshChannel*>(mesh), arrays);
+  return true;
+}
+
+}  // namespace sceneinfo
