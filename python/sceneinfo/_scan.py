@@ -8,16 +8,19 @@ import json
 import os
 import subprocess
 import sys
+import threading
 import time
 from collections.abc import Iterable, Iterator
 from itertools import islice
 from multiprocessing.connection import wait
 from typing import Any, Optional
 
-from ._errors import Error
 
 # The folder that holds this package, for the worker's import path.
 _PACKAGE_PARENT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+
+_thread_scanners = threading.local()
 
 
 def _record(path: str, seconds: float, summary: Optional[dict] = None, error: Optional[str] = None) -> dict[str, Any]:
@@ -40,11 +43,25 @@ class Scanner:
     def _launch(self) -> None:
         env = dict(os.environ)
         env["PYTHONPATH"] = os.pathsep.join(filter(None, [_PACKAGE_PARENT, env.get("PYTHONPATH")]))
-        self._process = subprocess.Popen([sys.executable, "-m", "sceneinfo._scan"], stdin=subprocess.PIPE,
+        self._process = subprocess.Popen([sys.executable, "-m", "sceneinfo._worker"], stdin=subprocess.PIPE,
                                          stdout=subprocess.PIPE, env=env)
         self._ready = False
         self._timeout: Optional[float] = None
         self._started = 0.0
+
+    @classmethod
+    def for_thread(cls) -> "Scanner":
+        """The calling thread's own scanner, made on first use: for task runners that
+        call from a pool of threads, one file at a time in each."""
+        scanner = getattr(_thread_scanners, "scanner", None)
+        if scanner is None:
+            scanner = _thread_scanners.scanner = cls()
+        return scanner
+
+    @property
+    def pid(self) -> int:
+        """The worker process's ID."""
+        return self._process.pid
 
     @property
     def alive(self) -> bool:
@@ -168,27 +185,3 @@ def scan(paths: Iterable[str], jobs: Optional[int] = None, timeout: Optional[flo
     finally:
         for scanner in scanners:
             scanner.close()
-
-
-def _serve() -> None:
-    """The worker: reads one JSON path per line, answers one JSON record per line."""
-    from ._views import open as open_scene
-
-    # Only records go to the parent; anything the importer prints goes to stderr.
-    out = os.fdopen(os.dup(sys.stdout.fileno()), "w")
-    os.dup2(sys.stderr.fileno(), sys.stdout.fileno())
-
-    def send(message: Any) -> None:
-        out.write(json.dumps(message) + "\n")
-        out.flush()
-
-    send("ready")
-    for line in sys.stdin:
-        try:
-            send({"summary": open_scene(json.loads(line)).summary})
-        except Error as error:
-            send({"error": str(error)})
-
-
-if __name__ == "__main__":
-    _serve()
