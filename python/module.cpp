@@ -79,8 +79,8 @@ sci::QueryRequest Request(const py::handle& query, const py::tuple& inputs) {
 
 // A NumPy array that takes over `data`, so the bytes are not copied again.
 template <class T>
-py::array_t<T> Adopt(std::unique_ptr<T[]> data, std::vector<py::ssize_t> shape) {
-  py::capsule owner(data.get(), [](void* p) { delete[] static_cast<T*>(p); });
+py::array_t<T> Adopt(sceneinfo::Buffer<T> data, std::vector<py::ssize_t> shape) {
+  py::capsule owner(data.get(), [](void* p) { std::free(p); });
   T* raw = data.release();
   return py::array_t<T>(std::move(shape), raw, owner);
 }

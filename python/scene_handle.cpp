@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "cli/json_output.h"
 #include "cli/summary.h"
@@ -18,37 +19,47 @@ std::mutex& PluginMutex() {
   return mutex;
 }
 
+// Uninitialised memory for `count` elements: every element is written
+// once by the copy, so clearing it first would only cost time.
+template <class T>
+Buffer<T> Allocate(std::size_t count) {
+  Buffer<T> buffer(static_cast<T*>(std::malloc(std::max<std::size_t>(1, count * sizeof(T)))));
+  if (!buffer) throw std::bad_alloc();
+  return buffer;
+}
+
 void CopyMesh(const MeshChannel& mesh, GeometryArrays* arrays) {
   const auto& vertices = mesh.GetVertices();
   const std::size_t count = vertices.size();
-  std::size_t sets = 0;
-  for (const auto& vertex : vertices) sets = std::max(sets, vertex.uvs.size());
-
   arrays->primitiveType = mesh.GetPrimitiveType();
   arrays->vertexCount = count;
-  arrays->positions.reset(new float[count * 3]);
-  arrays->normals.reset(new float[count * 3]);
+  arrays->positions = Allocate<float>(count * 3);
+  arrays->normals = Allocate<float>(count * 3);
   arrays->uvSets.clear();
   std::vector<float*> uvs;
-  for (std::size_t set = 0; set < sets; ++set) {
-    arrays->uvSets.emplace_back(new float[count * 2]);
-    uvs.push_back(arrays->uvSets.back().get());
-  }
   float* position = arrays->positions.get();
   float* normal = arrays->normals.get();
+  // One pass over the vertices; a UV set first met at vertex i gets its
+  // array then, with (0, 0) for the vertices before.
   for (std::size_t i = 0; i < count; ++i) {
     const MeshChannel::Vertex& vertex = vertices[i];
     std::memcpy(position + 3 * i, &vertex.position, sizeof vertex.position);
     std::memcpy(normal + 3 * i, &vertex.normal, sizeof vertex.normal);
-    for (std::size_t set = 0; set < sets; ++set) {
-      const D3DXVECTOR2 uv = set < vertex.uvs.size() ? vertex.uvs[set] : D3DXVECTOR2{};
+    const std::size_t sets = vertex.uvs.size();
+    while (uvs.size() < sets) {
+      arrays->uvSets.push_back(Allocate<float>(count * 2));
+      uvs.push_back(arrays->uvSets.back().get());
+      std::fill(uvs.back(), uvs.back() + 2 * i, 0.0f);
+    }
+    for (std::size_t set = 0; set < uvs.size(); ++set) {
+      const D3DXVECTOR2 uv = set < sets ? vertex.uvs[set] : D3DXVECTOR2{};
       uvs[set][2 * i] = uv.x;
       uvs[set][2 * i + 1] = uv.y;
     }
   }
   const auto& indices = mesh.GetIndices();
   arrays->indexCount = indices.size();
-  arrays->indices.reset(new std::uint32_t[indices.size()]);
+  arrays->indices = Allocate<std::uint32_t>(indices.size());
   if (!indices.empty()) std::memcpy(arrays->indices.get(), indices.data(), indices.size() * sizeof indices[0]);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -12,6 +13,13 @@
 
 namespace sceneinfo {
 
+// Memory from std::malloc or std::aligned_alloc, given back with std::free.
+struct FreeMemory {
+  void operator()(void* memory) const { std::free(memory); }
+};
+template <class T>
+using Buffer = std::unique_ptr<T[], FreeMemory>;
+
 // One geometry copied out of the host mesh the geometry query filled: flat
 // row-major arrays, left uninitialised until written so that a large mesh is
 // touched once, and handed on to NumPy without another copy.
@@ -19,12 +27,12 @@ struct GeometryArrays {
   int primitiveType = 0;  // 1 point list, 2 line list, 4 triangle list
   std::size_t vertexCount = 0;
   std::size_t indexCount = 0;
-  std::unique_ptr<float[]> positions;  // vertexCount x 3
-  std::unique_ptr<float[]> normals;    // vertexCount x 3
+  Buffer<float> positions;  // vertexCount x 3
+  Buffer<float> normals;    // vertexCount x 3
   // Each vertexCount x 2, as many as the vertex with the most sets has;
   // (0, 0) where a vertex lacks a set.
-  std::vector<std::unique_ptr<float[]>> uvSets;
-  std::unique_ptr<std::uint32_t[]> indices;
+  std::vector<Buffer<float>> uvSets;
+  Buffer<std::uint32_t> indices;
 };
 
 // Why a scene could not be opened.
