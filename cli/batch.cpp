@@ -1,17 +1,44 @@
 #include "cli/batch.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
+#include <cstring>
 
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
+#include "cli/node_names.h"
 #include "cli/text_output.h"
 
 namespace sci {
 
 namespace {
 
-// Output is written in blocks of about this size.
-constexpr std::size_t kFlushSize = 1 << 16;
+// Longest batch line read; a longer one stops the batch.
+constexpr std::size_t kMaxLineBytes = std::size_t{1} << 20;
+
+// Reads lines of at most kMaxLineBytes without holding more than that.
+class LineReader {
+ public:
+  enum Status { kLine, kEnd, kTooLong, kReadError };
+  explicit LineReader(std::FILE* in) : in_(in) {}
+
+  // The next line into `line`, without its line break.
+  Status Next(std::string& line) {
+    line.clear();
+    int c;
+    while ((c = getc_unlocked(in_)) != EOF) {
+      if (c == '\n') return kLine;
+      if (line.size() == kMaxLineBytes) return kTooLong;
+      line += static_cast<char>(c);
+    }
+    if (std::ferror(in_)) return kReadError;
+    return line.empty() ? kEnd : kLine;
+  }
+
+ private:
+  std::FILE* in_;
+};
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -47,51 +74,57 @@ bool SplitWords(std::string_view line, std::vector<std::string_view>* words, std
 
 int RunBatch(QuerySession& session, std::FILE* in, std::FILE* out, const OutputOptions& options) {
   bool usageError = false, badInput = false;
-  std::string buffer, storage;
+  // A program on the other end of a pipe waits for each answer before it
+  // writes the next query; only a file's answers may gather into blocks.
+  struct stat status {};
+  const bool interactive = fstat(fileno(in), &status) != 0 || !S_ISREG(status.st_mode);
+  TextSink sink(out);
+  std::string& buffer = sink.text;
+  std::string line, storage;
   std::vector<std::string_view> words;
   QueryRequest request;
-  char* raw = nullptr;
-  std::size_t capacity = 0;
   long lineNumber = 0;
-  ssize_t length;
-  while ((length = getline(&raw, &capacity, in)) >= 0) {
+  LineReader reader(in);
+  for (LineReader::Status read; (read = reader.Next(line)) != LineReader::kEnd;) {
     ++lineNumber;
-    std::string_view line(raw, static_cast<std::size_t>(length));
-    while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
-    while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
-    if (line.empty() || line.front() == '#') continue;
+    if (read != LineReader::kLine) {
+      std::fprintf(stderr, "sci: line %ld: %s; the rest of the batch is not read\n", lineNumber,
+                   read == LineReader::kTooLong ? "longer than 1 MiB" : "cannot read the batch file");
+      sink.Write();
+      return kExitUsage;
+    }
+    std::string_view text(line);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    if (text.empty() || text.front() == '#') continue;
 
     std::string error;
-    if (!SplitWords(line, &words, &storage)) error = "unclosed quote";
+    if (!SplitWords(text, &words, &storage)) error = "unclosed quote";
     else ParseQuery(words, &request, &error);
+    usageError = usageError || !error.empty();
+    if (error.empty() && !ResolveNodeNames(session, request, &error)) badInput = true;
     if (!error.empty()) {
-      usageError = true;
       std::fprintf(stderr, "sci: line %ld: %s\n", lineNumber, error.c_str());
       if (options.json) buffer += DumpLine(Json{{"line", lineNumber}, {"error", error}}) + '\n';
-      continue;
-    }
-
-    const QueryResult& result = session.Run(request);
-    for (const auto& message : result.messages)
-      std::fprintf(stderr, "sci: line %ld: %s: %s\n", lineNumber, ShortName(*request.info).c_str(), message.c_str());
-    badInput = badInput || !result.messages.empty();
-    if (options.json) {
-      AppendResultJson(result, buffer);
-      buffer += '\n';
     } else {
-      buffer += "> ";
-      buffer += line;
-      buffer += '\n';
-      AppendText(result, options.full, buffer);
+      const QueryResult& result = session.Run(request);
+      for (const auto& message : result.messages)
+        std::fprintf(stderr, "sci: line %ld: %s: %s\n", lineNumber, ShortName(*request.info).c_str(), message.c_str());
+      badInput = badInput || !result.messages.empty();
+      if (options.json) {
+        WriteResultJson(result, sink);
+        buffer += '\n';
+      } else {
+        buffer += "> ";
+        buffer += text;
+        buffer += '\n';
+        AppendText(result, options.full, buffer);
+      }
     }
-    if (buffer.size() >= kFlushSize) {
-      std::fwrite(buffer.data(), 1, buffer.size(), out);
-      buffer.clear();
-    }
+    if (interactive) sink.Write();
+    else sink.Spill();
   }
-  std::free(raw);
-  std::fwrite(buffer.data(), 1, buffer.size(), out);
-  std::fflush(out);
+  sink.Write();
   return usageError ? kExitUsage : badInput ? kExitBadInput : kExitOk;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "cli/meaning.h"
 #include "cli/number_text.h"
 #include "host/material_channels.h"
 #include "host/matrix_collection_channel.h"
@@ -20,20 +21,6 @@ bool IsPlainInteger(float value) {
   return value == std::trunc(value) && std::fabs(value) <= kLargestExactInteger && !(value == 0 && std::signbit(value));
 }
 
-Json JsonMesh(const MeshChannel& mesh) {
-  Json vertices = Json::array();
-  for (const auto& vertex : mesh.GetVertices()) {
-    Json uvs = Json::array();
-    for (const auto& uv : vertex.uvs) uvs.push_back(Json::array({JsonNumber(uv.x), JsonNumber(uv.y)}));
-    vertices.push_back(Json{{"position", JsonVector(vertex.position)},
-                            {"normal", JsonVector(vertex.normal)},
-                            {"uv", std::move(uvs)}});
-  }
-  return Json{{"primitive_type", mesh.GetPrimitiveType()},
-              {"vertices", std::move(vertices)},
-              {"indices", mesh.GetIndices()}};
-}
-
 Json JsonMaterial(const MaterialChannel& material, const std::string& name) {
   const auto& parameters = material.GetParameters();
   const auto opacity = parameters.find(MaterialChannel::kOpacityParameter);
@@ -43,18 +30,6 @@ Json JsonMaterial(const MaterialChannel& material, const std::string& name) {
               {"specular", JsonVector(material.GetSpecular())},
               {"specular_power", JsonNumber(material.GetSpecularPower())},
               {"opacity", opacity == parameters.end() ? Json() : JsonNumber(opacity->second)}};
-}
-
-Json JsonKeys(const MatrixCollectionChannel& collection) {
-  Json keys = Json::array();
-  for (const AnimationKeyRecord& key : collection.GetKeys())
-    keys.push_back(Json{
-        {"time", static_cast<std::uint64_t>(key.time)},
-        {"rotation", Json::array({JsonNumber(key.rotationX), JsonNumber(key.rotationY), JsonNumber(key.rotationZ),
-                                  JsonNumber(key.rotationW)})},
-        {"position", JsonVector({key.positionX, key.positionY, key.positionZ})},
-        {"scale", JsonVector({key.scaleX, key.scaleY, key.scaleZ})}});
-  return Json{{"keys", std::move(keys)}};
 }
 
 // The parts of a result's JSON that depend only on the info type, each made
@@ -97,7 +72,69 @@ void AppendJsonVector(std::string& out, const D3DXVECTOR3& v) {
   out += ']';
 }
 
-void AppendOutputJson(std::string& out, const QueryOutput& output, const QueryResult& result) {
+// How many vertices or keys are written between two chances to spill.
+constexpr std::size_t kItemsPerSpill = 512;
+
+// {"primitive_type", "vertices": [{"position", "normal", "uv"}], "indices"},
+// spilled to the sink as it is written.
+void WriteMesh(TextSink& sink, const MeshChannel& mesh) {
+  std::string& out = sink.text;
+  out += "{\"primitive_type\":" + std::to_string(mesh.GetPrimitiveType()) + ",\"vertices\":[";
+  const auto& vertices = mesh.GetVertices();
+  for (std::size_t i = 0; i < vertices.size(); ++i) {
+    const auto& vertex = vertices[i];
+    out += i == 0 ? "{\"position\":" : ",{\"position\":";
+    AppendJsonVector(out, vertex.position);
+    out += ",\"normal\":";
+    AppendJsonVector(out, vertex.normal);
+    out += ",\"uv\":[";
+    for (std::size_t set = 0; set < vertex.uvs.size(); ++set) {
+      out += set == 0 ? "[" : ",[";
+      AppendJsonNumber(out, vertex.uvs[set].x);
+      out += ',';
+      AppendJsonNumber(out, vertex.uvs[set].y);
+      out += ']';
+    }
+    out += "]}";
+    if (i % kItemsPerSpill == 0) sink.Spill();
+  }
+  out += "],\"indices\":[";
+  const auto& indices = mesh.GetIndices();
+  for (std::size_t i = 0; i < indices.size(); ++i) {
+    if (i > 0) out += ',';
+    out += std::to_string(indices[i]);
+    if (i % (8 * kItemsPerSpill) == 0) sink.Spill();
+  }
+  out += "]}";
+}
+
+// {"keys": [{"time", "rotation", "position", "scale"}]}, spilled as written.
+void WriteKeys(TextSink& sink, const MatrixCollectionChannel& collection) {
+  std::string& out = sink.text;
+  out += "{\"keys\":[";
+  const auto& keys = collection.GetKeys();
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    const AnimationKeyRecord& key = keys[i];
+    out += (i == 0 ? "{\"time\":" : ",{\"time\":") + std::to_string(key.time) + ",\"rotation\":[";
+    AppendJsonNumber(out, key.rotationX);
+    out += ',';
+    AppendJsonNumber(out, key.rotationY);
+    out += ',';
+    AppendJsonNumber(out, key.rotationZ);
+    out += ',';
+    AppendJsonNumber(out, key.rotationW);
+    out += "],\"position\":";
+    AppendJsonVector(out, {key.positionX, key.positionY, key.positionZ});
+    out += ",\"scale\":";
+    AppendJsonVector(out, {key.scaleX, key.scaleY, key.scaleZ});
+    out += '}';
+    if (i % kItemsPerSpill == 0) sink.Spill();
+  }
+  out += "]}";
+}
+
+void AppendOutputJson(TextSink& sink, const QueryOutput& output, const QueryResult& result) {
+  std::string& out = sink.text;
   const Orv_Channel* channel = output.channel;
   if (channel == nullptr) {
     out += "null";
@@ -126,7 +163,7 @@ void AppendOutputJson(std::string& out, const QueryOutput& output, const QueryRe
       AppendJsonVector(out, static_cast<const ValueVectorChannel*>(channel)->GetVector());
       return;
     case ChildKind::Mesh:
-      out += DumpLine(JsonMesh(*static_cast<const MeshChannel*>(channel)));
+      WriteMesh(sink, *static_cast<const MeshChannel*>(channel));
       return;
     case ChildKind::Material:
       out += DumpLine(JsonMaterial(*static_cast<const MaterialChannel*>(channel), result.materialName));
@@ -137,7 +174,7 @@ void AppendOutputJson(std::string& out, const QueryOutput& output, const QueryRe
       return;
     }
     case ChildKind::MatrixCollection:
-      out += DumpLine(JsonKeys(*static_cast<const MatrixCollectionChannel*>(channel)));
+      WriteKeys(sink, *static_cast<const MatrixCollectionChannel*>(channel));
       return;
     case ChildKind::None:
     case ChildKind::SceneContainer:
@@ -161,7 +198,8 @@ void AppendJsonNumber(std::string& out, float value) {
 
 Json JsonVector(const D3DXVECTOR3& v) { return Json::array({JsonNumber(v.x), JsonNumber(v.y), JsonNumber(v.z)}); }
 
-void AppendResultJson(const QueryResult& result, std::string& out) {
+void WriteResultJson(const QueryResult& result, TextSink& sink) {
+  std::string& out = sink.text;
   const QueryRequest& request = *result.request;
   const Fragments& fragments = FragmentsOf(*request.info);
   out += fragments.head;
@@ -174,7 +212,20 @@ void AppendResultJson(const QueryResult& result, std::string& out) {
   out += "},\"outputs\":{";
   for (std::size_t i = 0; i < result.outputs.size(); ++i) {
     out += fragments.outputKeys[i];
-    AppendOutputJson(out, result.outputs[i], result);
+    AppendOutputJson(sink, result.outputs[i], result);
+  }
+  out += "},\"names\":{";
+  bool named = false;
+  for (std::size_t i = 0; i < result.outputs.size(); ++i) {
+    const QueryOutput& output = result.outputs[i];
+    if (output.child.kind != ChildKind::Value || output.channel == nullptr) continue;
+    const std::string name = ValueName(*request.info, static_cast<const ValueChannel*>(output.channel)->GetValue());
+    if (name.empty()) continue;
+    // The output keys carry a leading comma except the first.
+    const std::string& key = fragments.outputKeys[i];
+    out += named ? (key[0] == ',' ? key : ',' + key) : (key[0] == ',' ? key.substr(1) : key);
+    AppendJsonString(out, name);
+    named = true;
   }
   out += "},\"messages\":[";
   for (std::size_t i = 0; i < result.messages.size(); ++i) {

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/query_session.h"
+#include "cli/text_sink.h"
 
 namespace sci {
 
@@ -22,9 +23,12 @@ Json JsonNumber(float value);
 void AppendJsonNumber(std::string& out, float value);
 Json JsonVector(const D3DXVECTOR3& v);
 
-// Appends {"query", "info_type", "inputs", "outputs", "messages"} for one
-// query, on one line without the line break.
-void AppendResultJson(const QueryResult& result, std::string& out);
+// Writes {"query", "info_type", "inputs", "outputs", "names", "messages"}
+// for one query, on one line without the line break. "outputs" holds the
+// channel's raw values; "names" the name of each output that has one
+// ("spot" for a light type, "none" for an absent range or ID). Meshes and
+// key lists are written piece by piece, spilling to the sink as they go.
+void WriteResultJson(const QueryResult& result, TextSink& sink);
 
 // One line of JSON text; bytes that are not UTF-8 become U+FFFD.
 std::string DumpLine(const Json& json);

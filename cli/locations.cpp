@@ -41,4 +41,9 @@ bool FileExists(const std::string& path) {
   return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
+bool IsDirectory(const std::string& path) {
+  struct stat status {};
+  return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
 }  // namespace sci

@@ -19,5 +19,6 @@ std::vector<std::string> PluginCandidates(const std::string& exeDir);
 std::string DemoScenePath(const std::string& exeDir);
 
 bool FileExists(const std::string& path);
+bool IsDirectory(const std::string& path);
 
 }  // namespace sci

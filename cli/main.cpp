@@ -8,14 +8,19 @@
 
 #include "cli/batch.h"
 #include "cli/exit_codes.h"
+#include "cli/format_list.h"
+#include "cli/graphviz.h"
 #include "cli/json_output.h"
 #include "cli/locations.h"
+#include "cli/node_names.h"
 #include "cli/options.h"
 #include "cli/progress.h"
 #include "cli/query_list.h"
 #include "cli/query_session.h"
 #include "cli/summary.h"
+#include "cli/scene_tree.h"
 #include "cli/text_output.h"
+#include "cli/tree_output.h"
 
 namespace sci {
 namespace {
@@ -37,31 +42,70 @@ bool LoadPlugin(QuerySession& session, const std::string& requested, std::string
   return false;
 }
 
+// Writes the scene's tree in `format`; `dot` is Graphviz's dot for svg.
+int PrintTree(QuerySession& session, const std::string& scenePath, const std::string& format, const std::string& dot) {
+  const SceneTree tree = BuildSceneTree(session);
+  for (const auto& message : tree.messages) Fail(message);
+  if (format == "json") {
+    Print(SceneTreeJson(scenePath, tree) + '\n');
+  } else if (format == "dot" || format == "svg") {
+    std::string graph = TreeDot(tree, scenePath), error;
+    if (format == "svg" && !DrawSvg(dot, graph, &graph, &error)) {
+      Fail(error);
+      return kExitUsage;
+    }
+    Print(graph);
+  } else {
+    Print(tree.nodes.empty() ? "(no root node)\n" : TreeText(tree));
+  }
+  return tree.messages.empty() ? kExitOk : kExitBadInput;
+}
+
 int Run(int argc, const char* const* argv) {
   int exitCode = kExitOk;
   const auto options = ParseCommandLine(argc, argv, &exitCode);
   if (!options) return exitCode;
 
-  if (options->list) {
-    if (!options->words.empty() || !options->batchFile.empty()) {
-      Fail("--list takes no scene, query or batch file");
+  if (options->list || options->formats) {
+    const char* option = options->list ? "--list" : "--formats";
+    if (!options->words.empty() || !options->batchFile.empty() || (options->list && options->formats)) {
+      Fail(std::string(option) + " takes no scene, query, batch file or other list");
       return kExitUsage;
     }
-    Print(options->output.json ? QueryListJson() : QueryListText());
+    if (options->list) Print(options->output.json ? QueryListJson() : QueryListText());
+    else Print(options->output.json ? FormatListJson() : FormatListText());
     return kExitOk;
   }
 
+  if (!options->format.empty() && !options->tree) {
+    Fail("--format applies to --tree only");
+    return kExitUsage;
+  }
   // Read the query before anything is loaded, so that a usage error costs nothing.
   std::string scenePath;
   std::vector<std::string> queryWords;
-  SplitSceneAndQuery(options->words, &scenePath, &queryWords);
+  std::string error;
+  if (!SplitSceneAndQuery(options->words, &scenePath, &queryWords, &error)) {
+    Fail(error);
+    return kExitUsage;
+  }
   if (!options->batchFile.empty() && !queryWords.empty()) {
     Fail("with --batch the queries come from the batch file; give at most a scene on the command line");
     return kExitUsage;
   }
+  if (options->tree && (!queryWords.empty() || !options->batchFile.empty())) {
+    Fail("--tree takes at most a scene, no query or batch file");
+    return kExitUsage;
+  }
+  const std::string treeFormat = !options->format.empty() ? options->format : options->output.json ? "json" : "text";
+  std::string dot;
+  if (options->tree && treeFormat == "svg" && (dot = FindDot()).empty()) {
+    Fail("--format svg needs Graphviz's 'dot', which is not on PATH (Debian: apt-get install graphviz); "
+         "--format dot writes the graph for drawing elsewhere");
+    return kExitUsage;
+  }
   QueryRequest request;
   if (!queryWords.empty()) {
-    std::string error;
     if (!ParseQuery(std::vector<std::string_view>(queryWords.begin(), queryWords.end()), &request, &error)) {
       Fail(error);
       return kExitUsage;
@@ -69,6 +113,10 @@ int Run(int argc, const char* const* argv) {
   }
   std::FILE* batch = nullptr;
   if (!options->batchFile.empty()) {
+    if (IsDirectory(options->batchFile)) {
+      Fail("batch file \"" + options->batchFile + "\" is a directory");
+      return kExitUsage;
+    }
     batch = options->batchFile == "-" ? stdin : std::fopen(options->batchFile.c_str(), "r");
     if (batch == nullptr) {
       Fail("cannot read batch file \"" + options->batchFile + "\"");
@@ -77,7 +125,6 @@ int Run(int argc, const char* const* argv) {
   }
 
   QuerySession session;
-  std::string error;
   if (!LoadPlugin(session, options->plugin, &error)) {
     Fail(error);
     return kExitPluginUnusable;
@@ -89,10 +136,15 @@ int Run(int argc, const char* const* argv) {
       return kExitSceneUnreadable;
     }
   }
+  if (IsDirectory(scenePath)) {
+    Fail("'" + scenePath + "' is a directory, not a scene file");
+    return kExitSceneUnreadable;
+  }
   {
     ProgressIndicator progress(scenePath.substr(scenePath.rfind('/') + 1));
     if (!session.LoadScene(scenePath, &error, progress.Callback())) {
       progress.Finish();
+      if (error.find("unknown file format") != std::string::npos) error += " ('sci --formats' lists the formats)";
       Fail(error.empty() ? "cannot read \"" + scenePath + "\"" : error);
       return kExitSceneUnreadable;
     }
@@ -105,6 +157,8 @@ int Run(int argc, const char* const* argv) {
     return exitCode;
   }
 
+  if (options->tree) return PrintTree(session, scenePath, treeFormat, dot);
+
   if (request.info == nullptr) {
     const SceneSummary summary = Summarize(session, scenePath);
     Print(options->output.json ? SummaryJson(summary) : SummaryText(summary));
@@ -112,16 +166,20 @@ int Run(int argc, const char* const* argv) {
     return summary.messages.empty() ? kExitOk : kExitBadInput;
   }
 
+  if (!ResolveNodeNames(session, request, &error)) {
+    Fail(error);
+    return kExitBadInput;
+  }
   const QueryResult& result = session.Run(request);
   for (const auto& message : result.messages) Fail(ShortName(*request.info) + ": " + message);
-  std::string text;
+  TextSink sink(stdout);
   if (options->output.json) {
-    AppendResultJson(result, text);
-    text += '\n';
+    WriteResultJson(result, sink);
+    sink.text += '\n';
   } else {
-    AppendText(result, options->output.full, text);
+    AppendText(result, options->output.full, sink.text);
   }
-  Print(text);
+  sink.Write();
   return result.messages.empty() ? kExitOk : kExitBadInput;
 }
 

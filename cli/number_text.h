@@ -14,9 +14,21 @@ inline void AppendFloat(std::string& out, float value) {
   out.append(buffer, result.ptr);
 }
 
-inline std::string FloatText(float value) {
+// Appends a float for a person to read: whole numbers as integers (100000,
+// never 1e+05), any other value as AppendFloat writes it.
+inline void AppendNumber(std::string& out, float value) {
+  if (value == std::trunc(value) && std::fabs(value) < 1e15f && !(value == 0 && std::signbit(value))) {
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(value));
+    out.append(buffer, result.ptr);
+    return;
+  }
+  AppendFloat(out, value);
+}
+
+inline std::string NumberText(float value) {
   std::string text;
-  AppendFloat(text, value);
+  AppendNumber(text, value);
   return text;
 }
 

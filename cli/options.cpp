@@ -4,6 +4,7 @@
 
 #include "cli/exit_codes.h"
 #include "cli/locations.h"
+#include "cli/printable.h"
 #include "cli/query_table.h"
 
 namespace sci {
@@ -16,12 +17,32 @@ constexpr const char* kDescription =
 
 constexpr const char* kFooter =
     "QUERY is a short name (node-child), a full name (SCI_NODE_CHILD) or a number (11);\n"
-    "INPUTs fill the query's inputs in order. 'sci --list' shows every query.\n"
+    "INPUTs fill the query's inputs in order. 'sci --list' shows every query and what\n"
+    "its numbers mean (matrix layout, angle units, light types, times).\n"
+    "\n"
+    "A Node ID input may be given as the node's name, found as node-id finds it (the\n"
+    "first node of that name). A word that reads as a number is always an ID; write\n"
+    "name:WORD for a node whose name reads as a number (name:42). A name that no node\n"
+    "has is a bad input (exit code 1).\n"
+    "\n"
+    "The tree: 'sci --tree SCENE' shows the nodes with their surfaces, cameras, lights\n"
+    "and animations; --format json gives {\"scene\", \"tree\"}, valid JSON whatever the\n"
+    "names hold, the form for scripts. The scene-hierarchy and material-as-xml queries\n"
+    "answer with the channel's XML text exactly as the channel writes it: names are not\n"
+    "escaped, so it is not always well-formed XML.\n"
+    "\n"
+    "A SCENE whose extension no reader claims, or that has none, is read when a reader\n"
+    "recognises its content; 'sci --formats' lists the extensions.\n"
+    "\n"
+    "With --batch, each line is answered as soon as it is read when the queries come\n"
+    "through a pipe; a line longer than 1 MiB or a read error stops the batch (exit 2).\n"
     "\n"
     "Examples:\n"
     "  sci                                  summary of the demo scene\n"
     "  sci model.fbx node-child 0 1         child 1 of node 0\n"
+    "  sci model.fbx node-global-tm torso   the global matrix of the node named torso\n"
     "  sci --json model.gltf geometry 0     geometry 0 as JSON\n"
+    "  sci --tree -f svg model.dae > t.svg  the node tree, drawn\n"
     "  sci --batch queries.txt model.dae    one query per line of queries.txt\n"
     "\n"
     "Exit codes: 0 answered; 1 a query reported a bad input; 2 usage error;\n"
@@ -44,14 +65,19 @@ std::optional<Options> ParseCommandLine(int argc, const char* const* argv, int* 
   app.footer(kFooter);
   app.set_version_flag("--version", std::string("sci ") + SCI_VERSION);
   app.add_flag("-l,--list", options.list, "List the queries with their inputs and outputs");
+  app.add_flag("--formats", options.formats, "List the file formats that scenes can be read from");
   app.add_flag("-j,--json", options.output.json, "Write results as JSON (one object per line)");
+  app.add_flag("-t,--tree", options.tree, "Show the node tree with surfaces, cameras, lights and animations");
+  app.add_option("-f,--format", options.format, "How --tree is written: text (default), json, dot or svg")
+      ->check(CLI::IsMember({"text", "json", "dot", "svg"}))
+      ->type_name("FORMAT");
   app.add_flag("--full", options.output.full, "Show whole meshes and key lists in plain text");
   app.add_option("-b,--batch", options.batchFile,
                  "Answer one query per line of FILE ('-' for standard input) against one loaded scene")
       ->type_name("FILE");
   app.add_option("-p,--plugin", options.plugin, "The plug-in library to load (default: the one beside sci)")
       ->type_name("PATH");
-  app.add_option("words", options.words, "[SCENE] [QUERY [INPUT...]]")->type_name("");
+  app.add_option("words", options.words)->type_name("")->group("");
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& success) {
@@ -65,20 +91,24 @@ std::optional<Options> ParseCommandLine(int argc, const char* const* argv, int* 
   return options;
 }
 
-void SplitSceneAndQuery(const std::vector<std::string>& words, std::string* scene,
-                        std::vector<std::string>* query) {
+bool SplitSceneAndQuery(const std::vector<std::string>& words, std::string* scene,
+                        std::vector<std::string>* query, std::string* error) {
   scene->clear();
   query->clear();
   std::size_t first = 0;
   if (!words.empty()) {
     const std::string& word = words[0];
     const bool looksLikePath = word.find_first_of("./") != std::string::npos;
-    if (FileExists(word) || (FindQuery(word) == nullptr && looksLikePath)) {
+    if (FileExists(word) || IsDirectory(word) || (FindQuery(word) == nullptr && looksLikePath)) {
       *scene = word;
       first = 1;
+    } else if (FindQuery(word) == nullptr) {
+      *error = "no such file or query '" + Printable(word) + "'" + DidYouMean(word);
+      return false;
     }
   }
   query->assign(words.begin() + static_cast<std::ptrdiff_t>(first), words.end());
+  return true;
 }
 
 }  // namespace sci

@@ -13,6 +13,9 @@ namespace sci {
 struct Options {
   OutputOptions output;
   bool list = false;
+  bool formats = false;       // --formats: the file formats the importer reads
+  bool tree = false;          // --tree: the node tree instead of an answer
+  std::string format;         // --format for the tree: text, json, dot or svg
   std::string batchFile;  // "-" for standard input; empty without --batch
   std::string plugin;     // empty: look beside sci
   std::vector<std::string> words;
@@ -24,9 +27,12 @@ struct Options {
 std::optional<Options> ParseCommandLine(int argc, const char* const* argv, int* exitCode);
 
 // Splits `words` into the scene (empty for the demo scene) and the query
-// with its inputs. The first word is the scene when it is an existing file,
-// or when it does not name a query and looks like a path (has '.' or '/').
-void SplitSceneAndQuery(const std::vector<std::string>& words, std::string* scene,
-                        std::vector<std::string>* query);
+// with its inputs. The first word is the scene when it is an existing file
+// or directory, or when it does not name a query and looks like a path (has
+// '.' or '/'). False with the reason when the first word is neither a file
+// nor a query ("no such file or query 'nodee-count'; did you mean
+// 'node-count'?").
+bool SplitSceneAndQuery(const std::vector<std::string>& words, std::string* scene,
+                        std::vector<std::string>* query, std::string* error);
 
 }  // namespace sci

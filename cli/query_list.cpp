@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cli/json_output.h"
+#include "cli/meaning.h"
 #include "cli/query_table.h"
 
 namespace sci {
@@ -38,7 +39,7 @@ std::string QueryListText() {
     text.append(width + 2 - ShortName(info).size(), ' ');
     text += Describe(Inputs(info)) + " -> " + Describe(Outputs(info)) + '\n';
   }
-  return text;
+  return text + '\n' + NumberConventions();
 }
 
 std::string QueryListJson() {

@@ -1,17 +1,18 @@
 #include "cli/query_request.h"
 
 #include "cli/number_text.h"
+#include "cli/printable.h"
 
 namespace sci {
 
 namespace {
 
 std::string UnknownQuery(std::string_view name) {
-  std::string message = "unknown query '" + std::string(name) + "'";
-  const auto similar = SimilarQueryNames(name);
-  for (std::size_t i = 0; i < similar.size(); ++i) message += (i == 0 ? "; did you mean " : ", ") + similar[i];
-  return message + " ('sci --list' shows all " + std::to_string(Importing::kInfoTypeCount) + " queries)";
+  return "unknown query '" + Printable(name) + "'" + DidYouMean(name) + " ('sci --list' shows all " +
+         std::to_string(Importing::kInfoTypeCount) + " queries)";
 }
+
+bool IsNodeID(const QueryChild& child) { return std::string_view(child.label) == "Node ID"; }
 
 }  // namespace
 
@@ -45,8 +46,12 @@ bool ParseQuery(const std::vector<std::string_view>& words, QueryRequest* reques
     QueryInput& input = request->inputs[i];
     input.child = inputs[i];
     const std::string_view word = words[i + 1];
+    input.nodeName = false;
     if (inputs[i].kind == ChildKind::Text) {
       input.text.assign(word);
+    } else if (IsNodeID(inputs[i]) && (word.rfind(kNodeNamePrefix, 0) == 0 || !ParseFloat(word, &input.number))) {
+      input.nodeName = true;
+      input.text.assign(word.rfind(kNodeNamePrefix, 0) == 0 ? word.substr(kNodeNamePrefix.size()) : word);
     } else if (!ParseFloat(word, &input.number)) {
       *error = ShortName(info) + ": " + inputs[i].label + " must be a number, not '" + std::string(word) +
                "'; usage: " + QueryUsage(info);

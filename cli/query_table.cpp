@@ -1,5 +1,6 @@
 #include "cli/query_table.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <unordered_map>
@@ -40,6 +41,19 @@ const std::unordered_map<std::string, int>& IndexByShortName() {
   return index;
 }
 
+// Edits (insert, delete, replace, swap of neighbours) that turn `a` into `b`.
+std::size_t EditDistance(const std::string& a, const std::string& b) {
+  std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+  for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+  for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i)
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+    }
+  return d[a.size()][b.size()];
+}
+
 std::vector<QueryChild> Children(const InfoTypeInfo& info, bool outputs) {
   std::vector<QueryChild> children;
   for (int index = 1; index <= Importing::FurtherChildCount(info); ++index)
@@ -62,12 +76,30 @@ const InfoTypeInfo* FindQuery(std::string_view text) {
 }
 
 std::vector<std::string> SimilarQueryNames(std::string_view text) {
-  std::vector<std::string> similar;
   const std::string folded = Fold(text);
-  if (folded.empty()) return similar;
-  for (const auto& name : ShortNames())
-    if (name.find(folded) != std::string::npos && similar.size() < 5) similar.push_back(name);
+  if (folded.empty()) return {};
+  // Names within a few typing slips, closest first; then names that hold the text.
+  const std::size_t slips = std::max<std::size_t>(2, folded.size() / 4);
+  std::vector<std::pair<std::size_t, const std::string*>> ranked;
+  for (const auto& name : ShortNames()) {
+    const std::size_t distance = EditDistance(folded, name);
+    if (distance <= slips) ranked.emplace_back(distance, &name);
+    else if (name.find(folded) != std::string::npos) ranked.emplace_back(slips + 1, &name);
+  }
+  std::stable_sort(ranked.begin(), ranked.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::string> similar;
+  for (const auto& entry : ranked)
+    if (similar.size() < 5) similar.push_back(*entry.second);
   return similar;
+}
+
+std::string DidYouMean(std::string_view text) {
+  const auto similar = SimilarQueryNames(text);
+  std::string hint;
+  for (std::size_t i = 0; i < similar.size(); ++i)
+    hint += (i == 0 ? "; did you mean '" : i + 1 == similar.size() ? " or '" : ", '") + similar[i] + "'";
+  return hint.empty() ? hint : hint + "?";
 }
 
 std::vector<QueryChild> Inputs(const InfoTypeInfo& info) { return Children(info, false); }

@@ -26,12 +26,16 @@ const std::string& ShortName(const InfoTypeInfo& info);
 // number; null when `text` names none.
 const InfoTypeInfo* FindQuery(std::string_view text);
 
-// Up to five short names that contain `text` (after the same folding).
+// Up to five short names close to `text` (after the same folding): the
+// nearest by typing slips first, then those that contain it.
 std::vector<std::string> SimilarQueryNames(std::string_view text);
 
 // The query's inputs and outputs, in child order.
 std::vector<QueryChild> Inputs(const InfoTypeInfo& info);
 std::vector<QueryChild> Outputs(const InfoTypeInfo& info);
+
+// "; did you mean 'node-count'?" for a misspelt query name, or empty.
+std::string DidYouMean(std::string_view text);
 
 // "Node ID, Child number", or "none".
 std::string InputLabels(const InfoTypeInfo& info);

@@ -4,7 +4,10 @@
 #include <cstring>
 #include <string_view>
 
+#include "cli/meaning.h"
 #include "cli/number_text.h"
+#include "cli/printable.h"
+#include "cli/value_names.h"
 #include "host/material_channels.h"
 #include "host/matrix_collection_channel.h"
 #include "host/mesh_channel.h"
@@ -20,15 +23,6 @@ constexpr std::size_t kSummaryVertices = 4;
 constexpr std::size_t kSummaryIndices = 24;
 constexpr std::size_t kSummaryKeys = 8;
 
-const char* PrimitiveName(int code) {
-  switch (code) {
-    case 1: return "point list";
-    case 2: return "line list";
-    case 4: return "triangle list";
-    default: return "none";
-  }
-}
-
 // XML outputs are printed bare, so that they can be redirected to a file.
 bool IsXmlOutput(const QueryChild& child) {
   return child.kind == ChildKind::Text && std::strstr(child.label, "XML") != nullptr;
@@ -38,7 +32,7 @@ void AppendMatrix(std::string& out, const D3DXMATRIX& matrix) {
   std::string cells[4][4];
   std::size_t width = 0;
   for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c) width = std::max(width, (cells[r][c] = FloatText(matrix.m[r][c])).size());
+    for (int c = 0; c < 4; ++c) width = std::max(width, (cells[r][c] = NumberText(matrix.m[r][c])).size());
   for (const auto& row : cells) {
     out += ' ';
     for (const auto& cell : row) out.append(width + 2 - cell.size(), ' ') += cell;
@@ -52,7 +46,7 @@ void AppendMesh(std::string& out, const MeshChannel& mesh, bool full) {
   std::size_t uvSets = 0;
   for (const auto& vertex : vertices) uvSets = std::max(uvSets, vertex.uvs.size());
   out += "  primitive type: " + std::to_string(mesh.GetPrimitiveType()) + " (" +
-         PrimitiveName(mesh.GetPrimitiveType()) + ")\n";
+         PrimitiveTypeName(mesh.GetPrimitiveType()) + ")\n";
   out += "  vertices: " + std::to_string(vertices.size()) + ", indices: " + std::to_string(indices.size()) +
          ", UV sets: " + std::to_string(uvSets) + "\n";
   const std::size_t shownVertices = full ? vertices.size() : std::min(vertices.size(), kSummaryVertices);
@@ -63,9 +57,9 @@ void AppendMesh(std::string& out, const MeshChannel& mesh, bool full) {
     AppendVector(out, vertices[i].normal);
     for (std::size_t set = 0; set < vertices[i].uvs.size(); ++set) {
       out += "; uv" + std::to_string(set) + ' ';
-      AppendFloat(out, vertices[i].uvs[set].x);
+      AppendNumber(out, vertices[i].uvs[set].x);
       out += ", ";
-      AppendFloat(out, vertices[i].uvs[set].y);
+      AppendNumber(out, vertices[i].uvs[set].y);
     }
     out += '\n';
   }
@@ -81,19 +75,19 @@ void AppendMesh(std::string& out, const MeshChannel& mesh, bool full) {
 }
 
 void AppendMaterial(std::string& out, const MaterialChannel& material, const std::string& name) {
-  out += "  name: " + name + "\n  diffuse: ";
+  out += "  name: " + Printable(name) + "\n  diffuse: ";
   AppendVector(out, material.GetDiffuse());
   out += "\n  emissive: ";
   AppendVector(out, material.GetEmissive());
   out += "\n  specular: ";
   AppendVector(out, material.GetSpecular());
   out += "\n  specular power: ";
-  AppendFloat(out, material.GetSpecularPower());
+  AppendNumber(out, material.GetSpecularPower());
   out += "\n  opacity: ";
   const auto& parameters = material.GetParameters();
   const auto opacity = parameters.find(MaterialChannel::kOpacityParameter);
   if (opacity == parameters.end()) out += "(not set)";
-  else AppendFloat(out, opacity->second);
+  else AppendNumber(out, opacity->second);
   out += '\n';
 }
 
@@ -103,11 +97,11 @@ void AppendKeys(std::string& out, const MatrixCollectionChannel& collection, boo
   for (std::size_t i = 0; i < shown; ++i) {
     const AnimationKeyRecord& key = keys[i];
     out += "  key " + std::to_string(i) + ": time " + std::to_string(key.time) + " (";
-    AppendFloat(out, static_cast<float>(key.time) / static_cast<float>(Importing::TICKS_PER_SECOND));
+    AppendNumber(out, static_cast<float>(key.time) / static_cast<float>(Importing::TICKS_PER_SECOND));
     out += " s); rotation ";
     AppendVector(out, {key.rotationX, key.rotationY, key.rotationZ});
     out += ", ";
-    AppendFloat(out, key.rotationW);
+    AppendNumber(out, key.rotationW);
     out += "; position ";
     AppendVector(out, {key.positionX, key.positionY, key.positionZ});
     out += "; scale ";
@@ -130,14 +124,16 @@ void AppendTextValue(std::string& out, const char* text) {
     return;
   }
   if (rest.find('\n') == std::string_view::npos) {
-    (out += ' ') += rest;
+    out += ' ';
+    AppendPrintable(out, rest);
     out += '\n';
     return;
   }
   out += '\n';
   while (!rest.empty()) {
     const std::size_t end = std::min(rest.find('\n'), rest.size());
-    (out += "  ") += rest.substr(0, end);
+    out += "  ";
+    AppendPrintable(out, rest.substr(0, end));
     out += '\n';
     rest.remove_prefix(std::min(end + 1, rest.size()));
   }
@@ -146,11 +142,11 @@ void AppendTextValue(std::string& out, const char* text) {
 }  // namespace
 
 void AppendVector(std::string& out, const D3DXVECTOR3& v) {
-  AppendFloat(out, v.x);
+  AppendNumber(out, v.x);
   out += ", ";
-  AppendFloat(out, v.y);
+  AppendNumber(out, v.y);
   out += ", ";
-  AppendFloat(out, v.z);
+  AppendNumber(out, v.z);
 }
 
 void AppendText(const QueryResult& result, bool full, std::string& out) {
@@ -174,11 +170,13 @@ void AppendText(const QueryResult& result, bool full, std::string& out) {
       continue;
     }
     switch (output.child.kind) {
-      case ChildKind::Value:
+      case ChildKind::Value: {
+        const float value = static_cast<const ValueChannel*>(channel)->GetValue();
         out += ' ';
-        AppendFloat(out, static_cast<const ValueChannel*>(channel)->GetValue());
-        out += '\n';
+        AppendNumber(out, value);
+        out += ValueSuffix(*result.request->info, value) + '\n';
         break;
+      }
       case ChildKind::Text:
         AppendTextValue(out, static_cast<const TextChannel*>(channel)->GetText());
         break;
@@ -203,7 +201,7 @@ void AppendText(const QueryResult& result, bool full, std::string& out) {
         const auto* texture = static_cast<const TextureChannel*>(channel);
         out += "\n  flag: ";
         out += texture->GetTextureFlag() ? "true" : "false";
-        out += "\n  file: " + texture->GetTextureFile() + '\n';
+        out += "\n  file: " + Printable(texture->GetTextureFile()) + '\n';
         break;
       }
       case ChildKind::MatrixCollection: {

@@ -83,7 +83,7 @@ int BatchLine(const std::uint8_t* data, std::size_t size) {
   SCI_FUZZ_CHECK(json.exitCode == sci::kExitOk || json.exitCode == sci::kExitBadInput ||
                      json.exitCode == sci::kExitUsage,
                  "a batch ends with ok, bad input or usage error");
-  std::size_t objects = 0, errors = 0, answers = 0;
+  std::size_t objects = 0, errors = 0, usageErrors = 0, answers = 0;
   std::size_t start = 0;
   for (std::size_t end; (end = json.output.find('\n', start)) != std::string::npos; start = end + 1) {
     const auto object = nlohmann::json::parse(json.output.substr(start, end - start), nullptr, false);
@@ -92,6 +92,8 @@ int BatchLine(const std::uint8_t* data, std::size_t size) {
     if (object.contains("error")) {
       SCI_FUZZ_CHECK(object.contains("line") && object["error"].is_string(), "an error names its line");
       ++errors;
+      // A node name that no node has is a bad input; anything else refused is a usage error.
+      if (object["error"].get<std::string>().find(": no node named '") == std::string::npos) ++usageErrors;
     } else {
       SCI_FUZZ_CHECK(object.contains("query") && object.contains("outputs"), "an answer names its query");
       ++answers;
@@ -99,7 +101,8 @@ int BatchLine(const std::uint8_t* data, std::size_t size) {
   }
   SCI_FUZZ_CHECK(start == json.output.size(), "the output ends with a line break");
   SCI_FUZZ_CHECK(objects == lines, "one object per query line");
-  SCI_FUZZ_CHECK((errors > 0) == (json.exitCode == sci::kExitUsage), "a refused line makes a usage error");
+  SCI_FUZZ_CHECK((usageErrors > 0) == (json.exitCode == sci::kExitUsage), "a refused line makes a usage error");
+  SCI_FUZZ_CHECK(errors == usageErrors || json.exitCode != sci::kExitOk, "a name no node has makes a bad input");
 
   // In text form the same lines are answered, each under its "> " header.
   const BatchRun text = Run(input, false);

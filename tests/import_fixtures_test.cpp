@@ -332,7 +332,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, FailedImport,
     ::testing::Values(
         FailureCase{"MissingFile", DataPath("no_such_file.gltf"), "", "", {"Cannot import", "no such file"}},
-        FailureCase{"UnknownExtension", "", "scene.xyz3d", "solid nothing", {"unknown file format", "*.gltf", "*.fbx"}},
+        FailureCase{"UnknownExtension", "", "scene.xyz3d", "no reader knows this",
+                    {"unknown file format '.xyz3d' and no reader recognises its content"}},
         FailureCase{"TruncatedGltf", "", "truncated.gltf", TruncatedGltf(), {"Cannot import"}}),
     [](const auto& info) { return std::string(info.param.name); });
 

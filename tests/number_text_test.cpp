@@ -10,7 +10,10 @@
 #include <locale>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "cli/number_text.h"
 #include "xml/number_text.h"
 
 namespace {
@@ -122,6 +125,17 @@ TEST(XmlNumberSweep, StridedOverAllBitPatterns) {
   RecordProperty("floats_checked", std::to_string(c.Checked()));
   std::printf("checked %llu floats at stride %llu\n", static_cast<unsigned long long>(c.Checked()),
               static_cast<unsigned long long>(stride));
+}
+
+// sci's numbers for people: whole numbers in full, never in exponent form;
+// others as the shortest text that reads back to the same float.
+TEST(SciNumberText, WholeNumbersInFullOthersShortest) {
+  const std::vector<std::pair<float, const char*>> cases = {
+      {100000.0f, "100000"}, {1234567.0f, "1234567"},   {16777216.0f, "16777216"}, {-1.0f, "-1"},
+      {0.0f, "0"},           {-0.0f, "-0"},             {0.1f, "0.1"},             {1.5e-7f, "1.5e-07"},
+      {123456.7f, "123456.7"}, {1e15f, "1e+15"},        {3.4028235e38f, "3.4028235e+38"},
+  };
+  for (const auto& [value, text] : cases) EXPECT_EQ(sci::NumberText(value), text) << text;
 }
 
 }  // namespace

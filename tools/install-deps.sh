@@ -10,4 +10,5 @@ $sudo apt-get install -y --no-install-recommends \
   googletest libgtest-dev libgmock-dev libbenchmark-dev \
   libassimp-dev assimp-utils \
   libcli11-dev nlohmann-json3-dev \
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev \
+  graphviz help2man

@@ -128,11 +128,18 @@ void Convert(const aiScene& scene, const std::string& format, SceneData& data) {
   data.source.format = format;
 }
 
+std::string UnknownFormat(const std::string& extension) {
+  return "unknown file format" + (extension.empty() ? std::string(" (no extension)") : " '." + extension + "'");
+}
+
 // Converts a read outcome; on success fills `container`, else explains.
 bool Finish(const Assimp::Importer& importer, ReadOutcome outcome, const std::string& path,
             const std::string& extension, SceneContainer& container, std::string* error) {
   if (!outcome.scene) {
-    SetError(error, "Cannot import '" + path + "': " + outcome.error);
+    // A file whose extension no reader claims has been offered to every reader by its content.
+    const bool unknown = extension.empty() || !importer.IsExtensionSupported(extension);
+    SetError(error, "Cannot import '" + path + "': " +
+                        (unknown ? UnknownFormat(extension) + " and no reader recognises its content" : outcome.error));
     return false;
   }
   SceneData data;
@@ -146,9 +153,7 @@ bool Finish(const Assimp::Importer& importer, ReadOutcome outcome, const std::st
 bool CheckExtension(const Assimp::Importer& importer, const std::string& extension,
                     const std::string& path, std::string* error) {
   if (!extension.empty() && importer.IsExtensionSupported(extension)) return true;
-  SetError(error, "Cannot import '" + path + "': unknown file format" +
-                      (extension.empty() ? std::string(" (no extension)") : " '." + extension + "'") +
-                      "; supported: " + SupportedExtensions());
+  SetError(error, "Cannot import '" + path + "': " + UnknownFormat(extension));
   return false;
 }
 
@@ -164,7 +169,6 @@ bool ImportSceneHere(const std::string& path, SceneContainer& container, std::st
   // scope, before this function returns.
   Assimp::Importer importer;
   const std::string extension = LowerExtension(path);
-  if (!CheckExtension(importer, extension, path, error)) return false;
   std::ifstream file(path, std::ios::binary);
   const auto readFile = [&file](std::uint64_t offset, void* out, std::size_t count) {
     file.clear();

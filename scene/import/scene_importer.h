@@ -15,8 +15,9 @@ struct ImportOptions {
 
 // Reads a 3D file (glTF, FBX, Collada, OBJ, 3DS, X, PLY, STL, ...) and fills
 // `container` with its scene. On failure returns false, leaves `container` as
-// it was and explains in `error` (the path and the reason; for an unknown
-// extension, the supported ones). Warnings go to the container's source info.
+// it was and explains in `error` (the path and the reason). A file whose
+// extension no reader claims, or that has none, is offered to every reader
+// by its content. Warnings go to the container's source info.
 bool ImportScene(const std::string& path, SceneContainer& container, std::string* error,
                  const ImportOptions& options = {});
 

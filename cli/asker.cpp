@@ -1,0 +1,43 @@
+#include "cli/asker.h"
+
+#include <cmath>
+
+#include "host/value_channels.h"
+
+namespace sci {
+
+const QueryResult& Asker::Run(Importing::SCI_INFO_TYPE type, float first, float second) {
+  const InfoTypeInfo* info = Importing::FindInfoType(type);
+  if (request_.info != info) {
+    request_.info = info;
+    request_.inputs.clear();
+    for (const QueryChild& child : Inputs(*info)) request_.inputs.push_back({child, 0, {}});
+  }
+  if (!request_.inputs.empty()) request_.inputs[0].number = first;
+  if (request_.inputs.size() > 1) request_.inputs[1].number = second;
+  const QueryResult& result = session_.Run(request_);
+  messages_.insert(messages_.end(), result.messages.begin(), result.messages.end());
+  return result;
+}
+
+float Asker::Value(Importing::SCI_INFO_TYPE type, float first, float second) {
+  const QueryResult& result = Run(type, first, second);
+  const Orv_Channel* channel = result.outputs.empty() ? nullptr : result.outputs.front().channel;
+  return channel ? static_cast<const ValueChannel*>(channel)->GetValue() : -1.0f;
+}
+
+std::string Asker::Text(Importing::SCI_INFO_TYPE type, float first, float second) {
+  const QueryResult& result = Run(type, first, second);
+  const Orv_Channel* channel = result.outputs.empty() ? nullptr : result.outputs.front().channel;
+  const char* text = channel ? static_cast<const TextChannel*>(channel)->GetText() : nullptr;
+  return text ? text : std::string();
+}
+
+int Asker::Id(Importing::SCI_INFO_TYPE type, float first, float second) {
+  const float value = Value(type, first, second);
+  // IDs and counts come as floats; anything not a whole int is no ID.
+  if (!(value >= -2147483648.0f && value < 2147483648.0f) || value != std::trunc(value)) return -1;
+  return static_cast<int>(value);
+}
+
+}  // namespace sci

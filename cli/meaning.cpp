@@ -1,0 +1,60 @@
+#include "cli/meaning.h"
+
+#include <cfloat>
+#include <cmath>
+
+#include "cli/number_text.h"
+#include "cli/value_names.h"
+#include "scene/records.h"
+
+namespace sci {
+
+namespace {
+
+using namespace Importing;
+
+// The importer gives a light without a range the square root of the largest float.
+const float kNoRange = std::sqrt(FLT_MAX);
+
+bool IsAngle(SCI_INFO_TYPE type) {
+  return type == SCI_CAMERA_FOV_X || type == SCI_CAMERA_FOV_Y || type == SCI_LIGHT_THETA || type == SCI_LIGHT_PHI;
+}
+
+// Queries whose -1 means that a search found nothing or nothing is linked.
+bool MinusOneIsNone(SCI_INFO_TYPE type) {
+  return type == SCI_NODE_ID || type == SCI_NODE_ANIMATION || type == SCI_PARENT_NODE ||
+         type == SCI_ROOT_NODE || type == SCI_CAMERA_NODE_ID || type == SCI_LIGHT_NODE_ID ||
+         type == SCI_SURFACE_NODE_ID || type == SCI_SURFACE_TEXTURE_ID;
+}
+
+}  // namespace
+
+std::string ValueName(const InfoTypeInfo& info, float value) {
+  if (info.value == SCI_LIGHT_TYPE && value >= 0) return LightTypeName(static_cast<int>(value));
+  if (info.value == SCI_LIGHT_RANGE && value == kNoRange) return "none";
+  if (value == -1 && MinusOneIsNone(info.value)) return "none";
+  return {};
+}
+
+std::string ValueSuffix(const InfoTypeInfo& info, float value) {
+  if (IsAngle(info.value) && value >= 0) {
+    const double degrees = std::round(static_cast<double>(value) * 180.0 / M_PI * 100.0) / 100.0;
+    return " rad (" + NumberText(static_cast<float>(degrees)) + " degrees)";
+  }
+  if (info.value == SCI_ANIMATION_TIME && value >= 0)
+    return " s (" + NumberText(std::round(value * static_cast<float>(TICKS_PER_SECOND))) + " ticks)";
+  if (info.value == SCI_LIGHT_SHADOW_CAST && (value == 0 || value == 1)) return value == 1 ? " (yes)" : " (no)";
+  const std::string name = ValueName(info, value);
+  return name.empty() ? name : " (" + name + ")";
+}
+
+const char* NumberConventions() {
+  return "Numbers: IDs and numbers count from 0; -1 marks a failed query or, where a search answers it, none.\n"
+         "Matrices: 4x4, row vectors (a point is multiplied as v * M), translation in the last row;\n"
+         "  --json writes the 16 numbers row by row. Global matrices are local ones times the parent's.\n"
+         "Angles (field of view, cone angles): full angles in radians. Light types: 0 unknown, 1 point,\n"
+         "  2 spot, 3 directional, 4 ambient, 5 area. A light without a range answers 1.8446743e+19.\n"
+         "Times: animation-time answers seconds; key lists (animation) give ticks of 1/4800 second.\n";
+}
+
+}  // namespace sci

@@ -1,0 +1,254 @@
+// sci as a new user meets it: answers that say what their numbers mean,
+// node names for node IDs, mistakes explained, a batch on a pipe answered
+// line by line, and the shell completion.
+
+#include <poll.h>
+
+#include <cmath>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "sci_run.h"
+
+namespace {
+
+using namespace sci_test;
+
+// A scene with nodes named like a number, like a query and not at all.
+constexpr const char* kNamesGltf =
+    R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],)"
+    R"("nodes":[{"name":"root","children":[1,2,3]},{"name":"42"},{"name":"node-count"},{"name":"Cup"}]})";
+
+TEST(SciMeaning, TextAnswersNameAndExplainTheirNumbers) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string pattern;
+  };
+  const std::vector<Case> cases = {
+      {{"light-type", "2"}, "OUT: Light type: 2 \\(spot\\)\n"},
+      {{"light-type", "1"}, "OUT: Light type: 3 \\(directional\\)\n"},
+      {{"light-shadow-cast", "0"}, "OUT: Light cast a shadow\\?: 0 \\(no\\)\n"},
+      {{"node-id", "Nobody"}, "OUT: Node ID: -1 \\(none\\)\n"},
+      {{"node-animation", "1"}, "OUT: Animation ID: -1 \\(none\\)\n"},
+      {{"node-animation", "5"}, "OUT: Animation ID: 0\n"},
+      {{"animation-time", "0", "1"}, "OUT: Time of key: 0.5 s \\(2400 ticks\\)\n"},
+      {{"light-phi", "2"}, "OUT: Light outer cone angle: ([0-9.]+) rad \\(([0-9.]+) degrees\\)\n"},
+      {{"camera-fov-y", "0"}, "OUT: Camera vertical FOV: ([0-9.]+) rad \\(([0-9.]+) degrees\\)\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.front());
+    const SciRun run = RunSci(c.args);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(run.out, match, std::regex(c.pattern))) << run.out;
+    if (match.size() == 3) {
+      EXPECT_NEAR(std::stod(match[1]) * 180 / M_PI, std::stod(match[2]), 0.006);
+    }
+  }
+
+  // JSON keeps the raw values; the names come apart.
+  const std::vector<std::pair<std::vector<std::string>, Json>> named = {
+      {{"light-type", "2"}, Json{{"OUT: Light type", "spot"}}},
+      {{"node-id", "Nobody"}, Json{{"OUT: Node ID", "none"}}},
+      {{"node-count"}, Json::object()},
+  };
+  for (const auto& [args, names] : named) {
+    SCOPED_TRACE(args.front());
+    std::vector<std::string> all{"--json"};
+    all.insert(all.end(), args.begin(), args.end());
+    const Json result = Json::parse(RunSci(all).out);
+    EXPECT_EQ(result["names"], names);
+    for (const auto& [label, name] : names.items()) EXPECT_TRUE(result["outputs"][label].is_number()) << result;
+  }
+
+  const SciRun list = RunSci({"--list"});
+  EXPECT_NE(list.out.find("row vectors"), std::string::npos);
+  EXPECT_NE(list.out.find("translation in the last row"), std::string::npos);
+}
+
+TEST(SciNodeNames, ANameStandsForTheNodesID) {
+  // Each query by name answers as the same query by ID.
+  const std::vector<std::string> queries = {"node-global-tm", "node-name", "node-child-count", "parent-node",
+                                            "node-surface-count"};
+  std::string batch;
+  for (const auto& query : queries) batch += query + " Cup\n" + query + " 2\n";
+  batch += "node-child World 1\nnode-child 0 1\n";
+  const SciRun run = RunSci({"--json", "--batch", "-", SCI_DEMO_SCENE}, batch);
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const auto results = JsonLines(run.out);
+  ASSERT_EQ(results.size(), 2 * queries.size() + 2);
+  for (std::size_t i = 0; i < results.size(); i += 2) EXPECT_EQ(results[i], results[i + 1]);
+
+  // A number is an ID; name: makes any word a name; a missing name is a bad input.
+  const fs::path scene = WriteScratchFile("names.gltf", kNamesGltf);
+  struct Case {
+    std::vector<std::string> args;
+    int exitCode;
+    std::string out, err;
+  };
+  const std::vector<Case> cases = {
+      {{"node-name", "1"}, 0, "OUT: Node name: 42\n", ""},
+      {{"node-name", "name:42"}, 0, "OUT: Node name: 42\n", ""},
+      {{"node-name", "42"}, 1, "OUT: Node name: (none)\n", "Object id out of range."},
+      {{"node-name", "name:Cup"}, 0, "OUT: Node name: Cup\n", ""},
+      {{"parent-node", "Cup"}, 0, "OUT: Parent node ID: 0\n", ""},
+      {{"node-name", "Mug"}, 1, "", "sci: node-name: no node named 'Mug'\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.back());
+    std::vector<std::string> args{scene.string()};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const SciRun one = RunSci(args);
+    EXPECT_EQ(one.exitCode, c.exitCode) << one.err;
+    EXPECT_EQ(one.out, c.out);
+    EXPECT_NE(one.err.find(c.err), std::string::npos) << one.err;
+  }
+  fs::remove_all(scene.parent_path());
+}
+
+TEST(SciMistakes, EachIsExplained) {
+  const fs::path dir = ScratchDir();
+  fs::create_directories(dir / "models");
+  const fs::path noExtension = dir / "model";
+  std::ofstream(noExtension) << kNamesGltf;
+  const fs::path oddExtension = dir / "model.scene";
+  std::ofstream(oddExtension) << kNamesGltf;
+  const fs::path junk = dir / "notes";
+  std::ofstream(junk) << "nothing any reader knows\n";
+  struct Case {
+    std::vector<std::string> args;
+    int exitCode;
+    std::string err;
+  };
+  const std::vector<Case> cases = {
+      {{"nodee-count"}, 2, "sci: no such file or query 'nodee-count'; did you mean 'node-count'?\n"},
+      {{"ndoe-name", "0"}, 2, "did you mean 'node-name'"},
+      {{SCI_DEMO_SCENE, "lihgt-type", "0"}, 2, "unknown query 'lihgt-type'; did you mean 'light-type'?"},
+      {{(dir / "models").string()}, 3, "is a directory"},
+      {{junk.string()}, 3, "unknown file format (no extension) and no reader recognises its content"},
+      {{"--batch", dir.string()}, 2, "is a directory"},
+      {{"--format", "dot"}, 2, "--format applies to --tree only"},
+      {{"--tree", "node-count"}, 2, "--tree takes at most a scene"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.front());
+    const SciRun run = RunSci(c.args);
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+  }
+  // A file named as no reader names it is read by its content.
+  for (const fs::path& path : {noExtension, oddExtension}) {
+    const SciRun run = RunSci({path.string(), "node-count"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "OUT: Object count: 4\n");
+  }
+  fs::remove_all(dir);
+
+  const SciRun formats = RunSci({"--formats"});
+  EXPECT_EQ(formats.exitCode, 0);
+  for (const char* extension : {" .gltf ", " .fbx ", " .dae ", " .obj "})
+    EXPECT_NE(formats.out.find(extension), std::string::npos) << extension;
+  std::istringstream lines(formats.out);
+  for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
+}
+
+// A program holding a pipe to sci gets each answer before it writes the next query.
+TEST(SciBatch, APipeGetsEachAnswerAtOnce) {
+  int toSci[2], fromSci[2];
+  ASSERT_EQ(pipe(toSci), 0);
+  ASSERT_EQ(pipe(fromSci), 0);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(toSci[0], 0);
+    dup2(fromSci[1], 1);
+    close(toSci[1]);
+    close(fromSci[0]);
+    execl(SCI_EXECUTABLE, SCI_EXECUTABLE, "--json", "--batch", "-", SCI_DEMO_SCENE, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(toSci[0]);
+  close(fromSci[1]);
+  for (const std::string query : {"node-count\n", "node-name 2\n", "geometry 0\n"}) {
+    SCOPED_TRACE(query);
+    ASSERT_EQ(write(toSci[1], query.data(), query.size()), static_cast<ssize_t>(query.size()));
+    std::string answer;
+    char c;
+    pollfd ready{fromSci[0], POLLIN, 0};
+    while (answer.empty() || answer.back() != '\n') {
+      ASSERT_EQ(poll(&ready, 1, 20000), 1) << "no answer within 20 s; got so far: " << answer;
+      ASSERT_EQ(read(fromSci[0], &c, 1), 1);
+      answer += c;
+    }
+    EXPECT_EQ(Json::parse(answer)["query"], query.substr(0, query.find(' ')).substr(0, query.find('\n')));
+  }
+  close(toSci[1]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  close(fromSci[0]);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+TEST(SciBatch, OverlongLinesAndReadErrorsStopIt) {
+  const fs::path dir = ScratchDir();
+  std::ofstream(dir / "long") << "node-count\n" << std::string((1 << 20) + 1, 'a') << "\nnode-count\n";
+  std::ofstream(dir / "edge") << "node-name " << std::string((1 << 20) - 11, '0') << "2\n";
+  struct Case {
+    fs::path input;
+    int exitCode;
+    std::size_t answers;
+    std::string err;
+  };
+  const std::vector<Case> cases = {
+      {dir / "long", 2, 1, "sci: line 2: longer than 1 MiB; the rest of the batch is not read\n"},
+      {dir / "edge", 0, 1, ""},  // exactly 1 MiB is still read
+      {"/dev/zero", 2, 0, "sci: line 1: longer than 1 MiB"},
+      {dir, 2, 0, "sci: line 1: cannot read the batch file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.input);
+    const SciRun run = RunSciReading({"--json", "--batch", "-", SCI_DEMO_SCENE}, c.input);
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+    EXPECT_EQ(JsonLines(run.out).size(), c.answers);
+    EXPECT_EQ(run.err.rfind(c.err, 0), 0u) << run.err;
+  }
+  fs::remove_all(dir);
+}
+
+TEST(SciCompletion, BashCompletesOptionsQueriesAndFiles) {
+  const fs::path dir = ScratchDir();
+  std::ofstream(dir / "scene.gltf") << "{}";
+  struct Case {
+    std::string words;  // the command line so far, the last word being completed
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {"sci --tr", "--tree"},
+      {"sci --format ", "text json dot svg"},
+      {"sci node-chi", "node-child-count node-child"},
+      {"sci sce", "scene-hierarchy scene-bounding-box scene.gltf"},
+      {"sci scene.gltf light-t", "light-type light-theta"},
+      {"sci node-name ", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.words);
+    const fs::path script = dir / "complete.sh";
+    std::ofstream(script) << "cd '" << dir.string() << "'\nPATH='" << fs::path(SCI_EXECUTABLE).parent_path().string()
+                          << "':$PATH\nsource '" SCI_BASH_COMPLETION "'\nCOMP_WORDS=(" << c.words
+                          << (c.words.back() == ' ' ? "''" : "") << ")\nCOMP_CWORD=$((${#COMP_WORDS[@]} - 1))\n"
+                          << "_sci\necho -n \"${COMPREPLY[*]}\"\n";
+    FILE* shell = popen(("bash " + script.string()).c_str(), "r");
+    ASSERT_NE(shell, nullptr);
+    std::string out;
+    char buffer[4096];
+    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, shell)) > 0;) out.append(buffer, n);
+    EXPECT_EQ(pclose(shell), 0);
+    EXPECT_EQ(out, c.expected);
+  }
+  fs::remove_all(dir);
+}
+
+}  // namespace

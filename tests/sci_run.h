@@ -1,0 +1,96 @@
+#pragma once
+
+// Runs the built sci as a process and collects what it writes, for the
+// tests of sci's command line.
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+namespace sci_test {
+
+namespace fs = std::filesystem;
+
+// Floats read as 32-bit floats, as sci writes them.
+using Json = nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::string, bool, std::int64_t,
+                                  std::uint64_t, float>;
+
+struct SciRun {
+  int exitCode = -1;
+  std::string out, err;
+};
+
+inline std::string ReadFile(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+inline fs::path ScratchDir() {
+  static int counter = 0;
+  const fs::path dir =
+      fs::path(testing::TempDir()) / ("sci_cli_" + std::to_string(getpid()) + "_" + std::to_string(counter++));
+  fs::create_directories(dir);
+  return dir;
+}
+
+inline fs::path WriteScratchFile(const std::string& name, const std::string& content) {
+  const fs::path path = ScratchDir() / name;
+  std::ofstream(path, std::ios::binary) << content;
+  return path;
+}
+
+// Runs sci with `args` and the file at `stdinPath` (which may be a
+// directory) on standard input.
+inline SciRun RunSciReading(const std::vector<std::string>& args, const fs::path& stdinPath) {
+  const fs::path dir = ScratchDir();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int in = open(stdinPath.c_str(), O_RDONLY);
+    const int out = open((dir / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = open((dir / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(in, 0);
+    dup2(out, 1);
+    dup2(err, 2);
+    std::vector<char*> argv{const_cast<char*>(SCI_EXECUTABLE)};
+    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execv(SCI_EXECUTABLE, argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  SciRun run;
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.out = ReadFile(dir / "out");
+  run.err = ReadFile(dir / "err");
+  fs::remove_all(dir);
+  return run;
+}
+
+// Runs sci with `args` and `input` on standard input.
+inline SciRun RunSci(const std::vector<std::string>& args, const std::string& input = "") {
+  const fs::path in = WriteScratchFile("in", input);
+  SciRun run = RunSciReading(args, in);
+  fs::remove_all(in.parent_path());
+  return run;
+}
+
+inline std::vector<Json> JsonLines(const std::string& text) {
+  std::vector<Json> lines;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) lines.push_back(Json::parse(line));
+  return lines;
+}
+
+}  // namespace sci_test
