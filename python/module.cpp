@@ -167,6 +167,19 @@ PYBIND11_MODULE(_native, m) {
             return ParseJson(json);
           },
           "summary() -> dict\n\nThe scene's counts, box and node tree XML, as sci --json writes them without a query.")
+      .def(
+          "tree",
+          [](SceneHandle& scene) {
+            std::string json;
+            std::vector<std::string> messages;
+            {
+              py::gil_scoped_release release;
+              json = scene.TreeJson(&messages);
+            }
+            return py::make_tuple(ParseJson(json), messages);
+          },
+          "tree() -> (dict, list)\n\nThe node tree as sci --tree --format json writes it, and the messages the channel\n"
+          "showed while it was asked.")
       .def("geometry", &Geometry, py::arg("id"),
            "geometry(id) -> dict\n\n"
            "The geometry query's mesh as arrays: primitive_type, positions and normals (N, 3) float32,\n"

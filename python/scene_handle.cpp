@@ -5,6 +5,7 @@
 #include <new>
 
 #include "cli/json_output.h"
+#include "cli/scene_tree.h"
 #include "cli/summary.h"
 #include "host/mesh_channel.h"
 
@@ -92,14 +93,21 @@ SceneHandle::~SceneHandle() {
 
 std::string SceneHandle::QueryJson(const sci::QueryRequest& request) {
   std::lock_guard<std::mutex> lock(mutex_);
-  std::string json;
-  sci::AppendResultJson(session_->Run(request), json);
-  return json;
+  sci::TextSink json;
+  sci::WriteResultJson(session_->Run(request), json);
+  return std::move(json.text);
 }
 
 std::string SceneHandle::SummaryJson() {
   std::lock_guard<std::mutex> lock(mutex_);
   return sci::SummaryJson(sci::Summarize(*session_, path_));
+}
+
+std::string SceneHandle::TreeJson(std::vector<std::string>* messages) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const sci::SceneTree tree = sci::BuildSceneTree(*session_);
+  *messages = tree.messages;
+  return sci::SceneTreeJson(path_, tree);
 }
 
 bool SceneHandle::Geometry(float geometryID, GeometryArrays* arrays, std::vector<std::string>* messages) {

@@ -55,6 +55,9 @@ class SceneHandle {
   std::string QueryJson(const sci::QueryRequest& request);
   // The scene's summary as sci --json writes it when given no query.
   std::string SummaryJson();
+  // The node tree as sci --tree --format json writes it; what the channel
+  // showed while the tree was asked goes to `messages`.
+  std::string TreeJson(std::vector<std::string>* messages);
   // Runs the geometry query for `geometryID` and copies the mesh into
   // `arrays`. False when the channel showed a message, given in `messages`.
   bool Geometry(float geometryID, GeometryArrays* arrays, std::vector<std::string>* messages);

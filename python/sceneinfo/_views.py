@@ -2,6 +2,7 @@
 
 import math
 import os
+import warnings
 from collections.abc import Sequence
 from functools import cached_property
 from typing import Any, Callable, Generic, Optional, TypeVar, Union, overload
@@ -73,6 +74,17 @@ class Scene:
     def summary(self) -> dict[str, Any]:
         """Counts, scene box and node tree XML, as ``sci --json FILE`` writes them."""
         return self._native.summary()
+
+    @cached_property
+    def tree(self) -> dict[str, Any]:
+        """The node tree as ``sci --tree --format json FILE`` writes it: ``{"scene": path,
+        "tree": root}``, each node a dict with its id, name, animation, surfaces (with their
+        texture maps), cameras, lights and children. A message the channel showed while
+        the tree was asked (only a damaged scene makes one) is issued as a warning."""
+        tree, messages = self._native.tree()
+        for message in messages:
+            warnings.warn(f"{self.path}: {message}", stacklevel=2)
+        return tree
 
     @property
     def bounding_box(self) -> tuple[np.ndarray, np.ndarray]:

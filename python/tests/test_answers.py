@@ -50,9 +50,11 @@ def test_every_query_equals_sci(name):
 
 
 @pytest.mark.parametrize("name", SCENES)
-def test_summary_equals_sci(name):
+def test_summary_and_tree_equal_sci(name):
     path = scene_path(name)
-    assert sceneinfo.open(path).summary == sci_json(path)[0]
+    scene = sceneinfo.open(path)
+    assert scene.summary == sci_json(path)[0]
+    assert scene.tree == sci_json("--tree", path)[0]
 
 
 def test_threads_share_a_scene_one_call_at_a_time():
