@@ -11,4 +11,5 @@ $sudo apt-get install -y --no-install-recommends \
   libassimp-dev assimp-utils \
   libcli11-dev nlohmann-json3-dev \
   clang libclang-rt-14-dev \
-  graphviz help2man
+  graphviz help2man \
+  python3-dev pybind11-dev python3-numpy python3-pytest python3-distributed
