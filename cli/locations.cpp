@@ -17,20 +17,25 @@ std::string ExecutableDir() {
   return slash == std::string::npos ? std::string() : exe.substr(0, slash);
 }
 
+namespace {
+
+std::string Beside(const std::string& exeDir, const std::string& relative) {
+  return std::filesystem::path(exeDir + "/" + relative).lexically_normal().string();
+}
+
+}  // namespace
+
 std::vector<std::string> PluginCandidates(const std::string& exeDir) {
   const std::string file = SCI_PLUGIN_FILE_NAME;
   std::vector<std::string> candidates;
-  if (!exeDir.empty()) {
-    candidates.push_back(exeDir + "/" + file);
-    candidates.push_back(exeDir + "/../lib/" + file);
-  }
-  candidates.push_back(std::string(SCI_INSTALL_LIBDIR) + "/" + file);
+  if (exeDir.empty()) return candidates;
+  candidates.push_back(Beside(exeDir, SCI_PLUGIN_DIR_FROM_BIN "/" + file));
+  candidates.push_back(Beside(exeDir, "../lib/" + file));
   return candidates;
 }
 
 std::string DemoScenePath(const std::string& exeDir) {
-  const std::string installed =
-      std::filesystem::path(exeDir + "/../" SCI_DEMO_INSTALL_PATH).lexically_normal().string();
+  const std::string installed = Beside(exeDir, SCI_DEMO_FROM_BIN);
   if (!exeDir.empty() && FileExists(installed)) return installed;
   if (FileExists(SCI_DEMO_SOURCE_PATH)) return SCI_DEMO_SOURCE_PATH;
   return {};

@@ -10,11 +10,11 @@ namespace sci {
 // The directory of the running executable ("" when it cannot be told).
 std::string ExecutableDir();
 
-// The plug-in paths to try, in order: beside sci, in ../lib, then in the
-// install library directory.
+// The plug-in paths to try, in order: the installed plug-in folder, then
+// ../lib as in the build tree; both relative to sci, wherever it lies.
 std::vector<std::string> PluginCandidates(const std::string& exeDir);
 
-// The demo scene: installed beside sci under ../share, else the one in the
+// The demo scene: installed relative to sci under share, else the one in the
 // source tree sci was built from. Empty when neither exists.
 std::string DemoScenePath(const std::string& exeDir);
 

@@ -48,12 +48,14 @@ constexpr const char* kFooter =
     "Exit codes: 0 answered; 1 a query reported a bad input; 2 usage error;\n"
     "3 the scene could not be read; 4 the plug-in could not be loaded.";
 
-// The usage line names what the positional words stand for.
+// The usage line names what the positional words stand for, so they get
+// no section of their own.
 class HelpFormatter : public CLI::Formatter {
  public:
   std::string make_usage(const CLI::App*, std::string) const override {
     return "Usage: sci [OPTIONS] [SCENE] [QUERY [INPUT...]]\n";
   }
+  std::string make_positionals(const CLI::App*) const override { return {}; }
 };
 
 }  // namespace
@@ -77,7 +79,7 @@ std::optional<Options> ParseCommandLine(int argc, const char* const* argv, int* 
       ->type_name("FILE");
   app.add_option("-p,--plugin", options.plugin, "The plug-in library to load (default: the one beside sci)")
       ->type_name("PATH");
-  app.add_option("words", options.words)->type_name("")->group("");
+  app.add_option("words", options.words, "[SCENE] [QUERY [INPUT...]]")->type_name("");
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& success) {

@@ -6,6 +6,7 @@
 #include "cli/json_output.h"
 #include "cli/tree_output.h"
 #include "cli/number_text.h"
+#include "cli/printable.h"
 #include "cli/text_output.h"
 #include "host/value_channels.h"
 
@@ -47,8 +48,8 @@ SceneSummary Summarize(QuerySession& session, const std::string& path) {
 }
 
 std::string SummaryText(const SceneSummary& summary) {
-  std::string text = "Scene " + summary.path;
-  if (!summary.format.empty()) text += " (" + summary.format + ")";
+  std::string text = "Scene " + Printable(summary.path);
+  if (!summary.format.empty()) text += " (" + Printable(summary.format) + ")";
   text += '\n';
   for (const auto& [what, value] : summary.counts) {
     text += "  " + what + ':';

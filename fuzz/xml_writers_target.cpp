@@ -11,7 +11,6 @@
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_targets.h"
 #include "fuzz/fuzzed_scene.h"
-#include "xml/scene_hierarchy_xml.h"
 
 namespace sci_fuzz {
 
@@ -19,9 +18,9 @@ namespace {
 
 using namespace Importing;
 
-// Tabs a hierarchy line may start with: its node's level below the root,
-// capped by the writer, plus the five levels inside a node element.
-constexpr std::size_t kMaxTabs = xml::kMaxHierarchyLevels + 5;
+// Tabs a hierarchy line may start with: its node's level below the root (at
+// most one less than the node count), plus the five levels inside a node element.
+std::size_t MaxTabs(const SceneData& scene) { return scene.nodes.size() + 4; }
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -33,9 +32,9 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 // The most the text of `scene` may hold: every node once, each line indented
-// at most kMaxTabs, plus the texts that the lines quote.
+// at most MaxTabs, plus the texts that the lines quote.
 std::size_t TextBound(const SceneData& scene) {
-  constexpr std::size_t kLine = kMaxTabs + 64;
+  const std::size_t kLine = MaxTabs(scene) + 64;
   std::size_t bound = 0;
   for (const Node& node : scene.nodes) {
     bound += 4 * kLine + node.GetName().size();
@@ -57,7 +56,7 @@ std::size_t CheckNesting(const std::string& text, const SceneData& scene) {
   std::set<int> seen;
   for (const std::string& line : Lines(text)) {
     const std::size_t tabs = line.find_first_not_of('\t');
-    SCI_FUZZ_CHECK(tabs != std::string::npos && tabs <= kMaxTabs, "a line has text, indented within the cap");
+    SCI_FUZZ_CHECK(tabs != std::string::npos && tabs <= MaxTabs(scene), "a line has text, indented within its level");
     const char* rest = line.c_str() + tabs;
     if (std::strncmp(rest, "<node id=\"", 10) == 0) {
       const int id = std::atoi(rest + 10);
@@ -102,8 +101,7 @@ void SceneHierarchy(const FuzzedScene& fuzzed) {
   if (!fuzzed.plainTexts) return;
   const std::size_t written = CheckNesting(text, scene);
   if (fuzzed.pureChain)
-    SCI_FUZZ_CHECK(written == std::min(fuzzed.chainLength, xml::kMaxHierarchyLevels + 1),
-                   "a chain is written down to the level cap");
+    SCI_FUZZ_CHECK(written == fuzzed.chainLength, "a chain is written whole");
 }
 
 // The input's ID after truncation toward zero, when it selects a material.

@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
 
 namespace project_file {
 
@@ -117,16 +117,28 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
 }
 
 bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* error) {
+  const auto fail = [&](const std::string& why) {
+    if (error) *error = "cannot read \"" + path + "\": " + why;
+    return false;
+  };
+  // Checked before opening: opening a FIFO would block, and a device such as
+  // /dev/zero never ends.
+  std::error_code ec;
+  const auto status = std::filesystem::status(path, ec);
+  if (ec) return fail(ec.message());
+  if (!std::filesystem::is_regular_file(status)) return fail("not a regular file");
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec) return fail(ec.message());
+  if (size > kMaxFileSize)
+    return fail(std::to_string(size) + " bytes, more than the " + std::to_string(kMaxFileSize) + " a project may have");
+
   std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    if (error) *error = "cannot open \"" + path + "\": " + std::strerror(errno);
-    return false;
-  }
-  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) {
-    if (error) *error = "cannot read \"" + path + "\"";
-    return false;
-  }
+  if (!in) return fail(std::strerror(errno));
+  std::string data(static_cast<std::size_t>(size), '\0');
+  in.read(data.data(), static_cast<std::streamsize>(size));
+  // A file that changed size while being read is not read half-way.
+  if (static_cast<std::uintmax_t>(in.gcount()) != size || in.peek() != std::char_traits<char>::eof())
+    return fail("its size changed while it was read");
   *bytes = std::move(data);
   return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,9 @@ ORVHOST_API bool Decode(const std::string& bytes, std::vector<ChannelRecord>* re
 // Writes `bytes` to `path` through a temporary file in the same directory,
 // so that a failed write leaves any earlier file whole.
 ORVHOST_API bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* error);
+// Reads a whole project file; false with a message naming the path and the
+// reason for anything but a regular file of at most kMaxFileSize bytes.
+inline constexpr std::uintmax_t kMaxFileSize = 64u << 20;
 ORVHOST_API bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* error);
 
 }  // namespace project_file

@@ -1,3 +1,6 @@
+// The children each info type declares to the host: the order of the
+// declaration calls and their fixed fields for every info type, and whole
+// layouts spelled out for a few of them.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -18,94 +21,91 @@ struct Call {
   ChildCreation declaration;
 };
 
-struct Recorder {
+std::vector<Call> LayoutOf(std::int32_t type) {
   HostContext context;
   std::vector<Call> calls;
-  Recorder() {
-    context.ChildDeclarationObserver = [this](const Orv_Channel&, int value, const ChildCreation* declaration) {
-      calls.push_back({value, declaration == nullptr, declaration ? *declaration : ChildCreation()});
-    };
-  }
-};
-
-std::vector<Call> LayoutOf(std::int32_t type) {
-  Recorder recorder;
+  context.ChildDeclarationObserver = [&](const Orv_Channel&, int value, const ChildCreation* declaration) {
+    calls.push_back({value, declaration == nullptr, declaration ? *declaration : ChildCreation()});
+  };
   SceneContainerInfo channel;
-  channel.SetHostContext(&recorder.context);
+  channel.SetHostContext(&context);
   channel.SetInfoType(static_cast<SCI_INFO_TYPE>(type));
-  return recorder.calls;
+  return calls;
 }
 
-void ExpectDeclares(const Call& call, int index, ChildKind kind, const char* label) {
-  ASSERT_FALSE(call.isCount);
-  EXPECT_EQ(call.countOrIndex, index);
-  const ChildCreation& d = call.declaration;
-  EXPECT_EQ(d.childIndex, index);
-  EXPECT_STREQ(d.type.name, KindInfo(kind).name);
-  EXPECT_EQ(d.type.typeId, KindInfo(kind).typeId);
-  EXPECT_STREQ(d.label, label);
-  // Fields that every declaration carries unchanged.
-  EXPECT_EQ(d.type.secondTypeId, UNSET_TYPE_ID);
-  EXPECT_FALSE(d.createFlagA);
-  EXPECT_FALSE(d.createFlagB);
-  EXPECT_EQ(d.createId, Guid{});
-  EXPECT_EQ(d.createData, 0u);
-  EXPECT_EQ(d.createNumber, 1);
+// "index kind: label" for each declared child, after checking the fields
+// every declaration carries unchanged.
+std::vector<std::string> Declared(const std::vector<Call>& calls) {
+  std::vector<std::string> children;
+  for (const Call& call : calls) {
+    if (call.isCount) continue;
+    const ChildCreation& d = call.declaration;
+    EXPECT_EQ(call.countOrIndex, d.childIndex);
+    EXPECT_EQ(d.type.typeId, KindInfo(KindOfTypeId(d.type.typeId)).typeId) << d.label;
+    EXPECT_STREQ(d.type.name, KindInfo(KindOfTypeId(d.type.typeId)).name) << d.label;
+    EXPECT_EQ(d.type.secondTypeId, UNSET_TYPE_ID);
+    EXPECT_FALSE(d.createFlagA || d.createFlagB);
+    EXPECT_EQ(d.createId, Guid{});
+    EXPECT_EQ(d.createData, 0u);
+    EXPECT_EQ(d.createNumber, 1);
+    children.push_back(std::to_string(d.childIndex) + " " + d.type.name + ": " + d.label);
+  }
+  return children;
 }
 
 }  // namespace
 
-class ChildLayoutForEachInfoType : public testing::TestWithParam<int> {};
+// Counts 0 and 1 first, then the scene container and one child per further
+// kind in ascending index; slots as declared, inputs before outputs.
+TEST(ChildLayout, EveryInfoTypeDeclaresCountsThenChildrenInOrder) {
+  for (const InfoTypeInfo& info : kInfoTypes) {
+    SCOPED_TRACE(info.name);
+    const std::vector<Call> calls = LayoutOf(info.value);
+    ASSERT_GE(calls.size(), 3u);
+    EXPECT_TRUE(calls[0].isCount && calls[0].countOrIndex == 0);
+    EXPECT_TRUE(calls[1].isCount && calls[1].countOrIndex == 1);
+    const std::vector<std::string> children = Declared(calls);
+    ASSERT_EQ(children.size(), calls.size() - 2);
+    EXPECT_EQ(children[0], "0 SceneContainer: Scene Container");
+    for (std::size_t i = 0; i < children.size(); ++i)
+      EXPECT_EQ(calls[i + 2].countOrIndex, static_cast<int>(i));
 
-TEST_P(ChildLayoutForEachInfoType, DeclaresCountsThenEachChildInAscendingIndex) {
-  const InfoTypeInfo& info = kInfoTypes[GetParam()];
-  ASSERT_EQ(info.value, GetParam()) << "the table must be in value order";
-  const std::vector<Call> calls = LayoutOf(info.value);
-  const int further = FurtherChildCount(info);
-  ASSERT_EQ(calls.size(), 3u + static_cast<std::size_t>(further));
-  EXPECT_TRUE(calls[0].isCount && calls[0].countOrIndex == 0);
-  EXPECT_TRUE(calls[1].isCount && calls[1].countOrIndex == 1);
-  ExpectDeclares(calls[2], 0, ChildKind::SceneContainer, "Scene Container");
-  for (int i = 1; i <= further; ++i)
-    ExpectDeclares(calls[static_cast<std::size_t>(2 + i)], i, info.children[i - 1].kind, info.children[i - 1].label);
-}
-
-TEST_P(ChildLayoutForEachInfoType, SlotsMatchTheTableAndInputsPrecedeOutputs) {
-  const InfoTypeInfo& info = kInfoTypes[GetParam()];
-  SceneContainerInfo channel;
-  channel.SetInfoType(info.value);
-  const auto& slots = channel.ChildSlots();
-  ASSERT_EQ(slots.size(), 1u + static_cast<std::size_t>(FurtherChildCount(info)));
-  bool seenOutput = false;
-  for (std::size_t i = 1; i < slots.size(); ++i) {
-    EXPECT_EQ(KindOfTypeId(slots[i].declaration.type.typeId), info.children[i - 1].kind);
-    const bool output = IsOutputChild(info, static_cast<int>(i));
-    EXPECT_TRUE(output || !seenOutput) << info.name << ": an input after an output";
-    seenOutput = seenOutput || output;
+    SceneContainerInfo channel;
+    channel.SetInfoType(info.value);
+    ASSERT_EQ(channel.ChildSlots().size(), children.size());
+    bool seenOutput = false;
+    for (std::size_t i = 1; i < children.size(); ++i) {
+      const ChildCreation& slot = channel.ChildSlots()[i].declaration;
+      EXPECT_EQ(std::to_string(i) + " " + slot.type.name + ": " + slot.label, children[i]);
+      const bool output = std::strncmp(slot.label, "OUT: ", 5) == 0 || info.value == SCI_ROOT_NODE;
+      EXPECT_TRUE(output || !seenOutput) << "an input after an output";
+      seenOutput = seenOutput || output;
+    }
+    EXPECT_TRUE(seenOutput) << "no output";
   }
-  EXPECT_TRUE(seenOutput) << info.name << " has no output";
 }
-
-INSTANTIATE_TEST_SUITE_P(AllInfoTypes, ChildLayoutForEachInfoType, testing::Range(0, kInfoTypeCount),
-                         [](const testing::TestParamInfo<int>& param) {
-                           return std::string(kInfoTypes[param.param].name);
-                         });
 
 TEST(ChildLayout, ValuesOutsideTheTableDeclareTheSceneContainerAlone) {
-  for (const std::int32_t type : {69, 1000, -1, INT32_MIN}) {
-    const std::vector<Call> calls = LayoutOf(type);
-    ASSERT_EQ(calls.size(), 3u) << type;
-    ExpectDeclares(calls[2], 0, ChildKind::SceneContainer, "Scene Container");
-  }
+  for (const std::int32_t type : {69, 1000, -1, INT32_MIN})
+    EXPECT_EQ(Declared(LayoutOf(type)), std::vector<std::string>{"0 SceneContainer: Scene Container"}) << type;
 }
 
-TEST(ChildLayout, ExamplesReadAsExpected) {
-  // Spot checks of the table against the documented layouts.
-  EXPECT_STREQ(kInfoTypes[SCI_NODE_CHILD].children[1].label, "Child number");
-  EXPECT_EQ(kInfoTypes[SCI_SCENE_BOUNDING_BOX].children[1].kind, ChildKind::ValueVector);
-  EXPECT_EQ(FurtherChildCount(kInfoTypes[SCI_SCENE_BOUNDING_BOX]), 2);
-  EXPECT_STREQ(kInfoTypes[SCI_ANIMATION].children[1].label, "OUT: Animation");
-  EXPECT_EQ(kInfoTypes[SCI_ANIMATION].children[1].kind, ChildKind::MatrixCollection);
-  EXPECT_TRUE(IsOutputChild(kInfoTypes[SCI_ROOT_NODE], 1));
-  EXPECT_FALSE(IsOutputChild(kInfoTypes[SCI_NODE_ID], 1));
+// Whole layouts of a few info types, written out independently of the table.
+TEST(ChildLayout, SpotChecksOfDocumentedLayouts) {
+  const std::pair<SCI_INFO_TYPE, std::vector<std::string>> layouts[] = {
+      {SCI_SCENE_HIERARCHY, {"1 Text: OUT: Scene XML text"}},
+      {SCI_NODE_ID, {"1 Text: Node name", "2 Value: OUT: Node ID"}},
+      {SCI_ROOT_NODE, {"1 Value: Root node ID"}},
+      {SCI_NODE_CHILD, {"1 Value: Node ID", "2 Value: Child number", "3 Value: OUT: child node ID"}},
+      {SCI_GEOMETRY, {"1 Value: Geometry ID", "2 Mesh: OUT: Object data"}},
+      {SCI_MATERIAL, {"1 Value: Material ID", "2 Material: OUT: Material channel"}},
+      {SCI_TEXTURE, {"1 Value: Texture ID", "2 Texture: OUT: Texture channel"}},
+      {SCI_ANIMATION, {"1 Value: Animation ID", "2 Matrix collection: OUT: Animation"}},
+      {SCI_SCENE_BOUNDING_BOX, {"1 Value Vector: OUT: Bounding box min", "2 Value Vector: OUT: Bounding box max"}},
+  };
+  for (const auto& [type, expected] : layouts) {
+    std::vector<std::string> children = Declared(LayoutOf(type));
+    children.erase(children.begin());  // the scene container
+    EXPECT_EQ(children, expected) << kInfoTypes[type].name;
+  }
 }

@@ -167,19 +167,3 @@ TEST(NodeQueries, ABadSecondInputHasItsOwnMessage) {
     }
   }
 }
-
-TEST(NodeQueries, AMissingChildMakesTheQueryFailSilently) {
-  for (const InfoTypeInfo& info : kInfoTypes) {
-    if (info.value < SCI_NODE_COUNT || info.value > SCI_NODE_SURFACE_ID) continue;
-    const int last = FurtherChildCount(info);
-    QueryHarness h(info.value);
-    h.Fill(FixtureScene());
-    Orv_Channel* removed = h.channel->GetChild(last);
-    h.channel->UnlinkChild(last);
-    EXPECT_EQ(h.Run(), -1) << info.name;
-    EXPECT_TRUE(h.Messages().empty()) << info.name;
-    if (auto* value = dynamic_cast<ValueChannel*>(removed)) {
-      EXPECT_EQ(value->GetValue(), 0.0f) << info.name;
-    }
-  }
-}

@@ -2,8 +2,11 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <utility>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "channel/scene_container_info.h"
@@ -55,19 +58,6 @@ TEST(Persistence, TheTwoTagsFollowTheBaseDataByteForByte) {
   const std::string expected = Entry("ORVNAME", "SceneContainerInfo") + Entry("SCIUCN", std::string(1, '\1')) +
                                Entry("SCIIP", std::string("\x0c\0\0\0", 4));
   EXPECT_EQ(SavedSettings(channel), expected);
-}
-
-TEST(Persistence, LoadingSetsTheFlagAndTheInfoTypeAndLaysTheChildrenOut) {
-  SceneContainerInfo source;
-  source.SetUpdateChannelName(true);
-  source.SetInfoType(SCI_NODE_SURFACE_COUNT);
-  SceneContainerInfo loaded;
-  ASSERT_TRUE(LoadSettings(loaded, SavedSettings(source)));
-  EXPECT_TRUE(loaded.GetUpdateChannelName());
-  EXPECT_EQ(loaded.GetInfoType(), SCI_NODE_SURFACE_COUNT);
-  ASSERT_EQ(loaded.ChildSlots().size(), 3u);
-  EXPECT_STREQ(loaded.ChildSlots()[1].declaration.label, "Node ID");
-  EXPECT_STREQ(loaded.ChildSlots()[2].declaration.label, "OUT: node surface count");
 }
 
 TEST(Persistence, MissingOrMisshapenTagsKeepTheFieldsAndTheLayout) {
@@ -160,10 +150,29 @@ TEST(Persistence, DamagedProjectFilesAreRejectedWithoutCreatingChannels) {
   }
 }
 
-TEST(Persistence, AMissingProjectFileNamesThePath) {
+// Paths that are no regular file of sane size fail at once with a message,
+// without blocking (a FIFO), reading forever (/dev/zero) or throwing (a directory).
+TEST(Persistence, ProjectPathsThatAreNoSaneFileAreRefused) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("sci_paths" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  const std::string fifo = (dir / "fifo").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string huge = (dir / "huge.orv").string();
+  std::ofstream(huge).close();
+  std::filesystem::resize_file(huge, project_file::kMaxFileSize + 1);  // sparse: costs no disk
+
+  const std::pair<std::string, const char*> cases[] = {
+      {"/nonexistent/project.orv", "No such file"}, {dir.string(), "not a regular file"},
+      {"/dev/zero", "not a regular file"},        {fifo, "not a regular file"},
+      {huge, "more than the"},
+  };
   Host host;
-  std::vector<Orv_Channel*> loaded;
-  std::string error;
-  EXPECT_FALSE(host.LoadProject("/nonexistent/project.orv", &loaded, &error));
-  EXPECT_NE(error.find("/nonexistent/project.orv"), std::string::npos) << error;
+  for (const auto& [path, why] : cases) {
+    std::vector<Orv_Channel*> loaded;
+    std::string error;
+    EXPECT_FALSE(host.LoadProject(path, &loaded, &error)) << path;
+    EXPECT_NE(error.find(path), std::string::npos) << error;
+    EXPECT_NE(error.find(why), std::string::npos) << error;
+  }
+  std::filesystem::remove_all(dir);
 }

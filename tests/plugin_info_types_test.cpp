@@ -9,11 +9,13 @@
 #include "channel/scene_container_info.h"
 #include "host/host.h"
 #include "query_cases.h"
+#include "query_harness.h"
 #include "scene/scene_builder.h"
 
-// Every info type, run through the plug-in as a host loads it, on one scene in
-// which input 0 (and the root's name) is valid everywhere: each must write
-// all its outputs and show no message.
+// Every info type on one scene in which input 0 (and the root's name) is
+// valid everywhere: run through the plug-in as a host loads it, each must
+// write all its outputs and show no message; with any one child missing it
+// must fail silently and leave the other outputs alone.
 using namespace Importing;
 
 namespace {
@@ -41,6 +43,22 @@ SceneBuilder EverythingScene() {
   return b;
 }
 
+// Sets every input of `channel` to a valid value and every output to a
+// value no query writes.
+void PrepareChildren(Orv_Channel& channel, const InfoTypeInfo& info) {
+  for (int i = 1; i <= FurtherChildCount(info); ++i) {
+    Orv_Channel* child = channel.GetChild(i);
+    if (child == nullptr) continue;
+    if (IsOutputChild(info, i)) {
+      query_cases::Preset(*child);
+    } else if (auto* text = dynamic_cast<TextChannel*>(child)) {
+      text->SetText("root");
+    } else {
+      dynamic_cast<ValueChannel&>(*child).SetValue(0);
+    }
+  }
+}
+
 class PluginInfoTypes : public testing::TestWithParam<int> {};
 
 }  // namespace
@@ -61,17 +79,8 @@ TEST_P(PluginInfoTypes, WritesEveryOutputWithoutMessage) {
   host.CreateDefaultChildren(*channel);
 
   const InfoTypeInfo& info = kInfoTypes[type];
-  for (int i = 1; i <= FurtherChildCount(info); ++i) {
-    Orv_Channel* child = channel->GetChild(i);
-    ASSERT_NE(child, nullptr) << "child " << i;
-    if (IsOutputChild(info, i)) {
-      query_cases::Preset(*child);
-    } else if (auto* text = dynamic_cast<TextChannel*>(child)) {
-      text->SetText("root");
-    } else {
-      dynamic_cast<ValueChannel&>(*child).SetValue(0);
-    }
-  }
+  for (int i = 1; i <= FurtherChildCount(info); ++i) ASSERT_NE(channel->GetChild(i), nullptr) << "child " << i;
+  PrepareChildren(*channel, info);
   const std::vector<int> outputs = query_cases::OutputIndices(type);
   std::vector<std::string> before;
   for (int i : outputs) before.push_back(query_cases::Describe(*channel->GetChild(i)));
@@ -82,6 +91,24 @@ TEST_P(PluginInfoTypes, WritesEveryOutputWithoutMessage) {
   for (std::size_t k = 0; k < outputs.size(); ++k)
     EXPECT_NE(query_cases::Describe(*channel->GetChild(outputs[k])), before[k])
         << "output " << outputs[k] << " was not written";
+}
+
+TEST_P(PluginInfoTypes, AMissingChildFailsSilentlyAndKeepsTheOtherOutputs) {
+  const auto type = static_cast<SCI_INFO_TYPE>(GetParam());
+  const InfoTypeInfo& info = kInfoTypes[type];
+  for (int missing = 1; missing <= FurtherChildCount(info); ++missing) {
+    SCOPED_TRACE("without child " + std::to_string(missing));
+    QueryHarness h(type);
+    h.Fill(EverythingScene());
+    PrepareChildren(*h.channel, info);
+    const std::string before = query_cases::Outputs(*h.channel, type);
+    Orv_Channel* removed = h.channel->GetChild(missing);
+    h.channel->UnlinkChild(missing);
+    EXPECT_EQ(h.Run(), -1);
+    EXPECT_THAT(h.Messages(), testing::IsEmpty());
+    h.channel->LinkChild(missing, removed, nullptr);
+    EXPECT_EQ(query_cases::Outputs(*h.channel, type), before);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllInfoTypes, PluginInfoTypes, testing::Range(0, kInfoTypeCount),

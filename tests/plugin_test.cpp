@@ -96,7 +96,7 @@ TEST(Plugin, LoaderErrorsNameThePathAndWhatIsMissing) {
     std::string path;
     std::string expected;
   };
-  const std::string hostLibrary = std::string(SCI_PLUGIN_DIR) + "/liborvhost.so";
+  const std::string hostLibrary = SCI_HOST_LIBRARY;
   for (const Case& c : {Case{"/nonexistent/libnothing.so", "libnothing.so"},
                         Case{hostLibrary, "does not export \"GetType\""}}) {
     std::string error;

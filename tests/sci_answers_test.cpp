@@ -5,6 +5,7 @@
 #include <poll.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <regex>
 #include <string>
 #include <vector>
@@ -148,6 +149,14 @@ TEST(SciMistakes, EachIsExplained) {
   }
   fs::remove_all(dir);
 
+  // Drawing needs Graphviz; without it the user is told what to install, before any scene is read.
+  const std::string path = getenv("PATH");
+  setenv("PATH", "/nonexistent", 1);
+  const SciRun noDot = RunSci({"--tree", "--format", "svg"});
+  setenv("PATH", path.c_str(), 1);
+  EXPECT_EQ(noDot.exitCode, 2);
+  EXPECT_NE(noDot.err.find("apt-get install graphviz"), std::string::npos) << noDot.err;
+
   const SciRun formats = RunSci({"--formats"});
   EXPECT_EQ(formats.exitCode, 0);
   for (const char* extension : {" .gltf ", " .fbx ", " .dae ", " .obj "})
@@ -247,6 +256,39 @@ TEST(SciCompletion, BashCompletesOptionsQueriesAndFiles) {
     for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, shell)) > 0;) out.append(buffer, n);
     EXPECT_EQ(pclose(shell), 0);
     EXPECT_EQ(out, c.expected);
+  }
+  fs::remove_all(dir);
+}
+
+// The zsh completion run outside zsh's completion system: compadd prints
+// what it is given that matches the word, _files stands for the files.
+TEST(SciCompletion, ZshCompletesOptionsQueriesAndFiles) {
+  if (std::system("command -v zsh > /dev/null") != 0) GTEST_SKIP() << "zsh not installed";
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"sci --tr", "--tree"},
+      {"sci --format ''", "text json dot svg"},
+      {"sci node-chi", "node-child-count node-child FILES"},
+      {"sci scene.gltf light-t", "light-type light-theta FILES"},
+      {"sci node-name ''", ""},
+  };
+  const fs::path dir = ScratchDir();
+  for (const auto& [words, expected] : cases) {
+    SCOPED_TRACE(words);
+    const fs::path script = dir / "complete.zsh";
+    std::ofstream(script) << "PATH='" << fs::path(SCI_EXECUTABLE).parent_path().string() << "':$PATH\n"
+                          << "compadd() { local -a items; if [[ $1 == -a ]]; then items=(\"${(P@)2}\"); "
+                          << "else items=(\"$@\"); fi; print -rn -- ${(M)items:#${PREFIX}*} ''; }\n"
+                          << "_files() { print -rn -- 'FILES '; }\n_call_program() { shift; \"$@\"; }\n"
+                          << "words=(" << words << ")\nCURRENT=${#words}\nPREFIX=$words[CURRENT]\n"
+                          << "source '" SCI_ZSH_COMPLETION "'\n";
+    FILE* shell = popen(("zsh -f " + script.string()).c_str(), "r");
+    ASSERT_NE(shell, nullptr);
+    std::string out;
+    char buffer[4096];
+    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, shell)) > 0;) out.append(buffer, n);
+    EXPECT_EQ(pclose(shell), 0);
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    EXPECT_EQ(out, expected);
   }
   fs::remove_all(dir);
 }

@@ -360,7 +360,9 @@ TEST(SciExitCodes, HelpAndVersionExitZero) {
   const SciRun help = RunSci({"--help"});
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_NE(help.out.find("Usage: sci [OPTIONS] [SCENE] [QUERY [INPUT...]]"), std::string::npos);
-  EXPECT_NE(help.out.find("--batch"), std::string::npos);
+  for (const char* part : {"--batch", "--tree", "name:WORD", "not always well-formed XML"})
+    EXPECT_NE(help.out.find(part), std::string::npos) << part;
+  EXPECT_EQ(help.out.find("Positionals"), std::string::npos);
   const SciRun version = RunSci({"--version"});
   EXPECT_EQ(version.exitCode, 0);
   EXPECT_EQ(version.out, std::string("sci ") + SCI_VERSION + "\n");

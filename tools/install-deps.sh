@@ -10,6 +10,12 @@ $sudo apt-get install -y --no-install-recommends \
   googletest libgtest-dev libgmock-dev libbenchmark-dev \
   libassimp-dev assimp-utils \
   libcli11-dev nlohmann-json3-dev \
-  clang libclang-rt-14-dev \
-  graphviz help2man \
+  clang libclang-rt-14-dev
+# Packaging and installed-use checks (.ci/run) and bench/compare.sh.
+$sudo apt-get install -y --no-install-recommends \
+  pkg-config dpkg-dev file hyperfine time
+# sci --tree --format svg draws with Graphviz; help2man makes the sci man page.
+$sudo apt-get install -y --no-install-recommends graphviz help2man
+# The sceneinfo Python module, its tests and its Dask example.
+$sudo apt-get install -y --no-install-recommends \
   python3-dev pybind11-dev python3-numpy python3-pytest python3-distributed

@@ -1,10 +1,10 @@
 #include <cstddef>
+#include <new>
 #include <vector>
 
 #include "channel/scene_container_info.h"
 #include "queries/query_support.h"
 #include "xml/number_text.h"
-#include "xml/scene_hierarchy_xml.h"
 
 // The scene hierarchy XML text: one tab-indented node element per node, with
 // the node's surfaces, their texture maps and the node's cameras, then its
@@ -124,28 +124,9 @@ void AppendNodeStart(std::string& text, const SceneContainer& scene, int id, std
   AppendCameras(text, scene, node, indent);
 }
 
-}  // namespace
-
-// Appends node `nodeID` and its subtree to `text`, indented from `depth`; the
-// outermost call (empty `text`) hands the whole text to child 1 in one go.
-//
-// The subtree is walked with an explicit stack rather than by recursion, so a
-// deep tree cannot exhaust the call stack. The container is trusted to hold a
-// tree but not relied on: a child ID outside the nodes, a node already written
-// in this text (a cycle, or a node listed twice) and nodes more than
-// kMaxHierarchyLevels below `nodeID` are left out. A `nodeID` outside the
-// nodes writes nothing, and the output keeps its text as when there is no root.
-int SceneContainerInfo::GetSceneHierarchy(const SceneContainer& scene, int nodeID, std::string& text, int depth) {
-  TextChannel* out = nullptr;
-  if (text.empty()) {
-    auto children = Children<TextChannel>(*this);
-    if (!children) return kFailed;
-    out = std::get<0>(*children);
-  }
+// Appends node `nodeID` (a valid ID) and its subtree, indented from `base`.
+void AppendSubtree(std::string& text, const SceneContainer& scene, int nodeID, std::size_t base) {
   const auto& nodes = scene.Nodes();
-  if (!InCollection(nodeID, nodes.size())) return kOk;
-  const std::size_t base = depth > 0 ? static_cast<std::size_t>(depth) : 0;
-
   struct OpenNode {
     int id;
     std::size_t level;      // below `nodeID`
@@ -165,16 +146,45 @@ int SceneContainerInfo::GetSceneHierarchy(const SceneContainer& scene, int nodeI
       continue;
     }
     const int child = childIDs[node.nextChild++];
-    const std::size_t level = node.level + 1;
-    if (level > xml::kMaxHierarchyLevels || !InCollection(child, nodes.size()) ||
-        written[static_cast<std::size_t>(child)])
-      continue;
+    if (!InCollection(child, nodes.size()) || written[static_cast<std::size_t>(child)]) continue;
     written[static_cast<std::size_t>(child)] = true;
+    const std::size_t level = node.level + 1;
     AppendNodeStart(text, scene, child, base + level);
     path.push_back({child, level, 0});
   }
+}
 
-  if (out != nullptr) out->SetText(text.c_str());
+}  // namespace
+
+// Appends node `nodeID` and its subtree to `text`, indented from `depth`; the
+// outermost call (empty `text`) hands the whole text to child 1 in one go.
+//
+// The subtree is walked to any depth with an explicit stack rather than by
+// recursion, so a deep tree cannot exhaust the call stack. The container is
+// trusted to hold a tree but not relied on: a child ID outside the nodes and a
+// node already written in this text (a cycle, or a node listed twice) are left
+// out. A `nodeID` outside the nodes writes nothing, and the output keeps its
+// text as when there is no root. Each line is indented by its level, so a long
+// chain needs memory growing with the square of its length; when it cannot be
+// had, `text` and the output are left as they were and the call fails.
+int SceneContainerInfo::GetSceneHierarchy(const SceneContainer& scene, int nodeID, std::string& text, int depth) {
+  TextChannel* out = nullptr;
+  if (text.empty()) {
+    auto children = Children<TextChannel>(*this);
+    if (!children) return kFailed;
+    out = std::get<0>(*children);
+  }
+  const auto& nodes = scene.Nodes();
+  if (!InCollection(nodeID, nodes.size())) return kOk;
+  const std::size_t base = depth > 0 ? static_cast<std::size_t>(depth) : 0;
+  const std::size_t start = text.size();
+  try {
+    AppendSubtree(text, scene, nodeID, base);
+    if (out != nullptr) out->SetText(text.c_str());
+  } catch (const std::bad_alloc&) {
+    text.resize(start);
+    return kFailed;
+  }
   return kOk;
 }
 
