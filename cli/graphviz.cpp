@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string_view>
+#include <system_error>
 
 namespace sci {
 
@@ -28,7 +29,9 @@ std::string FindDot() {
 bool DrawSvg(const std::string& dotPath, const std::string& graph, std::string* svg, std::string* error) {
   // The graph goes through a file, so that dot's output can be read whole
   // without either side waiting on a full pipe.
-  char input[] = "/tmp/sci-graph-XXXXXX";
+  std::error_code ec;
+  std::string inputPath = (std::filesystem::temp_directory_path(ec) / "sci-graph-XXXXXX").string();
+  char* input = inputPath.data();
   const int inputFd = mkstemp(input);
   if (inputFd < 0) {
     *error = "cannot make a temporary file for the graph";

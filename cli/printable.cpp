@@ -29,10 +29,14 @@ std::size_t Utf8Length(std::string_view text) {
   return length;
 }
 
+void AppendHex(std::string& out, unsigned char c) {
+  static const char kHex[] = "0123456789abcdef";
+  ((out += "\\x") += kHex[c >> 4]) += kHex[c & 15];
+}
+
 }  // namespace
 
 void AppendPrintable(std::string& out, std::string_view text) {
-  static const char kHex[] = "0123456789abcdef";
   while (!text.empty()) {
     const unsigned char c = static_cast<unsigned char>(text.front());
     std::size_t length = 1;
@@ -43,9 +47,17 @@ void AppendPrintable(std::string& out, std::string_view text) {
     else if (c >= 0x80 && (length = Utf8Length(text)) > 0) out.append(text.data(), length);
     else {
       length = 1;
-      ((out += "\\x") += kHex[c >> 4]) += kHex[c & 15];
+      AppendHex(out, c);
     }
     text.remove_prefix(length);
+  }
+}
+
+void AppendWithoutControls(std::string& out, std::string_view text) {
+  for (const char byte : text) {
+    const unsigned char c = static_cast<unsigned char>(byte);
+    if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) AppendHex(out, c);
+    else out += byte;
   }
 }
 

@@ -11,4 +11,9 @@ namespace sci {
 void AppendPrintable(std::string& out, std::string_view text);
 std::string Printable(std::string_view text);
 
+// Appends `text` as it is but for control characters other than tab, line
+// feed and carriage return, which become \xHH: for texts whose layout and
+// bytes matter (XML), shown on a terminal without driving it.
+void AppendWithoutControls(std::string& out, std::string_view text);
+
 }  // namespace sci

@@ -4,10 +4,10 @@
 
 #include "cli/asker.h"
 #include "cli/json_output.h"
-#include "cli/tree_output.h"
 #include "cli/number_text.h"
 #include "cli/printable.h"
 #include "cli/text_output.h"
+#include "cli/tree_output.h"
 #include "host/value_channels.h"
 
 namespace sci {

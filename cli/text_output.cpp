@@ -23,7 +23,8 @@ constexpr std::size_t kSummaryVertices = 4;
 constexpr std::size_t kSummaryIndices = 24;
 constexpr std::size_t kSummaryKeys = 8;
 
-// XML outputs are printed bare, so that they can be redirected to a file.
+// XML outputs are printed bare, so that they can be redirected to a file;
+// only control characters, which XML cannot hold anyway, are escaped.
 bool IsXmlOutput(const QueryChild& child) {
   return child.kind == ChildKind::Text && std::strstr(child.label, "XML") != nullptr;
 }
@@ -159,7 +160,7 @@ void AppendText(const QueryResult& result, bool full, std::string& out) {
         out += ": (empty)\n";
         continue;
       }
-      out += text;
+      AppendWithoutControls(out, text);
       if (out.back() != '\n') out += '\n';
       continue;
     }

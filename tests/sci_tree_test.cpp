@@ -152,6 +152,13 @@ TEST(SciTree, AnyNameGivesValidJsonEscapedTextAndADrawableGraph) {
   EXPECT_NE(text.out.find("  #4 line\\nbreak\n"), std::string::npos) << text.out;
   EXPECT_NE(text.out.find("  #6 bad \\xff\\xfe end\n"), std::string::npos) << text.out;
 
+  // The channel's XML keeps every byte in JSON; in text only control characters are escaped.
+  const SciRun xml = RunSci({scene.string(), "scene-hierarchy"});
+  EXPECT_NE(xml.out.find("name=\"esc\\x1b[31m\""), std::string::npos) << xml.out;
+  EXPECT_NE(xml.out.find("name=\"quote\"d\""), std::string::npos) << xml.out;
+  const Json xmlJson = Json::parse(RunSci({"--json", scene.string(), "scene-hierarchy"}).out);
+  EXPECT_NE(xmlJson["outputs"]["OUT: Scene XML text"].get<std::string>().find("name=\"esc\x1b[31m\""), std::string::npos);
+
   if (!fs::exists("/usr/bin/dot")) GTEST_SKIP() << "Graphviz's dot not installed: the drawing was not checked";
   const SciRun svg = RunSci({"--tree", "-f", "svg", scene.string()});
   EXPECT_EQ(svg.exitCode, 0) << svg.err;
