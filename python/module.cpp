@@ -91,7 +91,7 @@ std::unique_ptr<SceneHandle> Open(const std::string& path) {
   std::unique_ptr<SceneHandle> handle;
   {
     py::gil_scoped_release release;
-    const std::string plugin = sceneinfo::PluginBesideHostLibrary(&error);
+    const std::string plugin = sceneinfo::FindPlugin(&error);
     if (!plugin.empty()) handle = SceneHandle::Open(path, plugin, &error, &failure);
   }
   if (!handle) Raise(failure == sceneinfo::OpenFailure::Scene ? "SceneReadError" : "PluginError", error);

@@ -2,27 +2,40 @@
 
 #include <dlfcn.h>
 #include <link.h>
+#include <sys/stat.h>
 
 #include <climits>
 
 namespace sceneinfo {
 
-std::string PluginBesideHostLibrary(std::string* error) {
+namespace {
+
+bool IsFile(const std::string& path) {
+  struct stat status {};
+  return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+}  // namespace
+
+std::string FindPlugin(std::string* error) {
   // The host library is already loaded (this module links it), so this
   // only finds it; the reference taken is given back at once.
   void* host = dlopen(SCI_HOST_LIBRARY_FILE_NAME, RTLD_LAZY | RTLD_NOLOAD);
-  if (host == nullptr) {
-    *error = std::string("cannot locate the loaded host library " SCI_HOST_LIBRARY_FILE_NAME ": ") + dlerror();
-    return {};
-  }
   char origin[PATH_MAX] = "";
-  const bool found = dlinfo(host, RTLD_DI_ORIGIN, origin) == 0;
-  dlclose(host);
+  const bool found = host != nullptr && dlinfo(host, RTLD_DI_ORIGIN, origin) == 0;
+  if (host != nullptr) dlclose(host);
   if (!found) {
     *error = "cannot tell the folder of the host library " SCI_HOST_LIBRARY_FILE_NAME;
     return {};
   }
-  return std::string(origin) + "/" SCI_PLUGIN_FILE_NAME;
+  const std::string folder(origin);
+  const std::string candidates[] = {folder + "/" SCI_LIBDIR_TO_PLUGINDIR "/" SCI_PLUGIN_FILE_NAME,
+                                    folder + "/" SCI_PLUGIN_FILE_NAME};
+  for (const std::string& candidate : candidates)
+    if (IsFile(candidate)) return candidate;
+  *error = "cannot find the plug-in; looked for";
+  for (const std::string& candidate : candidates) *error += "\n  " + candidate;
+  return {};
 }
 
 }  // namespace sceneinfo

@@ -4,9 +4,10 @@
 
 namespace sceneinfo {
 
-// The plug-in library beside the host library this process has loaded: the
-// two are built and installed into the same folder. Empty, with the reason
-// in `error`, when the host library cannot be located.
-std::string PluginBesideHostLibrary(std::string* error);
+// The plug-in library that belongs with the host library this process has
+// loaded: in the install's plug-in folder relative to the host library, or
+// beside it as in the build tree. Empty, with the places looked at in
+// `error`, when there is none.
+std::string FindPlugin(std::string* error);
 
 }  // namespace sceneinfo

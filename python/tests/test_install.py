@@ -1,5 +1,5 @@
 """From an installed prefix, the module imports and answers with the plug-in and host
-libraries of that prefix, found relative to itself."""
+libraries of that prefix, found relative to itself, and nothing of the build tree."""
 
 import os
 import subprocess
@@ -10,23 +10,24 @@ from conftest import DEMO, sci_json
 PROGRAM = """
 import sceneinfo
 scene = sceneinfo.open({demo!r})
-answer = scene.query("node-count")
-maps = open("/proc/self/maps").read().split()
-print(repr(answer))
-print([m for m in maps if m.endswith(("libSceneContainerInfo.so", "liborvhost.so", "_native" + {suffix!r}))])
+print(repr(scene.query("node-count")))
+print(repr(sorted({{line.split()[-1] for line in open("/proc/self/maps") if ".so" in line}})))
 """
 
 
 def test_installed_module_answers_from_its_prefix(tmp_path):
+    build = os.environ["SCI_BUILD_DIR"]
     prefix = tmp_path / "prefix"
-    install = subprocess.run(["cmake", "--install", os.environ["SCI_BUILD_DIR"], "--prefix", str(prefix)],
+    install = subprocess.run(["cmake", "--install", build, "--prefix", str(prefix)],
                              capture_output=True, text=True, check=False)
     assert install.returncode == 0, install.stderr
     site = next(prefix.glob("lib*/python3*/*-packages"))
-    suffix = next(site.glob("sceneinfo/_native*")).name[len("_native"):]
-    env = dict(os.environ, PYTHONPATH=str(site))
-    run = subprocess.run([sys.executable, "-c", PROGRAM.format(demo=DEMO, suffix=suffix)], cwd=tmp_path, env=env,
-                         capture_output=True, text=True, check=True)
+    run = subprocess.run([sys.executable, "-c", PROGRAM.format(demo=DEMO)], cwd=tmp_path,
+                         env=dict(os.environ, PYTHONPATH=str(site)), capture_output=True, text=True, check=False)
+    assert run.returncode == 0, run.stderr
     answer, libraries = map(eval, run.stdout.splitlines())
     assert answer == sci_json(DEMO, "node-count")[0]
-    assert len(set(libraries)) == 3 and all(lib.startswith(str(prefix) + "/") for lib in libraries)
+    ours = [lib for lib in libraries if lib.startswith(str(prefix) + "/")]
+    assert any("/sceneinfo/_native" in lib for lib in ours)
+    assert any(os.path.basename(lib).startswith("libSceneContainerInfo") for lib in ours)
+    assert not [lib for lib in libraries if lib.startswith(build + "/")]
