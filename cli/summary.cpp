@@ -41,7 +41,6 @@ SceneSummary Summarize(QuerySession& session, const std::string& path) {
     summary.boxMin = static_cast<const ValueVectorChannel*>(box.outputs[0].channel)->GetVector();
     summary.boxMax = static_cast<const ValueVectorChannel*>(box.outputs[1].channel)->GetVector();
   }
-  summary.hierarchy = ask.Text(SCI_SCENE_HIERARCHY);
   summary.tree = BuildSceneTree(session);
   summary.messages.insert(summary.messages.end(), summary.tree.messages.begin(), summary.tree.messages.end());
   return summary;
@@ -72,8 +71,7 @@ std::string SummaryJson(const SceneSummary& summary) {
   const Json head{{"scene", summary.path},
                   {"format", summary.format},
                   {"counts", std::move(counts)},
-                  {"scene_box", Json{{"min", JsonVector(summary.boxMin)}, {"max", JsonVector(summary.boxMax)}}},
-                  {"hierarchy", summary.hierarchy}};
+                  {"scene_box", Json{{"min", JsonVector(summary.boxMin)}, {"max", JsonVector(summary.boxMax)}}}};
   // The tree has its own writer, which needs no recursion however deep it is.
   std::string text = DumpLine(head);
   text.pop_back();

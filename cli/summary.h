@@ -16,7 +16,6 @@ struct SceneSummary {
   std::string format;
   std::vector<std::pair<std::string, float>> counts;  // "nodes", "surfaces", ...
   D3DXVECTOR3 boxMin, boxMax;
-  std::string hierarchy;                  // the scene hierarchy XML, as the channel writes it
   SceneTree tree;
   std::vector<std::string> messages;      // what the queries showed, if anything
 };
