@@ -166,7 +166,7 @@ PYBIND11_MODULE(_native, m) {
             }
             return ParseJson(json);
           },
-          "summary() -> dict\n\nThe scene's counts, box and node tree XML, as sci --json writes them without a query.")
+          "summary() -> dict\n\nThe scene's format, counts, box and node tree, as sci --json writes them without a query.")
       .def(
           "tree",
           [](SceneHandle& scene) {

@@ -72,7 +72,7 @@ class Scene:
 
     @cached_property
     def summary(self) -> dict[str, Any]:
-        """Counts, scene box and node tree XML, as ``sci --json FILE`` writes them."""
+        """Format, counts, scene box and node tree, as ``sci --json FILE`` writes them."""
         return self._native.summary()
 
     @cached_property
