@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/query_list.h"
@@ -47,7 +48,7 @@ const sci::InfoTypeInfo& FindQuery(const py::handle& query) {
 
 // A query and its inputs as sci would read them from the same words: a
 // number is taken through its text, so 0.1 here is the float sci reads from
-// "0.1".
+// "0.1", and a Node ID may be given as the node's name.
 sci::QueryRequest Request(const py::handle& query, const py::tuple& inputs) {
   sci::QueryRequest request;
   request.info = &FindQuery(query);
@@ -61,12 +62,14 @@ sci::QueryRequest Request(const py::handle& query, const py::tuple& inputs) {
     sci::QueryInput input{children[i], 0, {}};
     const py::handle value = inputs[i];
     const bool isText = py::isinstance<py::str>(value);
-    if (children[i].kind == ChildKind::Text) {
+    const bool isNodeID = std::string_view(children[i].label) == "Node ID";
+    if (children[i].kind == ChildKind::Text || (isNodeID && isText)) {
       if (!isText) throw py::type_error(name + ": " + children[i].label + " must be a str");
       input.text = value.cast<std::string>();
+      input.nodeName = isNodeID;
     } else {
       if (isText || py::isinstance<py::bytes>(value) || !PyNumber_Check(value.ptr()))
-        throw py::type_error(name + ": " + children[i].label + " must be a number, not " +
+        throw py::type_error(name + ": " + children[i].label + (isNodeID ? " must be a number or a node's name, not " : " must be a number, not ") +
                              std::string(py::str(value.get_type().attr("__name__"))));
       const std::string text = py::str(value);
       if (!sci::ParseFloat(text, &input.number))
@@ -99,12 +102,14 @@ std::unique_ptr<SceneHandle> Open(const std::string& path) {
 }
 
 py::object Query(SceneHandle& scene, const py::handle& query, const py::args& inputs) {
-  const sci::QueryRequest request = Request(query, inputs);
-  std::string json;
+  sci::QueryRequest request = Request(query, inputs);
+  std::string json, error;
+  bool answered;
   {
     py::gil_scoped_release release;
-    json = scene.QueryJson(request);
+    answered = scene.QueryJson(std::move(request), &json, &error);
   }
+  if (!answered) Raise("QueryInputError", error);
   return ParseJson(json);
 }
 
@@ -155,7 +160,8 @@ PYBIND11_MODULE(_native, m) {
       .def("query", &Query, py::arg("query"),
            "query(query, *inputs) -> dict\n\n"
            "Runs one query (its name, full name or number) with its inputs and returns its answer as sci --json\n"
-           "writes it: query, info_type, inputs, outputs by child label, and the channel's messages.")
+           "writes it: query, info_type, inputs, outputs by child label, names, and the channel's messages.\n"
+           "A Node ID may be given as the node's name; QueryInputError when no node has it.")
       .def(
           "summary",
           [](SceneHandle& scene) {

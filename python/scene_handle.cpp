@@ -5,6 +5,7 @@
 #include <new>
 
 #include "cli/json_output.h"
+#include "cli/node_names.h"
 #include "cli/scene_tree.h"
 #include "cli/summary.h"
 #include "host/mesh_channel.h"
@@ -91,11 +92,13 @@ SceneHandle::~SceneHandle() {
   session_.reset();
 }
 
-std::string SceneHandle::QueryJson(const sci::QueryRequest& request) {
+bool SceneHandle::QueryJson(sci::QueryRequest request, std::string* json, std::string* error) {
   std::lock_guard<std::mutex> lock(mutex_);
-  sci::TextSink json;
-  sci::WriteResultJson(session_->Run(request), json);
-  return std::move(json.text);
+  if (!sci::ResolveNodeNames(*session_, request, error)) return false;
+  sci::TextSink sink;
+  sci::WriteResultJson(session_->Run(request), sink);
+  *json = std::move(sink.text);
+  return true;
 }
 
 std::string SceneHandle::SummaryJson() {

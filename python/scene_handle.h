@@ -50,9 +50,11 @@ class SceneHandle {
   static std::unique_ptr<SceneHandle> Open(const std::string& path, const std::string& pluginPath,
                                            std::string* error, OpenFailure* failure);
 
-  // The answer to `request` as sci --json writes it, on one line; the
-  // channel's messages are in the answer's "messages".
-  std::string QueryJson(const sci::QueryRequest& request);
+  // The answer to `request` as sci --json writes it, on one line, into
+  // `json`; the channel's messages are in the answer's "messages". Node IDs
+  // given by name are looked up first, as sci does; false, with the reason
+  // in `error`, when no node has such a name.
+  bool QueryJson(sci::QueryRequest request, std::string* json, std::string* error);
   // The scene's summary as sci --json writes it when given no query.
   std::string SummaryJson();
   // The node tree as sci --tree --format json writes it; what the channel

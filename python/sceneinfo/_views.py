@@ -56,9 +56,11 @@ class Scene:
         """Runs one query and returns its answer, shaped as ``sci --json`` writes it.
 
         ``query`` is a short name ("node-child"), a full name ("SCI_NODE_CHILD") or a
-        number (11); ``inputs`` follow in child order (numbers, or a str for a node name).
+        number (11); ``inputs`` follow in child order: numbers, a str for a node name, and
+        for a Node ID either (a name stands for the first node of that name, as in sci).
         When the channel reports a bad input, raises QueryInputError with its message, or
-        with ``check=False`` returns the answer with the message in ``"messages"``.
+        with ``check=False`` returns the answer with the message in ``"messages"``; a name
+        that no node has always raises QueryInputError.
         Raises ValueError for an unknown query and TypeError for wrong inputs.
         """
         answer = self._native.query(query, *inputs)

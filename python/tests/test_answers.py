@@ -18,16 +18,19 @@ def scene_path(name: str) -> str:
     return DEMO if name == "demo" else sample(name)
 
 
-def all_queries(first_node_name: str) -> list[tuple]:
-    """Each query with its inputs all 0, 1, 2.7, -1 and 99999, and mixed where it has several."""
+def all_queries(node_name: str) -> list[tuple]:
+    """Each query with its inputs all 0, 1, 2.7, -1 and 99999, mixed where it has several,
+    and with a node's name for a Node ID."""
     cases = []
     for query in sceneinfo.queries():
         kinds = [i["kind"] for i in query["inputs"]]
         variants = [[v] * len(kinds) for v in (0, 1, 2.7, -1, 99999)] if kinds else [[]]
         if len(kinds) > 1:
             variants.append([0, 1] + [0] * (len(kinds) - 2))
+        if any(i["label"] == "Node ID" for i in query["inputs"]):
+            variants.append([node_name if i["label"] == "Node ID" else 0 for i in query["inputs"]])
         for values in variants:
-            inputs = [first_node_name if k == "Text" else v for k, v in zip(kinds, values)]
+            inputs = [node_name if k == "Text" else v for k, v in zip(kinds, values)]
             cases.append((query["query"], *inputs))
     return cases + [("node-id", "no node has this name")]
 
@@ -42,7 +45,7 @@ def batch_line(case: tuple) -> str:
 def test_every_query_equals_sci(name):
     path = scene_path(name)
     scene = sceneinfo.open(path)
-    cases = all_queries(scene.nodes[0].name if len(scene.nodes) else "x")
+    cases = all_queries(scene.nodes[-1].name if len(scene.nodes) else "x")
     expected = sci_batch(path, [batch_line(case) for case in cases])
     assert len(expected) == len(cases)
     for case, answer in zip(cases, expected):

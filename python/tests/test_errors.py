@@ -1,9 +1,11 @@
 """Errors: files that cannot be read, inputs the channel rejects, calls that are wrong."""
 
+import subprocess
+
 import pytest
 
 import sceneinfo
-from conftest import DEMO, sci_json
+from conftest import DEMO, SCI, sci_json
 
 
 @pytest.mark.parametrize("name, content", [("missing.gltf", None), ("", None), ("empty.obj", ""),
@@ -31,6 +33,13 @@ def test_bad_input_raises_the_channels_message(case):
     assert scene.query(*case, check=False) == expected
 
 
+def test_a_node_name_no_node_has_raises_as_sci_reports_it():
+    run = subprocess.run([SCI, DEMO, "node-name", "no such node"], capture_output=True, text=True, check=False)
+    with pytest.raises(sceneinfo.QueryInputError) as raised:
+        sceneinfo.open(DEMO).query("node-name", "no such node", check=False)
+    assert run.returncode == 1 and run.stderr == f"sci: {raised.value}\n"
+
+
 def test_geometry_with_a_bad_id_raises_the_channels_message():
     with pytest.raises(sceneinfo.QueryInputError) as raised:
         sceneinfo.open(DEMO).geometry(99)
@@ -42,7 +51,8 @@ def test_geometry_with_a_bad_id_raises_the_channels_message():
     ((69,), ValueError, "unknown query '69'"),
     ((True,), TypeError, "not bool"),
     (("node-child", 0), TypeError, "takes 2 inputs (Node ID, Child number), 1 given"),
-    (("node-name", "0"), TypeError, "Node ID must be a number, not str"),
+    (("node-child", 0, "1"), TypeError, "Child number must be a number, not str"),
+    (("node-name", None), TypeError, "Node ID must be a number or a node's name, not NoneType"),
     (("node-id", 0), TypeError, "Node name must be a str"),
     (("node-name", float("nan")), ValueError, "must be a finite 32-bit float, not nan"),
     (("node-name", 1e39), ValueError, "not 1e+39"),
