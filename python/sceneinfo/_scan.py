@@ -133,14 +133,17 @@ class Scanner:
                 return record
 
     def close(self) -> None:
-        """Stops the worker."""
+        """Stops the worker: at once when it is reading a file, else once it sees its input end."""
+        if self.alive and self.path is not None:
+            self._process.kill()
         if self.alive:
             self._process.stdin.close()
             try:
                 self._process.wait(5)
             except subprocess.TimeoutExpired:
                 self._process.kill()
-                self._process.wait()
+        self._process.wait()
+        self._process.stdin.close()
         self._process.stdout.close()
 
     def __enter__(self) -> "Scanner":
