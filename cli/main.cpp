@@ -142,7 +142,7 @@ int Run(int argc, const char* const* argv) {
   }
   {
     ProgressIndicator progress(scenePath.substr(scenePath.rfind('/') + 1));
-    if (!session.LoadScene(scenePath, &error, progress.Callback())) {
+    if (!session.LoadScene(scenePath, &error, progress.Callback(), options->import)) {
       progress.Finish();
       if (error.find("unknown file format") != std::string::npos) error += " ('sci --formats' lists the formats)";
       Fail(error.empty() ? "cannot read \"" + scenePath + "\"" : error);

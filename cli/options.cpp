@@ -79,6 +79,25 @@ std::optional<Options> ParseCommandLine(int argc, const char* const* argv, int* 
       ->type_name("FILE");
   app.add_option("-p,--plugin", options.plugin, "The plug-in library to load (default: the one beside sci)")
       ->type_name("PATH");
+  bool noCache = false;
+  app.add_option("--max-memory", options.import.maxMemoryBytes,
+                 "Stop reading a scene that needs more memory than SIZE (K, M, G suffixes; default: half the "
+                 "machine's memory, at most 16G)")
+      ->type_name("SIZE")
+      ->transform(CLI::AsSizeValue(false).description(""));
+  app.add_option("--timeout", options.import.timeoutSeconds, "Stop reading a scene after SECONDS (default: 600)")
+      ->type_name("SECONDS")
+      ->check(CLI::Validator(
+          [](const std::string& text) {
+            double seconds = 0;
+            return CLI::detail::lexical_cast(text, seconds) && seconds > 0 ? std::string()
+                                                                            : "'" + text + "' is not a number of seconds above 0";
+          },
+          ""));
+  app.add_option("--cache-dir", options.import.cacheDir,
+                 "Keep snapshots of read scenes in DIR (default: $XDG_CACHE_HOME/sci or ~/.cache/sci)")
+      ->type_name("DIR");
+  app.add_flag("--no-cache", noCache, "Read the scene afresh and keep no snapshot (wins over --cache-dir)");
   app.add_option("words", options.words, "[SCENE] [QUERY [INPUT...]]")->type_name("");
   try {
     app.parse(argc, argv);
@@ -90,6 +109,7 @@ std::optional<Options> ParseCommandLine(int argc, const char* const* argv, int* 
     *exitCode = kExitUsage;
     return std::nullopt;
   }
+  options.import.useCache = !noCache;
   return options;
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/output_options.h"
+#include "scene/import/guarded_import.h"
 
 namespace sci {
 
@@ -18,6 +19,7 @@ struct Options {
   std::string format;         // --format for the tree: text, json, dot or svg
   std::string batchFile;  // "-" for standard input; empty without --batch
   std::string plugin;     // empty: look beside sci
+  Importing::GuardedImportOptions import;  // limits and cache of the scene's import
   std::vector<std::string> words;
 };
 

@@ -7,7 +7,6 @@
 #include "host/matrix_collection_channel.h"
 #include "host/mesh_channel.h"
 #include "host/value_channels.h"
-#include "scene/import/scene_importer.h"
 
 namespace sci {
 
@@ -77,10 +76,10 @@ bool QuerySession::LoadPlugin(const std::string& path, std::string* error) {
   return true;
 }
 
-bool QuerySession::LoadScene(const std::string& path, std::string* error, std::function<void(float)> progress) {
-  Importing::ImportOptions options;
+bool QuerySession::LoadScene(const std::string& path, std::string* error, std::function<void(float)> progress,
+                             Importing::GuardedImportOptions options) {
   options.progress = std::move(progress);
-  return Importing::ImportScene(path, *scene_, error, options);
+  return Importing::ImportSceneGuarded(path, *scene_, error, options);
 }
 
 Importing::SceneContainerInfo* QuerySession::ChannelFor(const InfoTypeInfo& info) {

@@ -8,6 +8,7 @@
 #include "channel/scene_container_info.h"
 #include "cli/query_request.h"
 #include "host/host.h"
+#include "scene/import/guarded_import.h"
 #include "scene/scene_container.h"
 
 namespace sci {
@@ -37,9 +38,11 @@ class QuerySession {
 
   // Loads the plug-in library; false with the reason in `error`.
   bool LoadPlugin(const std::string& path, std::string* error);
-  // Imports `path` into the scene container; false with the reason in
-  // `error`. `progress` receives the fraction done and may be empty.
-  bool LoadScene(const std::string& path, std::string* error, std::function<void(float)> progress);
+  // Imports `path` into the scene container through the guarded, cached
+  // import under `options`; false with the reason in `error`. `progress`
+  // receives the fraction done and may be empty.
+  bool LoadScene(const std::string& path, std::string* error, std::function<void(float)> progress,
+                 Importing::GuardedImportOptions options = {});
 
   // Runs one query. Its outputs start from a fresh child's state, so a
   // result never shows what an earlier query left behind.

@@ -25,4 +25,9 @@ int Importer(const std::uint8_t* data, std::size_t size);
 // One line of an sci batch file, parsed and answered on a small scene.
 int BatchLine(const std::uint8_t* data, std::size_t size);
 
+// Snapshot bytes (section checksums made right when the first byte is odd):
+// a refusal leaves the container alone; what loads saves to the same bytes
+// and answers every info type.
+int Snapshot(const std::uint8_t* data, std::size_t size);
+
 }  // namespace sci_fuzz

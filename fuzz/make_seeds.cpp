@@ -16,7 +16,9 @@
 #include "host/project_file.h"
 #include "host/value_channels.h"
 #include "module/entry_points.h"
+#include "scene/import/scene_importer.h"
 #include "scene/scene_container.h"
+#include "scene/snapshot.h"
 
 namespace {
 
@@ -188,6 +190,24 @@ void BatchSeeds(const fs::path& dir) {
   Write(dir, "numbers", "node-child -1 0\nnode-child 0 2147483648\nsurface-texture-id 0x10 0\nnode-name -0.5\n");
 }
 
+// Snapshot seeds: snapshots of the repository's small scenes, each once with
+// its checksums kept as they are and once to be made right by the target.
+void SnapshotSeeds(const fs::path& dir, const fs::path& source) {
+  const SnapshotProvenance provenance{"seed", "5.2.5", "default", {{"scene.gltf", 100, 1, 2, 3}}, {"scene.bin"}};
+  for (const char* name : {"examples/demo/demo.gltf", "tests/data/spot_light_camera.gltf",
+                           "tests/data/trs_animation.gltf", "tests/data/two_materials.obj"}) {
+    SceneContainer scene;
+    std::vector<std::uint8_t> bytes;
+    if (!ImportScene((source / name).string(), scene, nullptr) ||
+        !SaveSnapshotToBytes(scene, provenance, bytes, nullptr))
+      continue;
+    const std::string image(bytes.begin(), bytes.end());
+    const std::string stem = fs::path(name).stem().string();
+    Write(dir, stem, std::string(1, '\0') + image);
+    Write(dir, stem + "_fixed", std::string(1, '\1') + image);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -200,5 +220,6 @@ int main(int argc, char** argv) {
   XmlWriterSeeds(root / "xml_writers");
   ImporterSeeds(root / "importer", SCI_SOURCE_DIR);
   BatchSeeds(root / "batch_line");
+  SnapshotSeeds(root / "snapshot", SCI_SOURCE_DIR);
   return 0;
 }

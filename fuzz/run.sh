@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzzers and runs each for SECONDS seconds, one after another, on
 # one core: fuzz/run.sh SECONDS [FUZZER...] (FUZZER: project_file,
-# xml_writers, importer, batch_line; all when none is named).
+# xml_writers, importer, batch_line, snapshot; all when none is named).
 #
 # Builds in build-fuzz/ (clang, libFuzzer, ASan, UBSan). Each fuzzer keeps its
 # growing corpus in build-fuzz/fuzz/corpus/<fuzzer>/ and starts from the seeds
@@ -12,13 +12,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 if [ $# -lt 1 ] || ! [[ "$1" =~ ^[0-9]+$ ]]; then
-  echo "usage: fuzz/run.sh SECONDS [project_file|xml_writers|importer|batch_line ...]" >&2
+  echo "usage: fuzz/run.sh SECONDS [project_file|xml_writers|importer|batch_line|snapshot ...]" >&2
   exit 2
 fi
 seconds=$1
 shift
 fuzzers=("$@")
-if [ ${#fuzzers[@]} -eq 0 ]; then fuzzers=(project_file xml_writers importer batch_line); fi
+if [ ${#fuzzers[@]} -eq 0 ]; then fuzzers=(project_file xml_writers importer batch_line snapshot); fi
 
 build=${SCI_FUZZ_BUILD_DIR:-build-fuzz}
 CC=clang CXX=clang++ cmake -S . -B "$build" -DSCI_BUILD_FUZZERS=ON -DSCI_BUILD_TESTS=OFF \

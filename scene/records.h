@@ -142,6 +142,11 @@ class SCENE_API Geometry {
 
   void SetPrimitiveSize(std::int64_t size) { primitiveSize_ = size; }
   void UpdateBoundingBox();
+  // Restores a box computed earlier (a snapshot carries it with the vertices).
+  void SetBoundingBox(const D3DXVECTOR3& min, const D3DXVECTOR3& max) {
+    min_ = min;
+    max_ = max;
+  }
 
   std::vector<Vertex> Vertices;
   std::vector<std::uint32_t> Indices;

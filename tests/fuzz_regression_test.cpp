@@ -27,6 +27,7 @@ const Target kTargets[] = {
     {"xml_writers", sci_fuzz::XmlWriters},
     {"importer", sci_fuzz::Importer},
     {"batch_line", sci_fuzz::BatchLine},
+    {"snapshot", sci_fuzz::Snapshot},
 };
 
 class FuzzRegression : public testing::TestWithParam<Target> {};

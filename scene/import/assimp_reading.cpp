@@ -9,10 +9,13 @@
 #include <assimp/importerdesc.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+#include <assimp/version.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -78,17 +81,77 @@ class NoFiles : public Assimp::IOSystem {
   void Close(Assimp::IOStream* file) override { delete file; }
 };
 
-template <typename Read>
-ReadOutcome ReadWithValidationFallback(Assimp::Importer& importer, Read read) {
+// The first face index, bone weight or morph target in `scene` that does
+// not fit its mesh's vertices, described; empty when every one fits.
+// Post-processing indexes vertices through these without checking them.
+std::string FirstBadVertexReference(const aiScene& scene) {
+  for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
+    const aiMesh* mesh = scene.mMeshes ? scene.mMeshes[m] : nullptr;
+    if (mesh == nullptr) return "mesh " + std::to_string(m) + " is missing";
+    const std::string label = "mesh " + std::to_string(m) + " ('" + mesh->mName.C_Str() + "', " +
+                              std::to_string(mesh->mNumVertices) + " vertices)";
+    if (mesh->mNumVertices > 0 && mesh->mVertices == nullptr) return label + " has no positions";
+    if (mesh->mNumFaces > 0 && mesh->mFaces == nullptr) return label + " has no faces";
+    for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
+      const aiFace& face = mesh->mFaces[f];
+      if (face.mNumIndices == 0 || face.mIndices == nullptr) return label + ": face " + std::to_string(f) + " is empty";
+      for (unsigned k = 0; k < face.mNumIndices; ++k)
+        if (face.mIndices[k] >= mesh->mNumVertices)
+          return label + ": face " + std::to_string(f) + " names vertex " + std::to_string(face.mIndices[k]) +
+                 ", which does not exist";
+    }
+    for (unsigned b = 0; b < mesh->mNumBones; ++b) {
+      const aiBone* bone = mesh->mBones ? mesh->mBones[b] : nullptr;
+      if (bone == nullptr || (bone->mNumWeights > 0 && bone->mWeights == nullptr))
+        return label + ": bone " + std::to_string(b) + " is damaged";
+      for (unsigned w = 0; w < bone->mNumWeights; ++w)
+        if (bone->mWeights[w].mVertexId >= mesh->mNumVertices)
+          return label + ": bone " + std::to_string(b) + " weighs vertex " +
+                 std::to_string(bone->mWeights[w].mVertexId) + ", which does not exist";
+    }
+    for (unsigned a = 0; a < mesh->mNumAnimMeshes; ++a) {
+      const aiAnimMesh* target = mesh->mAnimMeshes ? mesh->mAnimMeshes[a] : nullptr;
+      if (target == nullptr || target->mNumVertices != mesh->mNumVertices)
+        return label + ": morph target " + std::to_string(a) + " does not match the mesh's vertices";
+    }
+  }
+  return {};
+}
+
+// Validation rejects scenes without meshes, which are whole scenes to us.
+bool OnlyLacksMeshes(const std::string& validationError) {
+  return validationError.find("mNumMeshes is 0") != std::string::npos;
+}
+
+// Reads with every step; when validation rejects the data, reads it again
+// with no step at all, checks every vertex reference itself and only then
+// runs the steps that index vertices without bounds checks. Some of Assimp's
+// readers keep state from one read to the next, so the second read uses a
+// fresh importer with this library's settings, made by `fresh`.
+template <typename Fresh, typename Read>
+ReadOutcome ReadWithValidationFallback(Assimp::Importer& importer, Fresh fresh, Read read) {
   ReadOutcome outcome;
-  outcome.scene = read(PostProcessFlags(true));
+  outcome.scene = read(importer, PostProcessFlags(true));
   if (outcome.scene) return outcome;
   const std::string validatedError = importer.GetErrorString();
-  outcome.scene = read(PostProcessFlags(false));
-  if (outcome.scene) {
+  outcome.fallback = fresh();
+  Assimp::Importer& second = *outcome.fallback;
+  const aiScene* raw = read(second, 0u);
+  if (raw == nullptr) {
+    outcome.error = validatedError.empty() ? second.GetErrorString() : validatedError;
+    return outcome;
+  }
+  const std::string bad = FirstBadVertexReference(*raw);
+  if (!bad.empty()) {
+    second.FreeScene();
+    outcome.error = "the file is damaged: " + bad;
+    return outcome;
+  }
+  outcome.scene = second.ApplyPostProcessing(PostProcessFlags(false));
+  if (!outcome.scene) {
+    outcome.error = validatedError.empty() ? second.GetErrorString() : validatedError;
+  } else if (!OnlyLacksMeshes(validatedError)) {
     outcome.warnings.push_back("Loaded without validation, which rejected the file: " + validatedError);
-  } else {
-    outcome.error = validatedError.empty() ? importer.GetErrorString() : validatedError;
   }
   return outcome;
 }
@@ -96,8 +159,7 @@ ReadOutcome ReadWithValidationFallback(Assimp::Importer& importer, Read read) {
 }  // namespace
 
 unsigned PostProcessFlags(bool validate) {
-  unsigned flags = aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_JoinIdenticalVertices |
-                   aiProcess_GenBoundingBoxes;
+  unsigned flags = aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_GenBoundingBoxes;
   if (validate) flags |= aiProcess_ValidateDataStructure;
   return flags;
 }
@@ -108,20 +170,49 @@ void ConfigureImporter(Assimp::Importer& importer) {
 }
 
 ReadOutcome ReadFile(Assimp::Importer& importer, const std::string& path,
-                     const std::function<void(float)>& progress) {
-  ProgressScope scope(importer, progress);
-  ReadOutcome outcome = ReadWithValidationFallback(
-      importer, [&](unsigned flags) { return importer.ReadFile(path, flags); });
+                     const std::function<void(float)>& progress,
+                     const std::function<Assimp::IOSystem*()>& fileSystem) {
+  const auto fresh = [&] {
+    auto next = std::make_unique<Assimp::Importer>();
+    ConfigureImporter(*next);
+    if (fileSystem) next->SetIOHandler(fileSystem());
+    return next;
+  };
+  const auto read = [&](Assimp::Importer& reader, unsigned flags) {
+    ProgressScope scope(reader, progress);
+    return reader.ReadFile(path, flags);
+  };
+  if (fileSystem) importer.SetIOHandler(fileSystem());
+  ReadOutcome outcome = ReadWithValidationFallback(importer, fresh, read);
   if (progress && outcome.scene) progress(1.0f);
   return outcome;
 }
 
 ReadOutcome ReadMemory(Assimp::Importer& importer, const void* data, std::size_t size,
                        const std::string& extension) {
-  importer.SetIOHandler(new NoFiles);  // the importer owns it
-  return ReadWithValidationFallback(importer, [&](unsigned flags) {
-    return importer.ReadFileFromMemory(data, size, flags, extension.c_str());
+  const auto fresh = [] {
+    auto next = std::make_unique<Assimp::Importer>();
+    ConfigureImporter(*next);
+    next->SetIOHandler(new NoFiles);  // the importer owns it
+    return next;
+  };
+  importer.SetIOHandler(new NoFiles);
+  return ReadWithValidationFallback(importer, fresh, [&](Assimp::Importer& reader, unsigned flags) {
+    return reader.ReadFileFromMemory(data, size, flags, extension.c_str());
   });
+}
+
+std::string ImportSettingsText() {
+  return "post-processing 0x" + [] {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%x", PostProcessFlags(true));
+    return std::string(hex);
+  }() + ", no skeleton meshes, FBX pivots folded";
+}
+
+std::string AssimpVersionText() {
+  return std::to_string(aiGetVersionMajor()) + "." + std::to_string(aiGetVersionMinor()) + "." +
+         std::to_string(aiGetVersionPatch()) + " (revision " + std::to_string(aiGetVersionRevision()) + ")";
 }
 
 std::string FormatName(const Assimp::Importer& importer, const aiScene& scene,

@@ -4,13 +4,15 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 struct aiScene;
 namespace Assimp {
 class Importer;
-}
+class IOSystem;
+}  // namespace Assimp
 
 namespace Importing::Import {
 
@@ -23,18 +25,31 @@ unsigned PostProcessFlags(bool validate);
 void ConfigureImporter(Assimp::Importer& importer);
 
 struct ReadOutcome {
-  const aiScene* scene = nullptr;  // owned by the importer; null on failure
+  // The importer of a second read, when the first was rejected; the scene
+  // then belongs to it rather than to the caller's importer.
+  std::unique_ptr<Assimp::Importer> fallback;
+  const aiScene* scene = nullptr;  // owned by an importer; null on failure
   std::string error;               // Assimp's reason when scene is null
   std::vector<std::string> warnings;
 };
 
-// Reads with validation first; when validation alone rejects the file, reads
-// it again without validation and records the rejection as a warning.
-// `progress` (may be empty) receives the fraction done.
+// Reads with validation first; when validation rejects the file, reads it
+// again without any post-processing, refuses it when a face or bone names a
+// vertex that does not exist, and otherwise post-processes it without
+// validation and records the rejection as a warning; the second read uses
+// a new importer set up by ConfigureImporter. `progress` (may be
+// empty) receives the fraction done; `fileSystem` (may be empty) makes the
+// file system of each read, which the reading importer then owns.
 ReadOutcome ReadFile(Assimp::Importer& importer, const std::string& path,
-                     const std::function<void(float)>& progress);
+                     const std::function<void(float)>& progress,
+                     const std::function<Assimp::IOSystem*()>& fileSystem = {});
 ReadOutcome ReadMemory(Assimp::Importer& importer, const void* data, std::size_t size,
                        const std::string& extension);
+
+// The settings above as text, to tell results of other settings apart.
+std::string ImportSettingsText();
+// The version of the Assimp library in use, e.g. "5.2.5 (revision 0)".
+std::string AssimpVersionText();
 
 // The scene's source format as the reading importer names it, falling back
 // to the importer registered for `extension`.

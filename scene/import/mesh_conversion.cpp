@@ -3,6 +3,7 @@
 #include <assimp/mesh.h>
 
 #include "scene/import/convert_math.h"
+#include "scene/import/vertex_welding.h"
 
 namespace Importing::Import {
 
@@ -15,7 +16,7 @@ std::int64_t PrimitiveSize(unsigned assimpPrimitiveTypes) {
   }
 }
 
-Geometry ConvertMesh(const aiMesh& mesh, std::vector<std::string>& warnings) {
+Geometry ConvertMesh(const aiMesh& mesh, std::vector<std::string>& warnings, bool indexedFormat) {
   const std::string label = "Mesh '" + ToString(mesh.mName) + "'";
   std::int64_t size = PrimitiveSize(mesh.mPrimitiveTypes);
   if (size == 0) {
@@ -49,6 +50,7 @@ Geometry ConvertMesh(const aiMesh& mesh, std::vector<std::string>& warnings) {
     const aiFace& face = mesh.mFaces[f];
     geometry.Indices.insert(geometry.Indices.end(), face.mIndices, face.mIndices + face.mNumIndices);
   }
+  if (!indexedFormat || HasOneVertexPerCorner(mesh)) WeldIdenticalVertices(geometry);
   geometry.UpdateBoundingBox();
   return geometry;
 }

@@ -16,6 +16,9 @@ namespace Importing::Import {
 std::int64_t PrimitiveSize(unsigned assimpPrimitiveTypes);
 
 // Converts one mesh; problems that do not stop the import go to `warnings`.
-Geometry ConvertMesh(const aiMesh& mesh, std::vector<std::string>& warnings);
+// Identical vertices are merged (see vertex_welding.h), except where
+// `indexedFormat` (glTF, PLY: formats that store shared vertices) and the
+// mesh arrives with an index list of its own: then it keeps the file's.
+Geometry ConvertMesh(const aiMesh& mesh, std::vector<std::string>& warnings, bool indexedFormat);
 
 }  // namespace Importing::Import

@@ -75,11 +75,30 @@ void AppendEntries(const aiMetadata& metadata, const std::string& prefix, bool t
   }
 }
 
+// The nodes under and including `root`, counted first so that the lists
+// are allocated once: records have no move constructors, so every regrowth
+// would copy each node.
+std::size_t CountNodes(const aiNode& root) {
+  std::size_t count = 0;
+  std::vector<const aiNode*> pending{&root};
+  while (!pending.empty()) {
+    const aiNode* node = pending.back();
+    pending.pop_back();
+    ++count;
+    for (unsigned i = 0; i < node->mNumChildren; ++i)
+      if (node->mChildren[i]) pending.push_back(node->mChildren[i]);
+  }
+  return count;
+}
+
 // Pre-order with an explicit stack, so that a very deep file cannot exhaust
 // the call stack. Children are pushed in reverse so that they pop in order,
 // which also appends each one to its parent's ChildIDs in the file's order.
 void Flatten(const aiNode& root, MetadataDialect dialect, std::vector<Node>& nodes,
              std::vector<const aiNode*>& sources) {
+  const std::size_t count = CountNodes(root);
+  nodes.reserve(nodes.size() + count);
+  sources.reserve(sources.size() + count);
   std::vector<std::pair<const aiNode*, int>> pending{{&root, -1}};
   while (!pending.empty()) {
     const auto [node, parentID] = pending.back();

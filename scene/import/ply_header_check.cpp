@@ -85,12 +85,11 @@ bool CheckPlyHeader(const char* data, std::size_t size, bool plyExtension, std::
       const bool list = words.size() == 5 && words[1] == "list" && IsType(words[2]) && IsType(words[3]);
       if (!scalar && !list) return fail(lineNumber, "is not: property TYPE NAME, or property list TYPE TYPE NAME");
       if (!element) return fail(lineNumber, "declares a property before any element");
-    } else if (keyword == "end_header" && words.size() == 1) {
+    } else if (keyword == "end_header") {
       if (!format) return fail(lineNumber, "ends a header without a format line");
       return true;
-    } else {
-      return fail(lineNumber, "starts with an unknown keyword");
     }
+    // Any other line (some writers put bare text in the header) Assimp skips.
   }
 }
 

@@ -16,9 +16,10 @@ inline constexpr std::size_t kMaxPlyHeaderBytes = 1 << 16;
 
 // True when `data` (the file's first bytes, at most kMaxPlyHeaderBytes are
 // read) is no PLY file (neither `plyExtension` nor starting, after blanks,
-// with "ply" or "PLY") or its header is well formed: the line "ply", a format line, then element,
-// property, comment and obj_info lines, each property of a known type under
-// an element, ended by "end_header". Otherwise false with the line and the
+// with "ply" or "PLY") or its header is well formed: the line "ply", a format
+// line, then element and property lines, each property of a known type under
+// an element, and other printable lines, which Assimp skips, ended by
+// "end_header". Otherwise false with the line and the
 // reason in `why`.
 bool CheckPlyHeader(const char* data, std::size_t size, bool plyExtension, std::string* why);
 

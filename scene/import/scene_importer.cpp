@@ -3,11 +3,12 @@
 #include <assimp/Importer.hpp>
 #include <assimp/scene.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
-#include <filesystem>
+#include <new>
 #include <fstream>
 #include <optional>
-#include <system_error>
 #include <unordered_map>
 #include <utility>
 
@@ -21,6 +22,7 @@
 #include "scene/import/mesh_conversion.h"
 #include "scene/import/node_conversion.h"
 #include "scene/import/ply_header_check.h"
+#include "scene/import/recording_file_system.h"
 
 namespace Importing {
 namespace {
@@ -33,6 +35,8 @@ void SetError(std::string* error, std::string text) {
 
 bool IsGltf(const std::string& format) { return format.find("glTF") != std::string::npos; }
 bool IsFbx(const std::string& format) { return format.find("FBX") != std::string::npos; }
+// Formats whose meshes store shared vertices and index lists of their own.
+bool IsIndexed(const std::string& format) { return IsGltf(format) || format.find("PLY") != std::string::npos; }
 
 // The first ID of each node name, in pre-order.
 std::unordered_map<std::string, int> FirstIDsByName(const std::vector<Node>& nodes) {
@@ -83,7 +87,7 @@ void Convert(const aiScene& scene, const std::string& format, SceneData& data) {
       data.materials.emplace_back("default");
       materialID = static_cast<int>(data.materials.size()) - 1;
     }
-    data.geometries.push_back(ConvertMesh(mesh, warnings));
+    data.geometries.push_back(ConvertMesh(mesh, warnings, IsIndexed(format)));
     Surface surface(static_cast<int>(i), materialID);
     surface.Textures = materials.texturesByMaterial[materialID];
     data.surfaces.push_back(std::move(surface));
@@ -145,7 +149,8 @@ bool Finish(const Assimp::Importer& importer, ReadOutcome outcome, const std::st
   SceneData data;
   data.source.path = path;
   data.source.warnings = std::move(outcome.warnings);
-  Convert(*outcome.scene, FormatName(importer, *outcome.scene, extension), data);
+  const Assimp::Importer& reader = outcome.fallback ? *outcome.fallback : importer;
+  Convert(*outcome.scene, FormatName(reader, *outcome.scene, extension), data);
   container.Fill(std::move(data));
   return true;
 }
@@ -157,14 +162,23 @@ bool CheckExtension(const Assimp::Importer& importer, const std::string& extensi
   return false;
 }
 
-bool ImportSceneHere(const std::string& path, SceneContainer& container, std::string* error,
-                     const ImportOptions& options) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) {
-    SetError(error, "Cannot import '" + path + "': " +
-                        (std::filesystem::exists(path, ec) ? "not a regular file" : "no such file"));
+// The scene file itself, when it is one regular file; else explains.
+bool StatSceneFile(const std::string& path, struct stat& info, std::string* error) {
+  if (::stat(path.c_str(), &info) != 0) {
+    SetError(error, "Cannot import '" + path + "': no such file");
     return false;
   }
+  if (!S_ISREG(info.st_mode)) {
+    SetError(error, "Cannot import '" + path + "': not a regular file (it is " + FileKindName(info.st_mode) + ")");
+    return false;
+  }
+  return true;
+}
+
+bool ImportSceneHere(const std::string& path, SceneContainer& container, std::string* error,
+                     const ImportOptions& options) {
+  struct stat info;
+  if (!StatSceneFile(path, info, error)) return false;
   // The importer owns the Assimp scene and releases it when it goes out of
   // scope, before this function returns.
   Assimp::Importer importer;
@@ -178,13 +192,44 @@ bool ImportSceneHere(const std::string& path, SceneContainer& container, std::st
   std::string why, head(kMaxPlyHeaderBytes, '\0');
   file.read(head.data(), static_cast<std::streamsize>(head.size()));
   head.resize(static_cast<std::size_t>(file.gcount()));
-  if (!CheckBinaryGltfLengths(std::filesystem::file_size(path, ec), readFile, &why) ||
+  if (!CheckBinaryGltfLengths(static_cast<std::uint64_t>(info.st_size), readFile, &why) ||
       !CheckPlyHeader(head.data(), head.size(), extension == "ply", &why)) {
     SetError(error, "Cannot import '" + path + "': " + why);
     return false;
   }
   ConfigureImporter(importer);
-  return Finish(importer, ReadFile(importer, path, options.progress), path, extension, container, error);
+  RecordingFileSystem files;
+  ReadOutcome outcome = ReadFile(importer, path, options.progress, [&files] { return files.NewView(); });
+  if (!files.Refused().empty()) {
+    SetError(error, "Cannot import '" + path + "': it names a file that is not a regular file: " +
+                        files.Refused().front());
+    return false;
+  }
+  if (options.files) {
+    // The scene file first, as it was when checked above.
+    options.files->opened = {IdentityOf(AbsolutePath(path), info)};
+    for (const FileIdentity& opened : files.Opened())
+      if (opened.path != options.files->opened.front().path) options.files->opened.push_back(opened);
+    options.files->missing = files.Missing();
+  }
+  return Finish(importer, std::move(outcome), path, extension, container, error);
+}
+
+// Runs an import so that nothing escapes it: running out of memory, or
+// anything else thrown, is a failure with a message.
+template <typename Import>
+bool Guarded(const std::string& label, std::string* error, Import import) {
+  bool imported = false;
+  try {
+    RunOnLargeStack([&] { imported = import(); });
+  } catch (const std::bad_alloc&) {
+    SetError(error, "Cannot import '" + label + "': ran out of memory while reading it");
+    return false;
+  } catch (const std::exception& failure) {
+    SetError(error, "Cannot import '" + label + "': " + failure.what());
+    return false;
+  }
+  return imported;
 }
 
 bool ImportSceneFromMemoryHere(const void* data, std::size_t size, const std::string& extension,
@@ -216,16 +261,13 @@ bool ImportSceneFromMemoryHere(const void* data, std::size_t size, const std::st
 
 bool ImportScene(const std::string& path, SceneContainer& container, std::string* error,
                  const ImportOptions& options) {
-  bool imported = false;
-  RunOnLargeStack([&] { imported = ImportSceneHere(path, container, error, options); });
-  return imported;
+  return Guarded(path, error, [&] { return ImportSceneHere(path, container, error, options); });
 }
 
 bool ImportSceneFromMemory(const void* data, std::size_t size, const std::string& extension,
                            SceneContainer& container, std::string* error) {
-  bool imported = false;
-  RunOnLargeStack([&] { imported = ImportSceneFromMemoryHere(data, size, extension, container, error); });
-  return imported;
+  return Guarded("<memory>." + extension, error,
+                 [&] { return ImportSceneFromMemoryHere(data, size, extension, container, error); });
 }
 
 std::string SupportedExtensions() {

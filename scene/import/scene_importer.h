@@ -3,21 +3,34 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "scene/import/file_identity.h"
 #include "scene/scene_container.h"
 
 namespace Importing {
 
+// The files a read opened (the scene file first) and the paths it looked
+// for and did not find: what decides whether its result is still current.
+struct ImportedFiles {
+  std::vector<Import::FileIdentity> opened;
+  std::vector<std::string> missing;
+};
+
 struct ImportOptions {
   // Called with the fraction done (0 to 1) while a file loads; may be empty.
   std::function<void(float)> progress;
+  // When set, receives the files the read opened and missed.
+  ImportedFiles* files = nullptr;
 };
 
 // Reads a 3D file (glTF, FBX, Collada, OBJ, 3DS, X, PLY, STL, ...) and fills
 // `container` with its scene. On failure returns false, leaves `container` as
 // it was and explains in `error` (the path and the reason). A file whose
 // extension no reader claims, or that has none, is offered to every reader
-// by its content. Warnings go to the container's source info.
+// by its content. Warnings go to the container's source info. Only regular
+// files are read: a scene naming a FIFO, device or directory fails. Running
+// out of memory is a failure too, never an exception.
 bool ImportScene(const std::string& path, SceneContainer& container, std::string* error,
                  const ImportOptions& options = {});
 

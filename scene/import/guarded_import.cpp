@@ -1,0 +1,194 @@
+#include "scene/import/guarded_import.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <new>
+#include <optional>
+#include <system_error>
+
+#include "scene/import/assimp_reading.h"
+#include "scene/import/file_identity.h"
+#include "scene/import/helper_process.h"
+#include "scene/import/import_helper.h"
+#include "scene/import/snapshot_cache.h"
+#include "scene/snapshot.h"
+
+namespace Importing {
+namespace {
+
+using namespace Import;
+namespace fs = std::filesystem;
+
+constexpr std::uint64_t kGiB = std::uint64_t{1} << 30;
+
+// A private folder for a snapshot that is not kept, removed with its content.
+class ScratchDir {
+ public:
+  ScratchDir() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp") + "/sci-import-XXXXXX";
+    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+  }
+  ~ScratchDir() {
+    std::error_code ec;
+    if (!path_.empty()) fs::remove_all(path_, ec);
+  }
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+struct Outcome {
+  bool ok = false;
+  ImportFailure failure = ImportFailure::None;
+  std::string error;
+};
+
+// Makes `dir` when it is missing; true when it can hold new files. A cache
+// folder that cannot is no error: the import then keeps nothing.
+bool WritableDir(const std::string& dir) {
+  std::error_code ec;
+  if (dir.empty()) return false;
+  fs::create_directories(dir, ec);
+  return fs::is_directory(dir, ec) && ::access(dir.c_str(), W_OK) == 0;
+}
+
+Outcome Fail(ImportFailure failure, std::string error) { return {false, failure, std::move(error)}; }
+
+// Loads a snapshot into `container` whole, or leaves it as it was.
+bool LoadInto(const std::string& snapshot, SceneContainer& container, std::string* why) {
+  SceneContainer loaded;
+  if (!LoadSnapshot(snapshot, loaded, nullptr, why)) return false;
+  container.Swap(loaded);
+  return true;
+}
+
+// Tries the cache; true when `container` now holds the scene.
+bool LoadCached(const SnapshotCache& cache, const std::string& entry, const FileIdentity& scene,
+                SceneContainer& container) {
+  SnapshotProvenance provenance;
+  std::string why;
+  if (::access(entry.c_str(), R_OK) != 0 || !ReadSnapshotProvenance(entry, provenance, &why) ||
+      !cache.IsFresh(provenance, scene) || !LoadInto(entry, container, &why))
+    return false;
+  SnapshotCache::Touch(entry);
+  return true;
+}
+
+Outcome ExplainHelperEnd(const std::string& path, const HelperResult& result, const GuardedImportOptions& options,
+                         std::uint64_t maxMemory) {
+  switch (result.end) {
+    case HelperEnd::Succeeded: break;
+    case HelperEnd::Failed:
+      return Fail(ImportFailure::Unreadable,
+                  !result.message.empty() ? result.message
+                                          : "Cannot import '" + path + "': the reader failed (exit status " +
+                                                std::to_string(result.exitStatus) + ")");
+    case HelperEnd::Crashed:
+      return Fail(ImportFailure::Crashed,
+                  path + ": the reader crashed while reading this file (" + SignalName(result.signal) + ")");
+    case HelperEnd::OutOfMemory:
+      return Fail(ImportFailure::OutOfMemory,
+                  path + ": the reader ran out of memory (limit " + MemorySizeText(maxMemory) + ")");
+    case HelperEnd::TimedOut: {
+      char seconds[32];
+      std::snprintf(seconds, sizeof seconds, "%g", options.timeoutSeconds);
+      return Fail(ImportFailure::TimedOut, path + ": the reader took longer than " + seconds + " s");
+    }
+    case HelperEnd::NotStarted:
+      return Fail(ImportFailure::NoHelper, "Cannot import '" + path + "': " + result.message);
+  }
+  return {true, ImportFailure::None, {}};
+}
+
+Outcome ImportInHelper(const std::string& path, SceneContainer& container, const GuardedImportOptions& options) {
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) return Fail(ImportFailure::Unreadable, "Cannot import '" + path + "': no such file");
+  if (!S_ISREG(info.st_mode))
+    return Fail(ImportFailure::Unreadable, "Cannot import '" + path + "': not a regular file (it is " +
+                                               FileKindName(info.st_mode) + ")");
+  const FileIdentity scene = IdentityOf(AbsolutePath(path), info);
+
+  const std::string helper = FindImportHelper();
+  if (helper.empty()) {
+    std::string error = "Cannot import '" + path + "': the import helper sci-import is missing; looked for";
+    for (const std::string& candidate : ImportHelperCandidates()) error += "\n  " + candidate;
+    return Fail(ImportFailure::NoHelper, error);
+  }
+  const std::string buildId = ImportBuildId(helper);
+  const SnapshotCache cache(options.cacheDir.empty() ? DefaultCacheDir() : options.cacheDir, buildId,
+                            AssimpVersionText(), ImportSettingsText());
+
+  std::string snapshot;
+  const bool caching = options.useCache && WritableDir(cache.Dir());
+  if (caching) {
+    snapshot = cache.EntryPath(path, scene);
+    if (LoadCached(cache, snapshot, scene, container)) return {true, ImportFailure::None, {}};
+  }
+  std::optional<ScratchDir> scratch;
+  if (!caching) {
+    scratch.emplace();
+    if (scratch->Path().empty())
+      return Fail(ImportFailure::NoHelper, "Cannot import '" + path + "': cannot make a temporary folder");
+    snapshot = scratch->Path() + "/scene.scisnap";
+  }
+
+  const std::uint64_t maxMemory = options.maxMemoryBytes > 0 ? options.maxMemoryBytes : DefaultImportMemoryLimit();
+  const HelperResult result =
+      RunHelper(helper, {path, snapshot, buildId, std::to_string(::getpid())},
+                {maxMemory, options.timeoutSeconds}, options.progress);
+  Outcome outcome = ExplainHelperEnd(path, result, options, maxMemory);
+  if (!outcome.ok) return outcome;
+  std::string why;
+  if (!LoadInto(snapshot, container, &why))
+    return Fail(ImportFailure::Unreadable, "Cannot import '" + path + "': the reader's result cannot be loaded: " + why);
+  if (caching) cache.Trim(options.cacheCapBytes);
+  return outcome;
+}
+
+}  // namespace
+
+std::uint64_t DefaultImportMemoryLimit() {
+  const long pages = ::sysconf(_SC_PHYS_PAGES), pageSize = ::sysconf(_SC_PAGESIZE);
+  if (pages <= 0 || pageSize <= 0) return 16 * kGiB;
+  return std::min<std::uint64_t>(static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize) / 2,
+                                 16 * kGiB);
+}
+
+std::string MemorySizeText(std::uint64_t bytes) {
+  static constexpr const char* kUnits[] = {"bytes", "KiB", "MiB", "GiB", "TiB"};
+  int unit = 0;
+  double value = static_cast<double>(bytes);
+  while (value >= 1024 && unit < 4) {
+    value /= 1024;
+    ++unit;
+  }
+  char text[32];
+  std::snprintf(text, sizeof text, "%.*f %s", value == static_cast<double>(static_cast<std::uint64_t>(value)) ? 0 : 1,
+                value, kUnits[unit]);
+  return text;
+}
+
+bool ImportSceneGuarded(const std::string& path, SceneContainer& container, std::string* error,
+                        const GuardedImportOptions& options, ImportFailure* failure) {
+  Outcome outcome;
+  try {
+    outcome = ImportInHelper(path, container, options);
+  } catch (const std::bad_alloc&) {
+    outcome = Fail(ImportFailure::Unreadable, "Cannot import '" + path + "': ran out of memory while loading it");
+  } catch (const std::exception& thrown) {
+    outcome = Fail(ImportFailure::Unreadable, "Cannot import '" + path + "': " + thrown.what());
+  }
+  if (!outcome.ok && error) *error = outcome.error;
+  if (failure) *failure = outcome.failure;
+  return outcome.ok;
+}
+
+}  // namespace Importing

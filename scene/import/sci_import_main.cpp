@@ -1,0 +1,73 @@
+// sci-import: the helper that the guarded import starts to read one scene
+// file in a process of its own. It imports SCENE, writes the result as a
+// snapshot to SNAPSHOT and exits; the parent loads the snapshot. Failures
+// are reported to the parent (see helper_process.h) and end with status 1.
+//
+// Usage: sci-import SCENE SNAPSHOT BUILD_ID PARENT_PID
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "scene/import/assimp_reading.h"
+#include "scene/import/helper_process.h"
+#include "scene/import/scene_importer.h"
+#include "scene/snapshot.h"
+
+namespace {
+
+using namespace Importing;
+
+int Fail(const std::string& message) {
+  Import::ReportErrorToParent(message);
+  return 1;
+}
+
+int Run(int argc, char** argv) {
+  if (argc != 5) {
+    std::fprintf(stderr, "usage: sci-import SCENE SNAPSHOT BUILD_ID PARENT_PID (started by the importer, not by hand)\n");
+    return 2;
+  }
+  if (!Import::DieWithParent(std::strtol(argv[4], nullptr, 10))) return 1;
+  const std::string path = argv[1], snapshot = argv[2];
+
+  ImportedFiles files;
+  ImportOptions options;
+  options.files = &files;
+  float reported = -1;
+  options.progress = [&reported](float fraction) {
+    if (std::fabs(fraction - reported) < 0.01f && fraction < 1) return;
+    reported = fraction;
+    Import::ReportProgressToParent(fraction);
+  };
+  SceneContainer container;
+  std::string error;
+  if (!ImportScene(path, container, &error, options)) return Fail(error);
+
+  SnapshotProvenance provenance;
+  provenance.importerBuildId = argv[3];
+  provenance.assimpVersion = Import::AssimpVersionText();
+  provenance.importSettings = Import::ImportSettingsText();
+  for (const auto& file : files.opened)
+    provenance.files.push_back({file.path, file.size, file.mtimeNs, file.ctimeNs, file.inode});
+  provenance.missingPaths = files.missing;
+  if (!SaveSnapshot(container, provenance, snapshot, &error))
+    return Fail("Cannot import '" + path + "': cannot write its snapshot: " + error);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int status = 1;
+  try {
+    status = Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    status = Fail(std::string("Cannot import '") + (argc > 1 ? argv[1] : "") + "': ran out of memory while reading it");
+  }
+  std::fflush(nullptr);
+  // The scene is in the snapshot; tearing down its copy here is wasted time.
+  std::_Exit(status);
+}

@@ -1,0 +1,125 @@
+#include "scene/import/snapshot_cache.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+namespace Importing::Import {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kEntryExtension = ".scisnap";
+
+// Two independent FNV-1a hashes: 128 bits, so unrelated keys never meet.
+std::string KeyHash(const std::string& text) {
+  std::uint64_t a = 14695981039346656037ull, b = 0x6c62272e07bb0142ull;
+  for (unsigned char byte : text) {
+    a = (a ^ byte) * 1099511628211ull;
+    b = (b ^ byte) * 0x100000001b3ull + 0x9e3779b97f4a7c15ull;
+  }
+  char hex[33];
+  std::snprintf(hex, sizeof hex, "%016llx%016llx", static_cast<unsigned long long>(a),
+                static_cast<unsigned long long>(b));
+  return hex;
+}
+
+bool SameFile(const SnapshotFileIdentity& recorded) {
+  struct stat info;
+  if (::stat(recorded.path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  const FileIdentity now = IdentityOf(recorded.path, info);
+  return now.size == recorded.size && now.mtimeNs == recorded.mtimeNs && now.ctimeNs == recorded.ctimeNs &&
+         now.inode == recorded.inode;
+}
+
+bool StillMissing(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
+}
+
+}  // namespace
+
+std::string DefaultCacheDir() {
+  const char* xdg = std::getenv("XDG_CACHE_HOME");
+  if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/sci";
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && home[0] == '/') return std::string(home) + "/.cache/sci";
+  return {};
+}
+
+SnapshotCache::SnapshotCache(std::string dir, std::string importerBuildId, std::string assimpVersion,
+                             std::string importSettings)
+    : dir_(std::move(dir)),
+      buildId_(std::move(importerBuildId)),
+      assimpVersion_(std::move(assimpVersion)),
+      settings_(std::move(importSettings)) {}
+
+std::string SnapshotCache::EntryPath(const std::string& path, const FileIdentity& scene) const {
+  std::string key;
+  for (const std::string& part : {path, scene.path, std::to_string(scene.size), std::to_string(scene.mtimeNs),
+                                  std::to_string(scene.ctimeNs), std::to_string(scene.inode), buildId_,
+                                  assimpVersion_, settings_})
+    key += part + '\n';
+  return dir_ + "/" + KeyHash(key) + kEntryExtension;
+}
+
+SnapshotProvenance SnapshotCache::Expected() const {
+  SnapshotProvenance provenance;
+  provenance.importerBuildId = buildId_;
+  provenance.assimpVersion = assimpVersion_;
+  provenance.importSettings = settings_;
+  return provenance;
+}
+
+bool SnapshotCache::IsFresh(const SnapshotProvenance& provenance, const FileIdentity& scene) const {
+  if (provenance.importerBuildId != buildId_ || provenance.assimpVersion != assimpVersion_ ||
+      provenance.importSettings != settings_ || provenance.files.empty() || provenance.files[0].path != scene.path)
+    return false;
+  return std::all_of(provenance.files.begin(), provenance.files.end(), SameFile) &&
+         std::all_of(provenance.missingPaths.begin(), provenance.missingPaths.end(), StillMissing);
+}
+
+void SnapshotCache::Touch(const std::string& entry) { ::utimensat(AT_FDCWD, entry.c_str(), nullptr, 0); }
+
+void SnapshotCache::Trim(std::uint64_t capBytes) const {
+  struct Entry {
+    fs::path path;
+    std::uint64_t size;
+    fs::file_time_type used;
+  };
+  std::vector<Entry> entries;
+  std::uint64_t total = 0;
+  std::error_code ec;
+  const auto abandoned = fs::file_time_type::clock::now() - std::chrono::hours(1);
+  for (fs::directory_iterator it(dir_, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code statError;
+    const std::uint64_t size = it->file_size(statError);
+    const fs::file_time_type used = it->last_write_time(statError);
+    if (statError) continue;  // removed by another run meanwhile
+    // A half-written entry of a reader that was stopped: no run still
+    // writes one that has not changed for an hour.
+    if (it->path().filename().string().find(std::string(kEntryExtension) + ".tmp") != std::string::npos &&
+        used < abandoned)
+      fs::remove(it->path(), statError);
+    if (it->path().extension() != kEntryExtension) continue;
+    entries.push_back({it->path(), size, used});
+    total += size;
+  }
+  if (total <= capBytes) return;
+  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.used < b.used; });
+  for (const Entry& entry : entries) {
+    if (total <= capBytes) break;
+    fs::remove(entry.path, ec);
+    total -= entry.size;
+  }
+}
+
+}  // namespace Importing::Import

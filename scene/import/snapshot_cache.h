@@ -1,0 +1,51 @@
+#pragma once
+
+// A folder of scene snapshots, one per scene file, import settings and
+// build of the importer. An entry is used only while the scene file and
+// every companion file the reader opened are unchanged and no path it
+// looked for in vain has appeared. Entries appear by rename only; the
+// folder keeps itself under a size cap, least recently used out first.
+
+#include <cstdint>
+#include <string>
+
+#include "scene/import/file_identity.h"
+#include "scene/snapshot.h"
+
+namespace Importing::Import {
+
+// $XDG_CACHE_HOME/sci, or ~/.cache/sci when that is unset; empty when
+// neither can be found.
+std::string DefaultCacheDir();
+
+class SnapshotCache {
+ public:
+  // What every entry must have been made by.
+  SnapshotCache(std::string dir, std::string importerBuildId, std::string assimpVersion,
+                std::string importSettings);
+
+  // The entry for the scene file named `path` (as the caller gave it) with
+  // the identity `scene`; whether it exists or not.
+  std::string EntryPath(const std::string& path, const FileIdentity& scene) const;
+
+  // True when `provenance` was made by this importer under these settings
+  // from the scene file `scene`, and nothing it read or missed has changed.
+  bool IsFresh(const SnapshotProvenance& provenance, const FileIdentity& scene) const;
+
+  // The provenance that a new entry for `scene` must carry, files aside.
+  SnapshotProvenance Expected() const;
+
+  // Marks an entry as just used.
+  static void Touch(const std::string& entry);
+
+  // Removes the least recently used entries until the folder holds at
+  // most `capBytes` of them.
+  void Trim(std::uint64_t capBytes) const;
+
+  const std::string& Dir() const { return dir_; }
+
+ private:
+  std::string dir_, buildId_, assimpVersion_, settings_;
+};
+
+}  // namespace Importing::Import

@@ -1,0 +1,379 @@
+// The guarded, cached import as hosts meet it: sci run as a process on
+// hostile files (each must end with exit 3 and a message that says what
+// happened, quickly), the snapshot cache (used only while nothing it read has
+// changed), the helper process runner's ways of ending, and the helper dying
+// with its parent.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "scene/import/helper_process.h"
+#include "scene/import/scene_importer.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+struct ScratchDir {
+  fs::path path;
+  ScratchDir() {
+    static int counter = 0;
+    path = fs::path(testing::TempDir()) /
+           ("sci_guarded_" + std::to_string(getpid()) + "_" + std::to_string(counter++));
+    fs::create_directories(path);
+  }
+  ~ScratchDir() { fs::remove_all(path); }
+  fs::path Write(const std::string& name, const std::string& content) const {
+    std::ofstream(path / name, std::ios::binary) << content;
+    return path / name;
+  }
+};
+
+std::string ReadText(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+// Starts sci with `args`, its output in files of `dir`, its cache in
+// `dir`/cache unless the arguments name another.
+pid_t StartSci(const ScratchDir& dir, const std::vector<std::string>& args) {
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&files, 1, (dir.path / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&files, 2, (dir.path / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  std::vector<char*> argv{const_cast<char*>(SCI_EXECUTABLE)};
+  for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  std::vector<std::string> variables{"XDG_CACHE_HOME=" + (dir.path / "xdg").string()};
+  for (char** variable = environ; *variable != nullptr; ++variable)
+    if (std::string(*variable).rfind("XDG_CACHE_HOME=", 0) != 0) variables.emplace_back(*variable);
+  std::vector<char*> environment;
+  for (auto& variable : variables) environment.push_back(variable.data());
+  environment.push_back(nullptr);
+  pid_t pid = -1;
+  posix_spawn(&pid, SCI_EXECUTABLE, &files, nullptr, argv.data(), environment.data());
+  posix_spawn_file_actions_destroy(&files);
+  return pid;
+}
+
+struct SciRun {
+  int exitCode = -1;  // -1: killed by a signal
+  std::string out, err;
+  double seconds = 0;
+};
+
+SciRun RunSci(const ScratchDir& dir, const std::vector<std::string>& args) {
+  const auto start = Clock::now();
+  const pid_t pid = StartSci(dir, args);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  SciRun run;
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  run.out = ReadText(dir.path / "stdout");
+  run.err = ReadText(dir.path / "stderr");
+  return run;
+}
+
+std::string PlyTriangle(const std::string& lastIndex) {
+  return "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\nproperty float z\n"
+         "element face 1\nproperty list uchar int vertex_indices\nend_header\n0 0 0\n1 0 0\n0 1 0\n4 0 1 2 " +
+         lastIndex + "\n";
+}
+
+// Node i lists node i+1 twice: a tree of 2^levels nodes once expanded.
+std::string DoublingGltf(int levels) {
+  std::string nodes;
+  for (int i = 0; i <= levels; ++i) {
+    const std::string next = std::to_string(i + 1);
+    nodes += (i ? "," : "") + std::string("{\"name\":\"n") + std::to_string(i) + "\"" +
+             (i < levels ? ",\"children\":[" + next + "," + next + "]" : "") + "}";
+  }
+  return R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],"nodes":[)" + nodes + "]}";
+}
+
+// One triangle whose positions lie in the buffer `uri`.
+std::string TriangleGltf(const std::string& uri, const std::string& name = "tri") {
+  return R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],"nodes":[{"name":")" + name +
+         R"(","mesh":0}],"meshes":[{"primitives":[{"attributes":{"POSITION":0}}]}],)"
+         R"("buffers":[{"byteLength":36,"uri":")" + uri + R"("}],"bufferViews":[{"buffer":0,"byteLength":36}],)"
+         R"("accessors":[{"bufferView":0,"componentType":5126,"count":3,"type":"VEC3",)"
+         R"("min":[0,0,0],"max":[1,1,0]}]})";
+}
+
+std::string TriangleBin(float x) {
+  const float positions[9] = {0, 0, 0, x, 0, 0, 0, 1, 0};
+  return std::string(reinterpret_cast<const char*>(positions), sizeof positions);
+}
+
+constexpr const char* kObjWithMtl = "mtllib quad.mtl\nusemtl red\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+
+TEST(GuardedImport, HostileFilesEndWithExitThreeAndSayWhy) {
+  ScratchDir dir;
+  mkfifo((dir.path / "pipe.bin").c_str(), 0644);
+  mkfifo((dir.path / "pipe.mtl").c_str(), 0644);
+  fs::create_directories(dir.path / "folder.bin");
+  struct Case {
+    const char* what;
+    fs::path scene;
+    std::vector<std::string> options;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"a face naming vertex 2000000000", dir.Write("segv.ply", PlyTriangle("2000000000")), {},
+       "face 0 names vertex 2000000000, which does not exist"},
+      {"a face naming vertex 5", dir.Write("five.ply", PlyTriangle("5")), {}, "face 0 names vertex 5"},
+      {"a node tree doubling 24 times", dir.Write("doubling.gltf", DoublingGltf(24)), {"--max-memory", "2G"},
+       "the reader ran out of memory (limit 2 GiB)"},
+      {"a slow read", dir.Write("slow.gltf", DoublingGltf(23)), {"--timeout", "0.5"},
+       "the reader took longer than 0.5 s"},
+      {"a FIFO as buffer", dir.Write("fifo.gltf", TriangleGltf("pipe.bin")), {}, "pipe.bin' is a FIFO"},
+      {"a FIFO as material library", dir.Write("fifo.obj", "mtllib pipe.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"),
+       {}, "pipe.mtl' is a FIFO"},
+      {"a directory as buffer", dir.Write("folder.gltf", TriangleGltf("folder.bin")), {}, "folder.bin' is a directory"},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.what);
+    std::vector<std::string> args = test.options;
+    args.insert(args.end(), {"--no-cache", test.scene.string(), "node-count"});
+    const SciRun run = RunSci(dir, args);
+    EXPECT_EQ(run.exitCode, 3) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(test.scene.filename().string()), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(test.message), std::string::npos) << run.err;
+    EXPECT_LT(run.seconds, 60);
+  }
+}
+
+TEST(GuardedImport, ScenesAnImportOnceRejectedStillLoadWhole) {
+  ScratchDir dir;
+  const std::string bvh =
+      "HIERARCHY\nROOT Hips\n{\n OFFSET 0 0 0\n CHANNELS 6 Xposition Yposition Zposition Zrotation Xrotation "
+      "Yrotation\n JOINT Chest\n {\n  OFFSET 0 5 0\n  CHANNELS 3 Zrotation Xrotation Yrotation\n  End Site\n  {\n"
+      "   OFFSET 0 5 0\n  }\n }\n}\nMOTION\nFrames: 2\nFrame Time: 0.04\n0 0 0 0 0 0 0 0 0\n1 0 0 0 0 0 0 0 0\n";
+  const std::string blenderPly = "ply\nformat ascii 1.0\ncomment Created by Blender\nTextureFile skin.png\n"
+                                 "element vertex 3\nproperty float x\nproperty float y\nproperty float z\n"
+                                 "element face 1\nproperty list uchar uint vertex_indices\nend_header\n"
+                                 "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n";
+  struct Case {
+    const char* what;
+    fs::path scene;
+    std::size_t nodes, geometries, animations;
+  };
+  const std::vector<Case> cases = {
+      {"a skeleton animation without meshes", dir.Write("walk.bvh", bvh), 3, 0, 2},
+      {"a PLY header with a bare text line", dir.Write("blender.ply", blenderPly), 1, 1, 0},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.what);
+    Importing::SceneContainer scene;
+    std::string error;
+    ASSERT_TRUE(Importing::ImportScene(test.scene.string(), scene, &error)) << error;
+    EXPECT_EQ(scene.Nodes().size(), test.nodes);
+    EXPECT_EQ(scene.Geometries().size(), test.geometries);
+    EXPECT_EQ(scene.Animations().size(), test.animations);
+  }
+}
+
+// A scene with companions whose cache entries are watched through one
+// change after another; each step says whether the entry must be reused.
+TEST(GuardedImport, TheCacheIsUsedOnlyWhileNothingReadHasChanged) {
+  ScratchDir dir;
+  const fs::path cache = dir.path / "cache";
+  const fs::path gltf = dir.Write("tri.gltf", TriangleGltf("tri.bin")), obj = dir.Write("quad.obj", kObjWithMtl);
+  dir.Write("tri.bin", TriangleBin(1));
+  const auto entries = [&] {
+    std::vector<std::pair<std::string, ino_t>> found;
+    for (const auto& entry : fs::directory_iterator(cache)) {
+      struct stat info;
+      stat(entry.path().c_str(), &info);
+      found.emplace_back(entry.path().filename(), info.st_ino);
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+  };
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    fs::path scene;
+    std::vector<std::string> query;
+    std::string answer;
+    bool reused;
+  };
+  const std::vector<Step> steps = {
+      {"first look", [] {}, gltf, {"node-name", "0"}, "tri", false},
+      {"second look", [] {}, gltf, {"node-name", "0"}, "tri", true},
+      {"a byte of the scene changed", [&] { dir.Write("tri.gltf", TriangleGltf("tri.bin", "tru")); }, gltf,
+       {"node-name", "0"}, "tru", false},
+      {"the companion .bin changed", [&] { dir.Write("tri.bin", TriangleBin(7)); }, gltf, {"scene-bounding-box"}, "7",
+       false},
+      {"unchanged again", [] {}, gltf, {"scene-bounding-box"}, "7", true},
+      {"a material library still missing", [] {}, obj, {"material-as-xml", "1"}, "<r>0.6</r>", false},
+      {"the material library appeared", [&] { dir.Write("quad.mtl", "newmtl red\nKd 1 0 0\n"); }, obj,
+       {"material-as-xml", "1"}, "<r>1</r>", false},
+  };
+  auto before = std::vector<std::pair<std::string, ino_t>>{};
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.change();
+    std::vector<std::string> args{"--cache-dir", cache.string(), step.scene.string()};
+    args.insert(args.end(), step.query.begin(), step.query.end());
+    const SciRun run = RunSci(dir, args);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find(step.answer), std::string::npos) << run.out;
+    const auto after = entries();
+    EXPECT_EQ(after == before, step.reused);
+    before = after;
+  }
+}
+
+TEST(GuardedImport, CacheFoldersAreChosenAsAsked) {
+  ScratchDir dir;
+  const fs::path scene = dir.Write("tri.gltf", TriangleGltf("tri.bin"));
+  dir.Write("tri.bin", TriangleBin(1));
+  struct Case {
+    std::vector<std::string> options;
+    fs::path folder;  // where an entry must appear; empty: nowhere
+  };
+  const std::vector<Case> cases = {
+      {{}, dir.path / "xdg" / "sci"},
+      {{"--cache-dir", (dir.path / "mine").string()}, dir.path / "mine"},
+      {{"--no-cache", "--cache-dir", (dir.path / "none").string()}, {}},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.folder);
+    for (const char* folder : {"xdg", "mine", "none"}) fs::remove_all(dir.path / folder);
+    std::vector<std::string> args = test.options;
+    args.insert(args.end(), {scene.string(), "node-count"});
+    const SciRun run = RunSci(dir, args);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::size_t written = 0;
+    for (const char* folder : {"xdg", "mine", "none"})
+      if (fs::exists(dir.path / folder))
+        for (const auto& entry : fs::recursive_directory_iterator(dir.path / folder))
+          if (entry.is_regular_file()) written += entry.path().parent_path() == test.folder ? 1 : 100;
+    EXPECT_EQ(written, test.folder.empty() ? 0u : 1u);
+  }
+}
+
+TEST(GuardedImport, ConcurrentRunsOnOneFileShareItsEntry) {
+  ScratchDir dir;
+  const fs::path cache = dir.path / "cache", scene = dir.Write("tri.gltf", TriangleGltf("tri.bin"));
+  dir.Write("tri.bin", TriangleBin(1));
+  std::vector<ScratchDir> outputs(4);
+  std::vector<pid_t> runs;
+  for (const ScratchDir& output : outputs)
+    runs.push_back(StartSci(output, {"--cache-dir", cache.string(), scene.string(), "node-name", "0"}));
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    int status = 0;
+    waitpid(runs[i], &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << ReadText(outputs[i].path / "stderr");
+    EXPECT_NE(ReadText(outputs[i].path / "stdout").find("tri"), std::string::npos);
+  }
+  std::vector<fs::path> entries;
+  for (const auto& entry : fs::directory_iterator(cache)) entries.push_back(entry.path().filename());
+  EXPECT_EQ(entries.size(), 1u) << "one entry, no half-written file left";
+}
+
+// The children of `parent`, from /proc.
+std::vector<pid_t> ChildrenOf(pid_t parent) {
+  std::vector<pid_t> children;
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::istringstream stat(ReadText(entry.path() / "stat"));
+    std::string pid, comm, state;
+    pid_t ppid = 0;
+    // The command name has no spaces here: it is "(sci-import)".
+    if (stat >> pid >> comm >> state >> ppid && ppid == parent) children.push_back(std::stoi(pid));
+  }
+  return children;
+}
+
+bool GoneWithin(pid_t pid, double seconds) {
+  for (const auto end = Clock::now() + std::chrono::duration<double>(seconds); Clock::now() < end;) {
+    const std::string stat = ReadText("/proc/" + std::to_string(pid) + "/stat");
+    if (stat.empty() || stat.find(") Z") != std::string::npos) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return false;
+}
+
+TEST(GuardedImport, TheReaderDiesWithItsParent) {
+  ScratchDir dir;
+  const fs::path scene = dir.Write("slow.gltf", DoublingGltf(23));
+  for (int signal : {SIGKILL, SIGTERM, SIGINT}) {
+    SCOPED_TRACE(Importing::Import::SignalName(signal));
+    const pid_t sci = StartSci(dir, {"--no-cache", "--max-memory", "4G", scene.string(), "node-count"});
+    std::vector<pid_t> readers;
+    for (const auto end = Clock::now() + std::chrono::seconds(10); readers.empty() && Clock::now() < end;) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      readers = ChildrenOf(sci);
+    }
+    ASSERT_EQ(readers.size(), 1u) << "sci started no reader";
+    kill(sci, signal);
+    int status = 0;
+    waitpid(sci, &status, 0);
+    EXPECT_TRUE(GoneWithin(readers[0], 5)) << "reader " << readers[0] << " outlived sci";
+  }
+}
+
+// The helper runner's ways of ending, shown with the shell as the helper.
+TEST(GuardedImport, HelperEndsAreToldApart) {
+  using Importing::Import::HelperEnd;
+  struct Case {
+    const char* script;
+    double timeout;
+    HelperEnd end;
+    int signal, exitStatus;
+    std::string message;
+    float lastProgress;
+  };
+  const std::vector<Case> cases = {
+      {"printf 'P0.25\\nP1\\n' >&3", 0, HelperEnd::Succeeded, 0, 0, "", 1},
+      {"printf 'P0.5\\nEcannot read: it is\\nbroken' >&3; exit 1", 0, HelperEnd::Failed, 0, 1,
+       "cannot read: it is\nbroken", 0.5f},
+      {"exit 7", 0, HelperEnd::Failed, 0, 7, "", -1},
+      {"kill -SEGV $$", 0, HelperEnd::Crashed, SIGSEGV, 0, "", -1},
+      {"kill -ABRT $$", 0, HelperEnd::Crashed, SIGABRT, 0, "", -1},
+      {"exec sleep 30", 0.3, HelperEnd::TimedOut, 0, 0, "", -1},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.script);
+    float last = -1;
+    const auto start = Clock::now();
+    const auto result = Importing::Import::RunHelper("/bin/sh", {"-c", test.script}, {0, test.timeout},
+                                                     [&last](float fraction) { last = fraction; });
+    EXPECT_EQ(result.end, test.end);
+    EXPECT_EQ(result.signal, test.signal);
+    EXPECT_EQ(result.exitStatus, test.exitStatus);
+    EXPECT_EQ(result.message, test.message);
+    EXPECT_FLOAT_EQ(last, test.lastProgress);
+    EXPECT_LT(std::chrono::duration<double>(Clock::now() - start).count(), 5);
+  }
+  EXPECT_EQ(Importing::Import::SignalName(SIGSEGV), "SIGSEGV");
+}
+
+}  // namespace
