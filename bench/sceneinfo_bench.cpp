@@ -29,12 +29,15 @@ void BM_GeometryIntoArrays(benchmark::State& state) {
   const std::string scene = (folder.Path() / "mesh.glb").string();
   std::string error;
   auto failure = sceneinfo::OpenFailure::None;
+  Importing::GuardedImportOptions options;
+  options.useCache = false;  // read once per run, and no snapshot left behind
   sci::QuerySession session;
-  if (!WriteMesh(scene) || !session.LoadPlugin(SCI_PLUGIN_PATH, &error) || !session.LoadScene(scene, &error, {})) {
+  if (!WriteMesh(scene) || !session.LoadPlugin(SCI_PLUGIN_PATH, &error) ||
+      !session.LoadScene(scene, &error, {}, options)) {
     state.SkipWithError(("cannot set up the scene: " + error).c_str());
     return;
   }
-  const auto handle = sceneinfo::SceneHandle::Open(scene, SCI_PLUGIN_PATH, &error, &failure);
+  const auto handle = sceneinfo::SceneHandle::Open(scene, SCI_PLUGIN_PATH, options, &error, &failure);
   if (!handle) {
     state.SkipWithError(error.c_str());
     return;

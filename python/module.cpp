@@ -6,6 +6,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,6 +17,7 @@
 #include "cli/number_text.h"
 #include "python/plugin_location.h"
 #include "python/scene_handle.h"
+#include "scene/import/guarded_import.h"
 #include "scene/import/scene_importer.h"
 
 namespace py = pybind11;
@@ -88,14 +90,20 @@ py::array_t<T> Adopt(sceneinfo::Buffer<T> data, std::vector<py::ssize_t> shape) 
   return py::array_t<T>(std::move(shape), raw, owner);
 }
 
-std::unique_ptr<SceneHandle> Open(const std::string& path) {
+std::unique_ptr<SceneHandle> Open(const std::string& path, bool cache, const std::string& cacheDir,
+                                  double timeout, std::uint64_t maxMemory) {
+  Importing::GuardedImportOptions options;
+  options.useCache = cache;
+  options.cacheDir = cacheDir;
+  options.timeoutSeconds = timeout;
+  options.maxMemoryBytes = maxMemory;
   std::string error;
   auto failure = sceneinfo::OpenFailure::Plugin;
   std::unique_ptr<SceneHandle> handle;
   {
     py::gil_scoped_release release;
     const std::string plugin = sceneinfo::FindPlugin(&error);
-    if (!plugin.empty()) handle = SceneHandle::Open(path, plugin, &error, &failure);
+    if (!plugin.empty()) handle = SceneHandle::Open(path, plugin, options, &error, &failure);
   }
   if (!handle) Raise(failure == sceneinfo::OpenFailure::Scene ? "SceneReadError" : "PluginError", error);
   return handle;
@@ -191,9 +199,13 @@ PYBIND11_MODULE(_native, m) {
            "The geometry query's mesh as arrays: primitive_type, positions and normals (N, 3) float32,\n"
            "uv_sets (list of (N, 2) float32), indices (M,) uint32. Raises QueryInputError for a bad ID.");
 
-  m.def("open", &Open, py::arg("path"),
-        "open(path) -> Scene\n\nImports the scene file at path. Raises SceneReadError when the file cannot be read\n"
-        "and PluginError when the plug-in cannot be loaded.");
+  m.def("open", &Open, py::arg("path"), py::arg("cache") = true, py::arg("cache_dir") = "",
+        py::arg("timeout") = 600.0, py::arg("max_memory") = 0,
+        "open(path, cache=True, cache_dir='', timeout=600.0, max_memory=0) -> Scene\n\n"
+        "Imports the scene file at path as sci does: in the import helper, stopped after timeout seconds (0: no\n"
+        "limit) or above max_memory bytes (0: the default limit), through the snapshot cache in cache_dir (empty:\n"
+        "sci's) unless cache is False. Raises SceneReadError when the file cannot be read and PluginError when\n"
+        "the plug-in cannot be loaded.");
   m.def(
       "queries", [] { return ParseJson(sci::QueryListJson()); },
       "queries() -> list\n\nThe 69 queries as sci --list --json gives them: info_type, query, name, inputs, outputs.");

@@ -68,7 +68,8 @@ void CopyMesh(const MeshChannel& mesh, GeometryArrays* arrays) {
 }  // namespace
 
 std::unique_ptr<SceneHandle> SceneHandle::Open(const std::string& path, const std::string& pluginPath,
-                                               std::string* error, OpenFailure* failure) {
+                                               const Importing::GuardedImportOptions& options, std::string* error,
+                                               OpenFailure* failure) {
   std::unique_ptr<SceneHandle> handle(new SceneHandle(path));
   {
     std::lock_guard<std::mutex> lock(PluginMutex());
@@ -78,7 +79,7 @@ std::unique_ptr<SceneHandle> SceneHandle::Open(const std::string& path, const st
       return nullptr;
     }
   }
-  if (!handle->session_->LoadScene(path, error, {})) {
+  if (!handle->session_->LoadScene(path, error, {}, options)) {
     if (error->empty()) *error = "cannot read \"" + path + "\"";
     *failure = OpenFailure::Scene;
     return nullptr;

@@ -45,10 +45,12 @@ enum class OpenFailure { None, Plugin, Scene };
 class SceneHandle {
  public:
   // Loads the plug-in at `pluginPath` (one load at a time in the process)
-  // and imports `path` through the same import sci uses. Null on failure,
-  // with the reason in `error` and its kind in `failure`.
+  // and imports `path` as sci does: in the import helper under `options`'
+  // limits, through the snapshot cache. Null on failure, with the reason in
+  // `error` and its kind in `failure`.
   static std::unique_ptr<SceneHandle> Open(const std::string& path, const std::string& pluginPath,
-                                           std::string* error, OpenFailure* failure);
+                                           const Importing::GuardedImportOptions& options, std::string* error,
+                                           OpenFailure* failure);
 
   // The answer to `request` as sci --json writes it, on one line, into
   // `json`; the channel's messages are in the answer's "messages". Node IDs

@@ -139,15 +139,22 @@ class Scene:
         return Records(self, "light-count", Light)
 
 
-def open(path: PathLike) -> Scene:
-    """Imports the scene file at ``path``.
+def open(path: PathLike, cache: bool = True, cache_dir: Optional[PathLike] = None, timeout: float = 600.0,
+         max_memory: Optional[int] = None) -> Scene:
+    """Imports the scene file at ``path`` as ``sci`` does.
 
-    Raises SceneReadError (with ``path`` set) when it cannot be read, PluginError when
-    the plug-in cannot be loaded.
+    The file is read in a helper process, stopped after ``timeout`` seconds (0: no limit)
+    or above ``max_memory`` bytes (None: half the machine's memory, at most 16 GiB), so
+    that no file can crash or exhaust this process. Its snapshot is kept in ``cache_dir``
+    (None: sci's cache, ``$XDG_CACHE_HOME/sci``) and an unchanged file is loaded from it
+    the next time; ``cache=False`` reads afresh and keeps nothing.
+
+    Raises SceneReadError (with ``path`` set) when the file cannot be read, the reader
+    crashed or went over a limit; PluginError when the plug-in cannot be loaded.
     """
     path = os.fspath(path)
     try:
-        return Scene(_native.open(path))
+        return Scene(_native.open(path, cache, os.fspath(cache_dir) if cache_dir else "", timeout, max_memory or 0))
     except SceneReadError as error:
         error.path = path
         raise

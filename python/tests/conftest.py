@@ -20,6 +20,15 @@ def sample(relative: str) -> str:
     return path
 
 
+def slow_scene(folder) -> str:
+    """An OBJ of 300,000 triangles as text: far slower to read than the demo scene."""
+    path = folder / "slow.obj"
+    count = 300000
+    path.write_text("".join(f"v {i % 1000} {i // 1000} 0\n" for i in range(count)) +
+                    "".join(f"f {i + 1} {i + 2} {i + 3}\n" for i in range(count - 2)))
+    return str(path)
+
+
 def sci_json(*args: str) -> list[dict]:
     """sci's JSON lines for ``args``, whatever its exit code."""
     run = subprocess.run([SCI, "--json", *args], capture_output=True, text=True, check=False)

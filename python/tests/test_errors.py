@@ -5,7 +5,7 @@ import subprocess
 import pytest
 
 import sceneinfo
-from conftest import DEMO, SCI, sci_json
+from conftest import DEMO, SCI, sci_json, slow_scene
 
 
 @pytest.mark.parametrize("name, content", [("missing.gltf", None), ("", None), ("empty.obj", ""),
@@ -19,6 +19,24 @@ def test_unreadable_scene_raises_with_path_and_reason(tmp_path, name, content):
         sceneinfo.open(path)
     assert str(path) in str(raised.value) and raised.value.path == str(path)
     assert isinstance(raised.value, sceneinfo.Error)
+
+
+@pytest.mark.parametrize("limit, option", [({"timeout": 0.05}, ["--timeout", "0.05"]),
+                                           ({"max_memory": 1 << 20}, ["--max-memory", "1M"])])
+def test_the_readers_limits_stop_it_as_sci_reports_it(tmp_path, limit, option):
+    slow = slow_scene(tmp_path)
+    run = subprocess.run([SCI, "--no-cache", *option, slow, "node-count"], capture_output=True, text=True, check=False)
+    with pytest.raises(sceneinfo.SceneReadError) as raised:
+        sceneinfo.open(slow, cache=False, **limit)
+    assert run.returncode == 3 and run.stderr == f"sci: {raised.value}\n"
+
+
+def test_snapshots_go_to_the_cache_folder_unless_the_cache_is_off(tmp_path):
+    kept, unused = tmp_path / "kept", tmp_path / "unused"
+    fresh = sceneinfo.open(DEMO, cache_dir=kept).summary
+    assert len(list(kept.iterdir())) == 1
+    assert sceneinfo.open(DEMO, cache_dir=kept).summary == fresh
+    assert sceneinfo.open(DEMO, cache=False, cache_dir=unused).summary == fresh and not unused.exists()
 
 
 @pytest.mark.parametrize("case", [("node-name", 999), ("node-child", 0, 99), ("geometry", -1), ("material", 50),

@@ -1,5 +1,6 @@
-"""From an installed prefix, the module imports and answers with the plug-in and host
-libraries of that prefix, found relative to itself, and nothing of the build tree."""
+"""From an installed prefix, the module imports and answers with the plug-in, host
+libraries and import helper of that prefix, found relative to itself, and nothing of
+the build tree."""
 
 import os
 import subprocess
@@ -22,6 +23,8 @@ def test_installed_module_answers_from_its_prefix(tmp_path):
                              capture_output=True, text=True, check=False)
     assert install.returncode == 0, install.stderr
     site = next(prefix.glob("lib*/python3*/*-packages"))
+    helper = os.path.realpath(site / "sceneinfo" / "sci-import")
+    assert helper.startswith(str(prefix) + "/") and os.access(helper, os.X_OK)
     run = subprocess.run([sys.executable, "-c", PROGRAM.format(demo=DEMO)], cwd=tmp_path,
                          env=dict(os.environ, PYTHONPATH=str(site)), capture_output=True, text=True, check=False)
     assert run.returncode == 0, run.stderr

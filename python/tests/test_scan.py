@@ -6,7 +6,7 @@ import os
 import signal
 
 import sceneinfo
-from conftest import DEMO, FAILING_SAMPLE, sample
+from conftest import DEMO, FAILING_SAMPLE, sample, slow_scene
 
 
 def sample_files() -> list[str]:
@@ -26,13 +26,9 @@ def test_scan_reports_every_sample_and_the_failing_one():
 
 
 def test_a_file_past_its_time_fails_and_the_scan_goes_on(tmp_path):
-    # 100,000 triangles of text take the importer far longer than the demo scene.
-    slow = tmp_path / "slow.obj"
-    count = 100000
-    slow.write_text("".join(f"v {i % 1000} {i // 1000} 0\n" for i in range(count)) +
-                    "".join(f"f {i + 1} {i + 2} {i + 3}\n" for i in range(count - 2)))
-    records = list(sceneinfo.scan([str(slow), DEMO], jobs=1, timeout=0.25))
-    assert [(r["path"], r["ok"]) for r in records] == [(str(slow), False), (DEMO, True)]
+    slow = slow_scene(tmp_path)
+    records = list(sceneinfo.scan([slow, DEMO], jobs=1, timeout=0.25))
+    assert [(r["path"], r["ok"]) for r in records] == [(slow, False), (DEMO, True)]
     assert records[0]["error"] == "timed out after 0.25 s"
 
 
