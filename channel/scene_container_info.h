@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "channel/export.h"
 #include "channel/info_types.h"
 #include "host/orv_channel.h"
-#include "module/export.h"
 #include "scene/scene_container.h"
 
 namespace Importing {

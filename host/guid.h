@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "host/export.h"
+
 // A 16-byte identifier in the Windows GUID memory layout: a 32-bit, two 16-bit
 // and eight 8-bit parts, the integer parts little-endian. Buildable from its
 // text form at compile time, so identifiers stay readable in the source.
@@ -32,7 +34,7 @@ struct Guid {
   }
 
   // The braced upper-case text form, e.g. "{691097CA-7049-4CD5-87C2-EACC97B80BBE}".
-  std::string ToString() const;
+  ORVHOST_API std::string ToString() const;
 
   friend constexpr bool operator==(const Guid& a, const Guid& b) {
     for (std::size_t i = 0; i < 16; ++i)

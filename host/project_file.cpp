@@ -108,8 +108,12 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
       return false;
     }
   }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-    if (error) *error = "cannot replace \"" + path + "\": " + std::strerror(errno);
+  // std::filesystem::rename replaces an existing file on Windows too, where
+  // std::rename fails.
+  std::error_code renamed;
+  std::filesystem::rename(temporary, path, renamed);
+  if (renamed) {
+    if (error) *error = "cannot replace \"" + path + "\": " + renamed.message();
     std::remove(temporary.c_str());
     return false;
   }

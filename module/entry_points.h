@@ -1,8 +1,8 @@
 #pragma once
 
+#include "channel/export.h"
 #include "host/channel_type.h"
 #include "host/orv_channel.h"
-#include "module/export.h"
 
 // The plug-in's two entry points, as hosts that link it directly see them.
 // Hosts that load it at run time resolve the same names (see PluginLibrary).

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs what the build, the tests, the benchmarks and the fuzzers need on Debian.
+# With --windows, also the mingw-w64 cross toolchain and wine for the Windows build.
 set -euo pipefail
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
@@ -19,3 +20,6 @@ $sudo apt-get install -y --no-install-recommends graphviz help2man
 # The sceneinfo Python module, its tests and its Dask example.
 $sudo apt-get install -y --no-install-recommends \
   python3-dev pybind11-dev python3-numpy python3-pytest python3-distributed
+if [ "${1:-}" = "--windows" ]; then
+  $sudo apt-get install -y --no-install-recommends g++-mingw-w64-x86-64-posix wine64
+fi
