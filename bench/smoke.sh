@@ -6,7 +6,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"
-filter='NodeCount|NodeIdByName/1000$|Hierarchy|emptied:0|Cylinder|generated|SciBatch|JsonMesh/vertices:100000$'
+filter='NodeCount|NodeIdByName/1000$|Hierarchy|emptied:0|Cylinder|generated|SciBatch|JsonMesh/vertices:100000$|GeometryIntoArrays'
 shopt -s nullglob
 benchmarks=("$build"/bin/*_bench)
 [ ${#benchmarks[@]} -gt 0 ] || { echo "smoke.sh: no benchmarks in $build/bin" >&2; exit 1; }

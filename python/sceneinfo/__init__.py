@@ -1,0 +1,31 @@
+"""Ask 3D scene files questions from Python, through the SceneContainerInfo plug-in.
+
+Every answer is the one ``sci --json`` gives: the same plug-in, loaded through the same
+host framework, answers through the same channel.
+
+    >>> import sceneinfo
+    >>> scene = sceneinfo.open("model.gltf")
+    >>> scene.query("node-child", 0, 1)["outputs"]
+    {'OUT: child node ID': 5}
+    >>> scene.nodes[0].name, scene.nodes[0].global_matrix.shape
+    ('World', (4, 4))
+    >>> scene.geometry(0).positions.dtype
+    dtype('float32')
+    >>> for record in sceneinfo.scan(paths, jobs=4):
+    ...     print(record["path"], record["ok"])
+
+``queries()`` lists the 69 queries with their inputs and outputs. Errors derive from
+``sceneinfo.Error``: ``SceneReadError``, ``QueryInputError``, ``PluginError``.
+"""
+
+from ._errors import Error, PluginError, QueryInputError, SceneReadError
+from ._native import queries, supported_extensions
+from ._scan import Scanner, scan
+from ._views import (Animation, AnimationKeys, Camera, Geometry, Light, Material, Node, Records, Scene,
+                     Surface, SurfaceTexture, Texture, open)
+
+__all__ = [
+    "Animation", "AnimationKeys", "Camera", "Error", "Geometry", "Light", "Material", "Node", "PluginError",
+    "QueryInputError", "Records", "Scanner", "Scene", "SceneReadError", "Surface", "SurfaceTexture", "Texture",
+    "open", "queries", "scan", "supported_extensions",
+]

@@ -1,0 +1,390 @@
+"""Scene and the Pythonic views over its records, all answered by queries."""
+
+import math
+import os
+import warnings
+from collections.abc import Sequence
+from functools import cached_property
+from typing import Any, Callable, Generic, Optional, TypeVar, Union, overload
+
+import numpy as np
+
+from . import _native
+from ._errors import QueryInputError, SceneReadError
+
+T = TypeVar("T")
+PathLike = Union[str, "os.PathLike[str]"]
+
+
+def _floats(values: Any, shape: tuple[int, ...]) -> np.ndarray:
+    # JSON writes NaN and infinities as null.
+    return np.array([math.nan if v is None else v for v in values], dtype=np.float32).reshape(shape)
+
+
+def _vector(values: Any) -> np.ndarray:
+    return _floats(values, (3,))
+
+
+def _matrix(values: Any) -> np.ndarray:
+    return _floats(values, (4, 4))
+
+
+def _id(value: Any) -> Optional[int]:
+    """An ID output as int, or None for -1 (none)."""
+    return None if value < 0 else int(value)
+
+
+class Scene:
+    """A 3D scene file imported into a host with the SceneContainerInfo plug-in loaded.
+
+    ``query`` answers any of the 69 queries as ``sci --json`` does; the properties below
+    are views built on those queries. Calls from several threads are run one at a time.
+    """
+
+    def __init__(self, native: _native.Scene) -> None:
+        self._native = native
+
+    @property
+    def path(self) -> str:
+        """The path the scene was opened with."""
+        return self._native.path
+
+    def __repr__(self) -> str:
+        return f"<sceneinfo.Scene {self.path!r}>"
+
+    def query(self, query: Union[str, int], *inputs: Union[float, str], check: bool = True) -> dict[str, Any]:
+        """Runs one query and returns its answer, shaped as ``sci --json`` writes it.
+
+        ``query`` is a short name ("node-child"), a full name ("SCI_NODE_CHILD") or a
+        number (11); ``inputs`` follow in child order: numbers, a str for a node name, and
+        for a Node ID either (a name stands for the first node of that name, as in sci).
+        When the channel reports a bad input, raises QueryInputError with its message, or
+        with ``check=False`` returns the answer with the message in ``"messages"``; a name
+        that no node has always raises QueryInputError.
+        Raises ValueError for an unknown query and TypeError for wrong inputs.
+        """
+        answer = self._native.query(query, *inputs)
+        if check and answer["messages"]:
+            raise QueryInputError(answer["messages"][0], answer)
+        return answer
+
+    def output(self, query: Union[str, int], *inputs: Union[float, str]) -> Any:
+        """The first output of a query's answer (raises QueryInputError on a bad input)."""
+        return next(iter(self.query(query, *inputs)["outputs"].values()))
+
+    @cached_property
+    def summary(self) -> dict[str, Any]:
+        """Format, counts, scene box and node tree, as ``sci --json FILE`` writes them."""
+        return self._native.summary()
+
+    @cached_property
+    def tree(self) -> dict[str, Any]:
+        """The node tree as ``sci --tree --format json FILE`` writes it: ``{"scene": path,
+        "tree": root}``, each node a dict with its id, name, animation, surfaces (with their
+        texture maps), cameras, lights and children. A message the channel showed while
+        the tree was asked (only a damaged scene makes one) is issued as a warning."""
+        tree, messages = self._native.tree()
+        for message in messages:
+            warnings.warn(f"{self.path}: {message}", stacklevel=2)
+        return tree
+
+    @property
+    def bounding_box(self) -> tuple[np.ndarray, np.ndarray]:
+        """The scene's box as (min, max), each float32 of shape (3,)."""
+        outputs = list(self.query("scene-bounding-box")["outputs"].values())
+        return _vector(outputs[0]), _vector(outputs[1])
+
+    @property
+    def root(self) -> Optional["Node"]:
+        """The root node, or None for a scene without nodes."""
+        root = _id(self.output("root-node"))
+        return None if root is None else Node(self, root)
+
+    def geometry(self, id: int) -> "Geometry":
+        """Geometry ``id`` as NumPy arrays, copied once from the host mesh the channel fills."""
+        return Geometry(id, self._native.geometry(id))
+
+    @cached_property
+    def nodes(self) -> "Records[Node]":
+        """The nodes by ID; ``nodes["name"]`` finds one by name (KeyError when none has it)."""
+        return Records(self, "node-count", Node, lambda name: _id(self.output("node-id", name)))
+
+    @cached_property
+    def surfaces(self) -> "Records[Surface]":
+        return Records(self, "surface-count", Surface)
+
+    @cached_property
+    def geometries(self) -> "Records[Geometry]":
+        """Every geometry, each copied as ``geometry(i)`` when it is taken."""
+        return Records(self, "geometry-count", lambda scene, i: scene.geometry(i))
+
+    @cached_property
+    def materials(self) -> "Records[Material]":
+        return Records(self, "material-count", Material)
+
+    @cached_property
+    def textures(self) -> "Records[Texture]":
+        return Records(self, "texture-count", Texture)
+
+    @cached_property
+    def animations(self) -> "Records[Animation]":
+        return Records(self, "animation-count", Animation)
+
+    @cached_property
+    def cameras(self) -> "Records[Camera]":
+        return Records(self, "camera-count", Camera)
+
+    @cached_property
+    def lights(self) -> "Records[Light]":
+        return Records(self, "light-count", Light)
+
+
+def open(path: PathLike, cache: bool = True, cache_dir: Optional[PathLike] = None, timeout: float = 600.0,
+         max_memory: Optional[int] = None) -> Scene:
+    """Imports the scene file at ``path`` as ``sci`` does.
+
+    The file is read in a helper process, stopped after ``timeout`` seconds (0: no limit)
+    or above ``max_memory`` bytes (None: half the machine's memory, at most 16 GiB), so
+    that no file can crash or exhaust this process. Its snapshot is kept in ``cache_dir``
+    (None: sci's cache, ``$XDG_CACHE_HOME/sci``) and an unchanged file is loaded from it
+    the next time; ``cache=False`` reads afresh and keeps nothing.
+
+    Raises SceneReadError (with ``path`` set) when the file cannot be read, the reader
+    crashed or went over a limit; PluginError when the plug-in cannot be loaded.
+    """
+    path = os.fspath(path)
+    try:
+        return Scene(_native.open(path, cache, os.fspath(cache_dir) if cache_dir else "", timeout, max_memory or 0))
+    except SceneReadError as error:
+        error.path = path
+        raise
+
+
+class Records(Sequence, Generic[T]):
+    """The records of one kind by ID: ``len``, indexing (negative too), slicing, iteration."""
+
+    def __init__(self, scene: Scene, count_query: str, make: Callable[[Scene, int], T],
+                 find: Optional[Callable[[str], Optional[int]]] = None) -> None:
+        self._scene, self._make, self._find = scene, make, find
+        self._count = int(scene.output(count_query))
+
+    def __len__(self) -> int:
+        return self._count
+
+    @overload
+    def __getitem__(self, key: int) -> T: ...
+    @overload
+    def __getitem__(self, key: slice) -> list[T]: ...
+    @overload
+    def __getitem__(self, key: str) -> T: ...
+
+    def __getitem__(self, key):
+        if isinstance(key, slice):
+            return [self._make(self._scene, i) for i in range(*key.indices(self._count))]
+        if isinstance(key, str) and self._find is not None:
+            found = self._find(key)
+            if found is None:
+                raise KeyError(key)
+            return self._make(self._scene, found)
+        index = key.__index__()
+        if not -self._count <= index < self._count:
+            raise IndexError(f"ID {index} out of range for {self._count} records")
+        return self._make(self._scene, index % self._count)
+
+
+class _Record:
+    """A record of the scene, named by its ID; it asks the scene on each access."""
+
+    def __init__(self, scene: Scene, id: int) -> None:
+        self.scene, self.id = scene, id
+
+    def _ask(self, query: str, *inputs: Union[float, str]) -> Any:
+        return self.scene.output(query, self.id, *inputs)
+
+    def _list(self, count_query: str, item_query: str, make: Callable[[Scene, int], T]) -> list[T]:
+        count = int(self._ask(count_query))
+        return [make(self.scene, int(self._ask(item_query, k))) for k in range(count)]
+
+    def __eq__(self, other: object) -> bool:
+        return type(other) is type(self) and other.scene is self.scene and other.id == self.id
+
+    def __hash__(self) -> int:
+        return hash((type(self), id(self.scene), self.id))
+
+    def __repr__(self) -> str:
+        return f"<sceneinfo.{type(self).__name__} {self.id}>"
+
+
+class Node(_Record):
+    """A node of the scene tree."""
+
+    name = property(lambda self: self._ask("node-name"), doc="The node's name.")
+    note = property(lambda self: self._ask("node-note"), doc="The node's user properties as text.")
+    local_matrix = property(lambda self: _matrix(self._ask("node-local-tm")),
+                            doc="Transform relative to the parent: float32 (4, 4), row-major, translation in row 4.")
+    global_matrix = property(lambda self: _matrix(self._ask("node-global-tm")),
+                             doc="Transform relative to the scene: float32 (4, 4), row-major, translation in row 4.")
+
+    @property
+    def parent(self) -> Optional["Node"]:
+        parent = _id(self._ask("parent-node"))
+        return None if parent is None else Node(self.scene, parent)
+
+    @property
+    def children(self) -> list["Node"]:
+        return self._list("node-child-count", "node-child", Node)
+
+    @property
+    def surfaces(self) -> list["Surface"]:
+        return self._list("node-surface-count", "node-surface-id", Surface)
+
+    @property
+    def cameras(self) -> list["Camera"]:
+        return self._list("node-camera-count", "node-camera-id", Camera)
+
+    @property
+    def lights(self) -> list["Light"]:
+        return self._list("node-light-count", "node-light-id", Light)
+
+    @property
+    def animation(self) -> Optional["Animation"]:
+        animation = _id(self._ask("node-animation"))
+        return None if animation is None else Animation(self.scene, animation)
+
+
+class SurfaceTexture:
+    """One texture map of a surface."""
+
+    def __init__(self, surface: "Surface", number: int) -> None:
+        ask = lambda query: surface._ask(query, number)
+        self.texture = Texture(surface.scene, int(ask("surface-texture-id")))
+        self.type: str = ask("surface-texture-type")
+        self.uv_set = int(ask("surface-texture-uv-set"))
+        self.amount = float(ask("surface-texture-amount"))
+        self.matrix = _matrix(ask("surface-texture-matrix"))
+
+    def __repr__(self) -> str:
+        return f"<sceneinfo.SurfaceTexture {self.type} texture {self.texture.id} uv set {self.uv_set}>"
+
+
+class Surface(_Record):
+    """A surface: one geometry with one material and its texture maps, on one node."""
+
+    geometry_id = property(lambda self: int(self._ask("surface-geometry-id")))
+    material = property(lambda self: Material(self.scene, int(self._ask("surface-material-id"))))
+    node = property(lambda self: Node(self.scene, int(self._ask("surface-node-id"))))
+
+    @property
+    def geometry(self) -> "Geometry":
+        return self.scene.geometry(self.geometry_id)
+
+    @property
+    def textures(self) -> list[SurfaceTexture]:
+        return [SurfaceTexture(self, k) for k in range(int(self._ask("surface-texture-count")))]
+
+
+class Geometry:
+    """A geometry's vertices and indices as NumPy arrays.
+
+    ``positions`` and ``normals`` are float32 (N, 3); ``uv_sets`` a list of float32 (N, 2),
+    as many as the vertex with the most sets has ((0, 0) where a vertex lacks one);
+    ``indices`` uint32 (M,); ``primitive_type`` 1 for points, 2 for lines, 4 for triangles.
+    """
+
+    def __init__(self, id: int, arrays: dict[str, Any]) -> None:
+        self.id = id
+        self.primitive_type: int = arrays["primitive_type"]
+        self.positions: np.ndarray = arrays["positions"]
+        self.normals: np.ndarray = arrays["normals"]
+        self.uv_sets: list[np.ndarray] = arrays["uv_sets"]
+        self.indices: np.ndarray = arrays["indices"]
+
+    def __len__(self) -> int:
+        return len(self.positions)
+
+    def __repr__(self) -> str:
+        return f"<sceneinfo.Geometry {self.id}: {len(self)} vertices, {len(self.indices)} indices>"
+
+
+class Material(_Record):
+    """A material: colours as float32 (3,), specular power, opacity (None when unset)."""
+
+    name = property(lambda self: self._ask("material-name"))
+    xml = property(lambda self: self._ask("material-as-xml"), doc="The material as XML text.")
+
+    @cached_property
+    def _channel(self) -> dict[str, Any]:
+        return self._ask("material")
+
+    diffuse = property(lambda self: _vector(self._channel["diffuse"]))
+    emissive = property(lambda self: _vector(self._channel["emissive"]))
+    specular = property(lambda self: _vector(self._channel["specular"]))
+    specular_power = property(lambda self: self._channel["specular_power"])
+    opacity = property(lambda self: self._channel["opacity"])
+
+    @property
+    def surfaces(self) -> list[Surface]:
+        return self._list("material-surface-count", "material-surface-id", Surface)
+
+
+class Texture(_Record):
+    """A texture: the path of its image as the scene names it."""
+
+    path = property(lambda self: self._ask("texture-path"))
+
+
+class AnimationKeys:
+    """An animation's keys as arrays: ``times`` uint32 (K,) in ticks of 1/4800 s,
+    ``rotations`` float32 (K, 4) as x, y, z, w, ``positions`` and ``scales`` float32 (K, 3)."""
+
+    def __init__(self, keys: list[dict[str, Any]]) -> None:
+        count = len(keys)
+        self.times = np.array([k["time"] for k in keys], dtype=np.uint32)
+        self.rotations = _floats([v for k in keys for v in k["rotation"]], (count, 4))
+        self.positions = _floats([v for k in keys for v in k["position"]], (count, 3))
+        self.scales = _floats([v for k in keys for v in k["scale"]], (count, 3))
+
+    def __len__(self) -> int:
+        return len(self.times)
+
+
+class Animation(_Record):
+    """An animation: a list of keys."""
+
+    @property
+    def keys(self) -> AnimationKeys:
+        return AnimationKeys(self._ask("animation")["keys"])
+
+    def matrix(self, key: int) -> np.ndarray:
+        """Key ``key`` as a float32 (4, 4) matrix."""
+        return _matrix(self._ask("animation-matrix", key))
+
+
+class Camera(_Record):
+    """A camera: name, node, fields of view, clip planes, offset matrix."""
+
+    name = property(lambda self: self._ask("camera-name"))
+    node = property(lambda self: Node(self.scene, int(self._ask("camera-node-id"))))
+    fov_x = property(lambda self: self._ask("camera-fov-x"), doc="Horizontal field of view.")
+    fov_y = property(lambda self: self._ask("camera-fov-y"), doc="Vertical field of view.")
+    near_z = property(lambda self: self._ask("camera-near-z"))
+    far_z = property(lambda self: self._ask("camera-far-z"))
+    offset_matrix = property(lambda self: _matrix(self._ask("camera-offset-matrix")))
+
+
+class Light(_Record):
+    """A light: type, colours and attenuation as float32 (3,), range, cone angles, shadows."""
+
+    name = property(lambda self: self._ask("light-name"))
+    node = property(lambda self: Node(self.scene, int(self._ask("light-node-id"))))
+    type = property(lambda self: int(self._ask("light-type")))
+    diffuse = property(lambda self: _vector(self._ask("light-diffuse")))
+    ambient = property(lambda self: _vector(self._ask("light-ambient")))
+    specular = property(lambda self: _vector(self._ask("light-specular")))
+    attenuation = property(lambda self: _vector(self._ask("light-attenuation")))
+    range = property(lambda self: self._ask("light-range"))
+    theta = property(lambda self: self._ask("light-theta"), doc="Inner cone angle.")
+    phi = property(lambda self: self._ask("light-phi"), doc="Outer cone angle.")
+    casts_shadow = property(lambda self: bool(self._ask("light-shadow-cast")))
+    shadow_density = property(lambda self: self._ask("light-shadow-density"))
+    offset_matrix = property(lambda self: _matrix(self._ask("light-offset-matrix")))
