@@ -16,12 +16,6 @@ namespace {
 
 using namespace sci_test;
 
-// Writes `content` into `dir`/`name` and returns the path.
-fs::path Write(const fs::path& dir, const std::string& name, const std::string& content) {
-  std::ofstream(dir / name, std::ios::binary) << content;
-  return dir / name;
-}
-
 // A glTF of nodes without meshes: node 0 is the scene's root, and node i
 // lists the children that `children(i)` gives.
 template <class Children>
@@ -65,13 +59,14 @@ TEST(SciHostileInput, UnreadableFilesExitThreeNamingTheFile) {
   const std::vector<std::pair<const char*, fs::path>> cases = {
       {"a missing file", dir / "missing.gltf"},
       {"a directory", dir / "folder.gltf"},
-      {"an empty file", Write(dir, "empty.gltf", "")},
-      {"binary garbage named .gltf", Write(dir, "garbage.gltf", garbage)},
+      {"an empty file", WriteFile(dir, "empty.gltf", "")},
+      {"binary garbage named .gltf", WriteFile(dir, "garbage.gltf", garbage)},
       {"a PLY property without a type",
-       Write(dir, "untyped.ply", "ply\nformat ascii 1.0\nelement vertex 3\nproperty  vertex_indices\nend_header\n")},
+       WriteFile(dir, "untyped.ply",
+                 "ply\nformat ascii 1.0\nelement vertex 3\nproperty  vertex_indices\nend_header\n")},
       {"a GLB whose JSON chunk claims 2 GB",
-       Write(dir, "claims.glb", "glTF" + Le32(2) + Le32(28) + Le32(0x80000000u) + "JSON" + json)},
-      {"an extension no reader claims", Write(dir, "notes.xyz123", "hello")},
+       WriteFile(dir, "claims.glb", "glTF" + Le32(2) + Le32(28) + Le32(0x80000000u) + "JSON" + json)},
+      {"an extension no reader claims", WriteFile(dir, "notes.xyz123", "hello")},
   };
   for (const auto& [what, path] : cases) {
     SCOPED_TRACE(what);
@@ -85,10 +80,10 @@ TEST(SciHostileInput, UnreadableFilesExitThreeNamingTheFile) {
 
 TEST(SciHostileInput, ABufferClaimingTwoGigabytesIsRefusedOrIgnored) {
   const fs::path dir = ScratchDir();
-  Write(dir, "small.bin", std::string(36, '\0'));
+  WriteFile(dir, "small.bin", std::string(36, '\0'));
   for (const std::string& uri : {std::string("small.bin"), std::string("data:application/octet-stream;base64,AAAA")}) {
     SCOPED_TRACE(uri);
-    const fs::path scene = Write(dir, "claims.gltf", TriangleGltf("2147483648", uri));
+    const fs::path scene = WriteFile(dir, "claims.gltf", TriangleGltf("2147483648", uri));
     const SciRun run = RunSci({scene.string(), "node-count"});
     if (run.exitCode == 3) {
       EXPECT_NE(run.err.find(scene.string()), std::string::npos) << run.err;
@@ -103,7 +98,7 @@ TEST(SciHostileInput, ABufferClaimingTwoGigabytesIsRefusedOrIgnored) {
 TEST(SciHostileInput, AMillionNodesAreCountedAndAnswered) {
   constexpr int kNodes = 1000000;
   const fs::path dir = ScratchDir();
-  const fs::path scene = Write(dir, "wide.gltf", NodesGltf(kNodes, [](int i) {
+  const fs::path scene = WriteFile(dir, "wide.gltf", NodesGltf(kNodes, [](int i) {
                                      std::vector<int> children;
                                      if (i == 0)
                                        for (int c = 1; c < kNodes; ++c) children.push_back(c);
@@ -121,7 +116,7 @@ TEST(SciHostileInput, AMillionNodesAreCountedAndAnswered) {
 TEST(SciHostileInput, AChainOfAHundredThousandNodesIsAnswered) {
   constexpr int kDepth = 100000;
   const fs::path dir = ScratchDir();
-  const fs::path scene = Write(dir, "deep.gltf", NodesGltf(kDepth, [](int i) {
+  const fs::path scene = WriteFile(dir, "deep.gltf", NodesGltf(kDepth, [](int i) {
                                      return i + 1 < kDepth ? std::vector<int>{i + 1} : std::vector<int>{};
                                    }));
   const SciRun run = RunSci({"--json", "--batch", "-", scene.string()},

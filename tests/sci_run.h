@@ -44,16 +44,19 @@ inline fs::path ScratchDir() {
   return dir;
 }
 
-inline fs::path WriteScratchFile(const std::string& name, const std::string& content) {
-  const fs::path path = ScratchDir() / name;
-  std::ofstream(path, std::ios::binary) << content;
-  return path;
+// Writes `content` into `dir`/`name` and returns the path.
+inline fs::path WriteFile(const fs::path& dir, const std::string& name, const std::string& content) {
+  std::ofstream(dir / name, std::ios::binary) << content;
+  return dir / name;
 }
 
-// Runs sci with `args` and the file at `stdinPath` (which may be a
-// directory) on standard input.
-inline SciRun RunSciReading(const std::vector<std::string>& args, const fs::path& stdinPath) {
-  const fs::path dir = ScratchDir();
+inline fs::path WriteScratchFile(const std::string& name, const std::string& content) {
+  return WriteFile(ScratchDir(), name, content);
+}
+
+// Starts sci with `args` and the file at `stdinPath` (which may be a
+// directory) on standard input; what it writes goes to files in `dir`.
+inline pid_t StartSci(const std::vector<std::string>& args, const fs::path& stdinPath, const fs::path& dir) {
   const pid_t pid = fork();
   if (pid == 0) {
     const int in = open(stdinPath.c_str(), O_RDONLY);
@@ -72,12 +75,25 @@ inline SciRun RunSciReading(const std::vector<std::string>& args, const fs::path
     execv(SCI_EXECUTABLE, argv.data());
     _exit(127);
   }
+  return pid;
+}
+
+// Waits for the sci started as `pid` to end and collects what it wrote into `dir`.
+inline SciRun WaitForSci(pid_t pid, const fs::path& dir) {
   int status = 0;
   waitpid(pid, &status, 0);
   SciRun run;
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   run.out = ReadFile(dir / "out");
   run.err = ReadFile(dir / "err");
+  return run;
+}
+
+// Runs sci with `args` and the file at `stdinPath` (which may be a
+// directory) on standard input.
+inline SciRun RunSciReading(const std::vector<std::string>& args, const fs::path& stdinPath) {
+  const fs::path dir = ScratchDir();
+  SciRun run = WaitForSci(StartSci(args, stdinPath, dir), dir);
   fs::remove_all(dir);
   return run;
 }

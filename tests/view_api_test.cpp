@@ -6,11 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstring>
 #include <memory>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,6 +16,7 @@
 #include <nlohmann/json.hpp>
 
 #include "scene/import/scene_importer.h"
+#include "sci_run.h"
 
 namespace {
 
@@ -96,12 +94,10 @@ const Importing::SceneContainer& DemoScene() {
 }
 
 // What `sci --json` prints for `query` on the demo scene.
-std::string SciJson(const std::string& query) {
-  std::FILE* sci = popen((std::string(SCI_EXECUTABLE) + " --json " + SCI_DEMO_SCENE + " " + query).c_str(), "r");
-  std::string out;
-  for (int c; sci != nullptr && (c = std::fgetc(sci)) != EOF;) out += static_cast<char>(c);
-  if (sci != nullptr) pclose(sci);
-  return out;
+std::string SciJson(const std::vector<std::string>& query) {
+  std::vector<std::string> args{"--json", SCI_DEMO_SCENE};
+  args.insert(args.end(), query.begin(), query.end());
+  return sci_test::RunSci(args).out;
 }
 
 TEST(ViewApi, RefusesWhatItShould) {
@@ -156,15 +152,10 @@ TEST(ViewApi, RefusesWhatItShould) {
 }
 
 TEST(ViewApi, ATakenPortIsRefused) {
-  const std::string command = std::string(SCI_EXECUTABLE) + " --view --no-browser --port " +
-                              std::to_string(Demo().port) + " " + SCI_DEMO_SCENE + " 2>&1";
-  std::FILE* sci = popen(command.c_str(), "r");
-  ASSERT_NE(sci, nullptr);
-  std::string out;
-  for (int c; (c = std::fgetc(sci)) != EOF;) out += static_cast<char>(c);
-  const int status = pclose(sci);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 5) << out;
-  EXPECT_NE(out.find("cannot listen on 127.0.0.1:" + std::to_string(Demo().port)), std::string::npos) << out;
+  const auto run =
+      sci_test::RunSci({"--view", "--no-browser", "--port", std::to_string(Demo().port), SCI_DEMO_SCENE});
+  EXPECT_EQ(run.exitCode, 5) << run.err;
+  EXPECT_NE(run.err.find("cannot listen on 127.0.0.1:" + std::to_string(Demo().port)), std::string::npos) << run.err;
 }
 
 TEST(ViewApi, AnswersAsSciJsonDoes) {
@@ -174,11 +165,11 @@ TEST(ViewApi, AnswersAsSciJsonDoes) {
       Get("/api/query?name=SCI_NODE_CHILD&inputs=0,1", {{"Authorization", "Bearer " + Demo().token}, {"Host", host}});
   ASSERT_TRUE(byParameter && byBearer);
   EXPECT_EQ(byParameter->status, 200);
-  EXPECT_EQ(byParameter->body + "\n", SciJson("node-child 0 1"));
+  EXPECT_EQ(byParameter->body + "\n", SciJson({"node-child", "0", "1"}));
   EXPECT_EQ(byBearer->body, byParameter->body);
   const auto byName = Get(WithToken("/api/query?name=node-global-tm&inputs=Cup"));
   ASSERT_TRUE(byName);
-  EXPECT_EQ(byName->body + "\n", SciJson("node-global-tm Cup"));
+  EXPECT_EQ(byName->body + "\n", SciJson({"node-global-tm", "Cup"}));
 
   // A name with a comma, and a bad ID that the channel reports, in one batch.
   httplib::Client client("127.0.0.1", Demo().port);
@@ -251,11 +242,7 @@ TEST(ViewApi, TexturesAreTheFilesBesideTheScene) {
     const auto image = Get(WithToken("/api/texture/" + std::to_string(texture["id"].get<int>())));
     ASSERT_TRUE(image && image->status == 200);
     EXPECT_EQ(image->get_header_value("Content-Type"), "image/png");
-    std::ifstream file(std::string(SCI_DEMO_SCENE).substr(0, std::string(SCI_DEMO_SCENE).rfind('/') + 1) + path,
-                       std::ios::binary);
-    std::ostringstream expected;
-    expected << file.rdbuf();
-    EXPECT_EQ(image->body, expected.str());
+    EXPECT_TRUE(image->body == sci_test::ReadFile(sci_test::fs::path(SCI_DEMO_SCENE).parent_path() / path));
   }
 }
 
