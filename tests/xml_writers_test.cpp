@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -222,25 +223,13 @@ SceneBuilder Chain(int length) {
 
 TEST(SceneHierarchyXml, DeepChainsAreWrittenWhole) {
   for (const int length : {1500, 10000}) {
+    std::string expected;
+    for (int i = 0; i < length; ++i)
+      expected += std::string(i, '\t') + "<node id=\"" + std::to_string(i) + "\" name=\"n\" >\n";
+    for (int i = length; i-- > 0;) expected += std::string(i, '\t') + "</node>\n";
     const std::string text = HierarchyOf(Chain(length));
-    std::size_t opened = 0, closed = 0;
-    std::size_t lineStart = 0;
-    while (lineStart < text.size()) {
-      const std::size_t lineEnd = text.find('\n', lineStart);
-      ASSERT_NE(lineEnd, std::string::npos);
-      const std::size_t tabs = text.find_first_not_of('\t', lineStart) - lineStart;
-      if (text.compare(lineStart + tabs, 5, "<node") == 0) {
-        ASSERT_EQ(tabs, opened - closed);
-        ++opened;
-      } else {
-        ASSERT_EQ(text.compare(lineStart + tabs, 7, "</node>"), 0);
-        ++closed;
-        ASSERT_EQ(tabs, opened - closed);
-      }
-      lineStart = lineEnd + 1;
-    }
-    EXPECT_EQ(opened, static_cast<std::size_t>(length));
-    EXPECT_EQ(closed, opened);
+    const auto differs = std::mismatch(text.begin(), text.end(), expected.begin(), expected.end()).first;
+    EXPECT_TRUE(text == expected) << length << " nodes: the text differs from byte " << differs - text.begin();
   }
 }
 
