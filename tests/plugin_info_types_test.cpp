@@ -20,29 +20,6 @@ using namespace Importing;
 
 namespace {
 
-SceneBuilder EverythingScene() {
-  SceneBuilder b;
-  const int root = b.AddNode("root");
-  b.AddNode("child", root);
-  Geometry triangle(3);
-  triangle.Vertices = {Vertex({0, 0, 0}, {0, 0, 1}), Vertex({1, 0, 0}, {0, 0, 1}), Vertex({0, 1, 0}, {0, 0, 1})};
-  triangle.Indices = {0, 1, 2};
-  const int geometry = b.AddGeometry(triangle);
-  const int material = b.AddMaterial(Material("paint"));
-  const int texture = b.AddTexture("wood.png");
-  b.AddSurface(root, geometry, material, {SurfaceTexture(texture, "diffuse", 0, 0.5f)});
-  Camera camera;
-  camera.SetName("eye");
-  camera.SetFov(1, 0.75f);
-  camera.SetClipping(0.1f, 100);
-  b.AddCamera(root, camera);
-  Light light;
-  light.SetName("sun");
-  b.AddLight(root, light);
-  b.AddAnimation({Key(), Key(2400, {1, 0, 0}, {}, {1, 1, 1})}, root);
-  return b;
-}
-
 // Sets every input of `channel` to a valid value and every output to a
 // value no query writes.
 void PrepareChildren(Orv_Channel& channel, const InfoTypeInfo& info) {
@@ -74,7 +51,7 @@ TEST_P(PluginInfoTypes, WritesEveryOutputWithoutMessage) {
   channel->SetInfoType(type);
 
   auto* scene = static_cast<SceneContainer*>(host.Adopt(std::make_unique<SceneContainer>()));
-  EverythingScene().FillInto(*scene);
+  query_cases::EverythingScene().FillInto(*scene);
   ASSERT_TRUE(channel->LinkChild(0, scene, &error)) << error;
   host.CreateDefaultChildren(*channel);
 
@@ -99,7 +76,7 @@ TEST_P(PluginInfoTypes, AMissingChildFailsSilentlyAndKeepsTheOtherOutputs) {
   for (int missing = 1; missing <= FurtherChildCount(info); ++missing) {
     SCOPED_TRACE("without child " + std::to_string(missing));
     QueryHarness h(type);
-    h.Fill(EverythingScene());
+    h.Fill(query_cases::EverythingScene());
     PrepareChildren(*h.channel, info);
     const std::string before = query_cases::Outputs(*h.channel, type);
     Orv_Channel* removed = h.channel->GetChild(missing);

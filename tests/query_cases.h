@@ -189,4 +189,28 @@ inline void CheckQueryCase(const QueryCase& c, const Importing::SceneBuilder& fi
   EXPECT_EQ(r.after, c.answer);
 }
 
+// One of every record, each reachable with ID 0 and the root's name, and a
+// geometry whose vertices carry different numbers of UV sets.
+inline Importing::SceneBuilder EverythingScene() {
+  using namespace Importing;
+  SceneBuilder b;
+  const int root = b.AddNode("root");
+  b.Data().nodes[0].SetNote("{\"user\": 1}");
+  b.AddNode("child", root);
+  Geometry triangle(3);
+  triangle.Vertices = {Vertex({0, 0, 0}, {0, 0, 1}), Vertex({1, 0, 0}, {0, 0, 1}), Vertex({0, 1, 0}, {0, 0, 1})};
+  triangle.Vertices[1].AddUV({0.5f, 0.25f});
+  triangle.Indices = {0, 1, 2};
+  const int material = b.AddMaterial(Material("paint"));
+  b.AddSurface(root, b.AddGeometry(triangle), material, {SurfaceTexture(b.AddTexture("wood.png"), "diffuse", 0, 0.5f)});
+  Camera camera;
+  camera.SetName("eye");
+  b.AddCamera(root, camera);
+  Light light;
+  light.SetShadow(true, 0.5f);
+  b.AddLight(root, light);
+  b.AddAnimation({Key(), Key(2400, {1, 0, 0}, {}, {1, 1, 1})}, root);
+  return b;
+}
+
 }  // namespace query_cases
