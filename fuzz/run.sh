@@ -59,7 +59,11 @@ for fuzzer in "${fuzzers[@]}"; do
     grep -E '^#[0-9]+.*(DONE|cov:)' "$log" | tail -1 || true
     for input in "$artifacts"/*; do
       [ -f "$input" ] || continue
-      top=$("$build/bin/fuzz_$fuzzer" "$input" 2>&1 | grep -m1 -E '^ +#0 |fuzz property failed' || true)
+      # The first frame past the sanitizer's, libFuzzer's and libc's own: where the
+      # crash started, also when an assert aborted.
+      top=$("$build/bin/fuzz_$fuzzer" "$input" 2>&1 | grep -E '^ +#[0-9]+ |fuzz property failed' |
+        grep -v -E '__sanitizer_print_stack_trace|fuzzer::|libc\.so\.6|__pthread_kill_implementation| in (raise|abort|__assert_fail(_base)?) ' |
+        head -1 || true)
       case "$(basename "$input")" in
         crash-*) if [[ "$top" == *libassimp.so* ]]; then echo "   inside Assimp: $input"; continue; fi ;;
       esac
