@@ -8,6 +8,9 @@ build=${1:?usage: tools/wine-ctest.sh BUILD [CTEST OPTIONS...]}
 shift
 wine=/usr/lib/wine
 export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-sci} WINEDEBUG=${WINEDEBUG:--all}
+# The server changes into the prefix, so the prefix must exist first: on a
+# machine where wine never ran, wineboot is what would have made it.
+mkdir -p "$WINEPREFIX"
 "$wine/wineserver" -p
 trap '"$wine/wineserver" -k' EXIT
 "$wine/wine64" wineboot -u
