@@ -15,17 +15,20 @@ host framework, answers through the same channel.
     ...     print(record["path"], record["ok"])
 
 ``queries()`` lists the 69 queries with their inputs and outputs. Errors derive from
-``sceneinfo.Error``: ``SceneReadError``, ``QueryInputError``, ``PluginError``.
+``sceneinfo.Error``: ``SceneReadError``, ``QueryInputError``, ``PluginError``, and
+``SceneClosedError`` for a call into a scene after ``close()``. ``with sceneinfo.open(path)
+as scene:`` closes the scene at the block's end.
 """
 
-from ._errors import Error, PluginError, QueryInputError, SceneReadError
+from ._errors import Error, PluginError, QueryInputError, SceneClosedError, SceneReadError
 from ._native import queries, supported_extensions
 from ._scan import Scanner, scan
 from ._views import (Animation, AnimationKeys, Camera, Geometry, Light, Material, Node, Records, Scene,
                      Surface, SurfaceTexture, Texture, open)
+from ._version import __version__
 
 __all__ = [
     "Animation", "AnimationKeys", "Camera", "Error", "Geometry", "Light", "Material", "Node", "PluginError",
-    "QueryInputError", "Records", "Scanner", "Scene", "SceneReadError", "Surface", "SurfaceTexture", "Texture",
-    "open", "queries", "scan", "supported_extensions",
+    "QueryInputError", "Records", "Scanner", "Scene", "SceneClosedError", "SceneReadError", "Surface", "SurfaceTexture",
+    "Texture", "__version__", "open", "queries", "scan", "supported_extensions",
 ]

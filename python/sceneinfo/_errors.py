@@ -13,6 +13,10 @@ class SceneReadError(Error):
     path: Optional[str] = None
 
 
+class SceneClosedError(Error, ValueError):
+    """A call into a scene after its ``close()``. The message names the file."""
+
+
 class PluginError(Error):
     """The SceneContainerInfo plug-in library could not be found or loaded."""
 

@@ -10,7 +10,7 @@ from typing import Any, Callable, Generic, Optional, TypeVar, Union, overload
 import numpy as np
 
 from . import _native
-from ._errors import QueryInputError, SceneReadError
+from ._errors import QueryInputError, SceneClosedError, SceneReadError
 
 T = TypeVar("T")
 PathLike = Union[str, "os.PathLike[str]"]
@@ -39,18 +39,43 @@ class Scene:
 
     ``query`` answers any of the 69 queries as ``sci --json`` does; the properties below
     are views built on those queries. Calls from several threads are run one at a time.
+    Use it as a context manager, or call ``close()``: a closed scene lets its host go, and
+    every later call into it raises SceneClosedError.
     """
 
     def __init__(self, native: _native.Scene) -> None:
-        self._native = native
+        self._native: Optional[_native.Scene] = native
+        self._path = native.path
 
     @property
     def path(self) -> str:
         """The path the scene was opened with."""
-        return self._native.path
+        return self._path
+
+    @property
+    def closed(self) -> bool:
+        return self._native is None
+
+    def _open_native(self) -> _native.Scene:
+        if self._native is None:
+            raise SceneClosedError(f"{self._path}: the scene is closed")
+        return self._native
+
+    def close(self) -> None:
+        """Lets the host and its scene go; closing twice is harmless."""
+        self._native = None
+        # Answers kept from before would outlive the scene: later calls must fail alike.
+        for name in [n for n, v in vars(type(self)).items() if isinstance(v, cached_property)]:
+            self.__dict__.pop(name, None)
+
+    def __enter__(self) -> "Scene":
+        return self
+
+    def __exit__(self, *exc: Any) -> None:
+        self.close()
 
     def __repr__(self) -> str:
-        return f"<sceneinfo.Scene {self.path!r}>"
+        return f"<Scene {self.path!r}{' closed' if self.closed else ''}>"
 
     def query(self, query: Union[str, int], *inputs: Union[float, str], check: bool = True) -> dict[str, Any]:
         """Runs one query and returns its answer, shaped as ``sci --json`` writes it.
@@ -63,7 +88,7 @@ class Scene:
         that no node has always raises QueryInputError.
         Raises ValueError for an unknown query and TypeError for wrong inputs.
         """
-        answer = self._native.query(query, *inputs)
+        answer = self._open_native().query(query, *inputs)
         if check and answer["messages"]:
             raise QueryInputError(answer["messages"][0], answer)
         return answer
@@ -75,7 +100,7 @@ class Scene:
     @cached_property
     def summary(self) -> dict[str, Any]:
         """Format, counts, scene box and node tree, as ``sci --json FILE`` writes them."""
-        return self._native.summary()
+        return self._open_native().summary()
 
     @cached_property
     def tree(self) -> dict[str, Any]:
@@ -83,7 +108,7 @@ class Scene:
         "tree": root}``, each node a dict with its id, name, animation, surfaces (with their
         texture maps), cameras, lights and children. A message the channel showed while
         the tree was asked (only a damaged scene makes one) is issued as a warning."""
-        tree, messages = self._native.tree()
+        tree, messages = self._open_native().tree()
         for message in messages:
             warnings.warn(f"{self.path}: {message}", stacklevel=2)
         return tree
@@ -102,12 +127,12 @@ class Scene:
 
     def geometry(self, id: int) -> "Geometry":
         """Geometry ``id`` as NumPy arrays, copied once from the host mesh the channel fills."""
-        return Geometry(id, self._native.geometry(id))
+        return Geometry(id, self._open_native().geometry(id), self)
 
     @cached_property
     def nodes(self) -> "Records[Node]":
         """The nodes by ID; ``nodes["name"]`` finds one by name (KeyError when none has it)."""
-        return Records(self, "node-count", Node, lambda name: _id(self.output("node-id", name)))
+        return Records(self, "node-count", Node, find=lambda name: _id(self.output("node-id", name)))
 
     @cached_property
     def surfaces(self) -> "Records[Surface]":
@@ -116,7 +141,7 @@ class Scene:
     @cached_property
     def geometries(self) -> "Records[Geometry]":
         """Every geometry, each copied as ``geometry(i)`` when it is taken."""
-        return Records(self, "geometry-count", lambda scene, i: scene.geometry(i))
+        return Records(self, "geometry-count", Geometry, make=lambda scene, i: scene.geometry(i))
 
     @cached_property
     def materials(self) -> "Records[Material]":
@@ -161,15 +186,23 @@ def open(path: PathLike, cache: bool = True, cache_dir: Optional[PathLike] = Non
 
 
 class Records(Sequence, Generic[T]):
-    """The records of one kind by ID: ``len``, indexing (negative too), slicing, iteration."""
+    """The records of one kind by ID: ``len``, indexing (negative too), slicing, iteration,
+    and ``in`` for a record of this scene (or, for nodes, a name some node has)."""
 
-    def __init__(self, scene: Scene, count_query: str, make: Callable[[Scene, int], T],
+    def __init__(self, scene: Scene, count_query: str, kind: type, make: Optional[Callable[[Scene, int], T]] = None,
                  find: Optional[Callable[[str], Optional[int]]] = None) -> None:
-        self._scene, self._make, self._find = scene, make, find
+        self._scene, self._kind, self._find = scene, kind, find
+        self._make: Callable[[Scene, int], T] = make or kind
         self._count = int(scene.output(count_query))
 
     def __len__(self) -> int:
         return self._count
+
+    def __contains__(self, item: object) -> bool:
+        if isinstance(item, str):
+            return self._find is not None and self._find(item) is not None
+        return (type(item) is self._kind and getattr(item, "scene", None) is self._scene
+                and 0 <= getattr(item, "id") < self._count)
 
     @overload
     def __getitem__(self, key: int) -> T: ...
@@ -212,7 +245,11 @@ class _Record:
         return hash((type(self), id(self.scene), self.id))
 
     def __repr__(self) -> str:
-        return f"<sceneinfo.{type(self).__name__} {self.id}>"
+        # A closed scene can no longer name the record; its ID still does.
+        name = None
+        if hasattr(type(self), "name") and not self.scene.closed:
+            name = self.name
+        return f"<{type(self).__name__} {self.id}{'' if name is None else ' ' + repr(name)}>"
 
 
 class Node(_Record):
@@ -264,7 +301,7 @@ class SurfaceTexture:
         self.matrix = _matrix(ask("surface-texture-matrix"))
 
     def __repr__(self) -> str:
-        return f"<sceneinfo.SurfaceTexture {self.type} texture {self.texture.id} uv set {self.uv_set}>"
+        return f"<SurfaceTexture {self.type} texture {self.texture.id} uv set {self.uv_set}>"
 
 
 class Surface(_Record):
@@ -291,8 +328,8 @@ class Geometry:
     ``indices`` uint32 (M,); ``primitive_type`` 1 for points, 2 for lines, 4 for triangles.
     """
 
-    def __init__(self, id: int, arrays: dict[str, Any]) -> None:
-        self.id = id
+    def __init__(self, id: int, arrays: dict[str, Any], scene: Optional[Scene] = None) -> None:
+        self.id, self.scene = id, scene
         self.primitive_type: int = arrays["primitive_type"]
         self.positions: np.ndarray = arrays["positions"]
         self.normals: np.ndarray = arrays["normals"]
@@ -303,7 +340,7 @@ class Geometry:
         return len(self.positions)
 
     def __repr__(self) -> str:
-        return f"<sceneinfo.Geometry {self.id}: {len(self)} vertices, {len(self.indices)} indices>"
+        return f"<Geometry {self.id}: {len(self)} vertices, {len(self.indices)} indices>"
 
 
 class Material(_Record):
