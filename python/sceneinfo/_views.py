@@ -204,6 +204,17 @@ class Records(Sequence, Generic[T]):
         return (type(item) is self._kind and getattr(item, "scene", None) is self._scene
                 and 0 <= getattr(item, "id") < self._count)
 
+    def to_pandas(self) -> Any:
+        """The records as a pandas DataFrame indexed by ID, one column per field; -1 stands
+        for none where a field is an ID. Nodes, geometries, materials and textures have one.
+        pandas is imported on the first call, not with sceneinfo."""
+        row = getattr(self._kind, "_row", None)
+        if row is None:
+            raise TypeError(f"{self._kind.__name__} records have no table")
+        import pandas
+
+        return pandas.DataFrame([row(record) for record in self], columns=self._kind._columns).set_index("id")
+
     @overload
     def __getitem__(self, key: int) -> T: ...
     @overload
@@ -254,6 +265,12 @@ class _Record:
 
 class Node(_Record):
     """A node of the scene tree."""
+
+    _columns = ["id", "name", "parent", "children", "surfaces", "cameras", "lights", "animation"]
+
+    def _row(self) -> list[Any]:
+        counts = [int(self._ask(f"node-{kind}-count")) for kind in ("child", "surface", "camera", "light")]
+        return [self.id, self.name, int(self._ask("parent-node")), *counts, int(self._ask("node-animation"))]
 
     name = property(lambda self: self._ask("node-name"), doc="The node's name.")
     note = property(lambda self: self._ask("node-note"), doc="The node's user properties as text.")
@@ -336,6 +353,11 @@ class Geometry:
         self.uv_sets: list[np.ndarray] = arrays["uv_sets"]
         self.indices: np.ndarray = arrays["indices"]
 
+    _columns = ["id", "primitive_type", "vertices", "indices", "uv_sets"]
+
+    def _row(self) -> list[Any]:
+        return [self.id, self.primitive_type, len(self), len(self.indices), len(self.uv_sets)]
+
     def __len__(self) -> int:
         return len(self.positions)
 
@@ -347,6 +369,12 @@ class Material(_Record):
     """A material: colours as float32 (3,), specular power, opacity (None when unset)."""
 
     name = property(lambda self: self._ask("material-name"))
+
+    _columns = ["id", "name", "diffuse_r", "diffuse_g", "diffuse_b", "opacity", "specular_power", "surfaces"]
+
+    def _row(self) -> list[Any]:
+        return [self.id, self.name, *self.diffuse.tolist(), self.opacity, self.specular_power,
+                int(self._ask("material-surface-count"))]
     xml = property(lambda self: self._ask("material-as-xml"), doc="The material as XML text.")
 
     @cached_property
@@ -368,6 +396,11 @@ class Texture(_Record):
     """A texture: the path of its image as the scene names it."""
 
     path = property(lambda self: self._ask("texture-path"))
+
+    _columns = ["id", "path"]
+
+    def _row(self) -> list[Any]:
+        return [self.id, self.path]
 
 
 class AnimationKeys:

@@ -1,12 +1,14 @@
-"""The package's own surface: its version, closing a scene, reprs and membership."""
+"""The package's own surface: its version, closing a scene, reprs, membership and tables."""
 
 import os
 import re
+import subprocess
+import sys
 
 import pytest
 
 import sceneinfo
-from conftest import DEMO
+from conftest import DEMO, sample, sci_json
 
 SOURCE = os.environ.get("SCI_SOURCE_DIR", "")
 
@@ -72,3 +74,45 @@ def test_in_on_nodes_takes_a_name():
     names = [node.name for node in scene.nodes]
     assert all(name in scene.nodes for name in names)
     assert "no node has this name" not in scene.nodes
+
+
+def tree_nodes(node, parent=-1):
+    yield node, parent
+    for child in node["children"]:
+        yield from tree_nodes(child, node["id"])
+
+
+@pytest.mark.parametrize("name", ["demo", "fbx-skeleton-anim/maya_kenney_character_7700_binary.fbx",
+                                  "dae-lights/lights.dae"])
+def test_tables_hold_what_sci_and_the_queries_answer(name):
+    path = DEMO if name == "demo" else sample(name)
+    scene = sceneinfo.open(path)
+    tree = sci_json("--tree", path)[0]["tree"]
+    nodes = scene.nodes.to_pandas()
+    expected = {node["id"]: (node["name"], parent, len(node["children"]), len(node["surfaces"]), len(node["cameras"]),
+                             len(node["lights"]), -1 if node["animation"] is None else node["animation"])
+                for node, parent in tree_nodes(tree)}
+    assert {i: tuple(row) for i, row in nodes.iterrows()} == expected
+
+    geometries = scene.geometries.to_pandas()
+    meshes = [scene.output("geometry", i) for i in range(len(scene.geometries))]
+    assert list(geometries["vertices"]) == [len(mesh["vertices"]) for mesh in meshes]
+    assert list(geometries["indices"]) == [len(mesh["indices"]) for mesh in meshes]
+    assert list(geometries["primitive_type"]) == [mesh["primitive_type"] for mesh in meshes]
+
+    materials = scene.materials.to_pandas()
+    surfaces = [s for node, _ in tree_nodes(tree) for s in node["surfaces"]]
+    assert list(materials["surfaces"]) == [sum(s["material"] == i for s in surfaces) for i in range(len(materials))]
+    assert list(materials["name"]) == [scene.output("material-name", i) for i in range(len(materials))]
+    assert list(scene.textures.to_pandas()["path"]) == [scene.output("texture-path", i)
+                                                       for i in range(len(scene.textures))]
+    assert list(nodes.index) == list(range(len(scene.nodes)))
+
+
+def test_pandas_is_imported_only_when_a_table_is_asked():
+    code = ("import sys, sceneinfo; scene = sceneinfo.open(sys.argv[1]); before = 'pandas' in sys.modules; "
+            "scene.nodes.to_pandas(); print(before, 'pandas' in sys.modules)")
+    run = subprocess.run([sys.executable, "-c", code, DEMO], capture_output=True, text=True, check=True)
+    assert run.stdout.split() == ["False", "True"]
+    with pytest.raises(TypeError, match="Light records have no table"):
+        sceneinfo.open(DEMO).lights.to_pandas()
