@@ -20,6 +20,7 @@ host framework, answers through the same channel.
 as scene:`` closes the scene at the block's end.
 """
 
+from ._codes import LightType, PrimitiveType
 from ._errors import Error, PluginError, QueryInputError, SceneClosedError, SceneReadError
 from ._native import queries, supported_extensions
 from ._scan import Scanner, scan
@@ -28,7 +29,7 @@ from ._views import (Animation, AnimationKeys, Camera, Geometry, Light, Material
 from ._version import __version__
 
 __all__ = [
-    "Animation", "AnimationKeys", "Camera", "Error", "Geometry", "Light", "Material", "Node", "PluginError",
-    "QueryInputError", "Records", "Scanner", "Scene", "SceneClosedError", "SceneReadError", "Surface", "SurfaceTexture",
-    "Texture", "__version__", "open", "queries", "scan", "supported_extensions",
+    "Animation", "AnimationKeys", "Camera", "Error", "Geometry", "Light", "LightType", "Material", "Node", "PluginError",
+    "PrimitiveType", "QueryInputError", "Records", "Scanner", "Scene", "SceneClosedError", "SceneReadError", "Surface",
+    "SurfaceTexture", "Texture", "__version__", "open", "queries", "scan", "supported_extensions",
 ]

@@ -10,6 +10,7 @@ from typing import Any, Callable, Generic, Optional, TypeVar, Union, overload
 import numpy as np
 
 from . import _native
+from ._codes import LightType, PrimitiveType, coded
 from ._errors import QueryInputError, SceneClosedError, SceneReadError
 
 T = TypeVar("T")
@@ -342,12 +343,12 @@ class Geometry:
 
     ``positions`` and ``normals`` are float32 (N, 3); ``uv_sets`` a list of float32 (N, 2),
     as many as the vertex with the most sets has ((0, 0) where a vertex lacks one);
-    ``indices`` uint32 (M,); ``primitive_type`` 1 for points, 2 for lines, 4 for triangles.
+    ``indices`` uint32 (M,); ``primitive_type`` a PrimitiveType (1 points, 2 lines, 4 triangles).
     """
 
     def __init__(self, id: int, arrays: dict[str, Any], scene: Optional[Scene] = None) -> None:
         self.id, self.scene = id, scene
-        self.primitive_type: int = arrays["primitive_type"]
+        self.primitive_type: Union[PrimitiveType, int] = coded(PrimitiveType, arrays["primitive_type"])
         self.positions: np.ndarray = arrays["positions"]
         self.normals: np.ndarray = arrays["normals"]
         self.uv_sets: list[np.ndarray] = arrays["uv_sets"]
@@ -356,7 +357,7 @@ class Geometry:
     _columns = ["id", "primitive_type", "vertices", "indices", "uv_sets"]
 
     def _row(self) -> list[Any]:
-        return [self.id, self.primitive_type, len(self), len(self.indices), len(self.uv_sets)]
+        return [self.id, int(self.primitive_type), len(self), len(self.indices), len(self.uv_sets)]
 
     def __len__(self) -> int:
         return len(self.positions)
@@ -447,7 +448,7 @@ class Light(_Record):
 
     name = property(lambda self: self._ask("light-name"))
     node = property(lambda self: Node(self.scene, int(self._ask("light-node-id"))))
-    type = property(lambda self: int(self._ask("light-type")))
+    type = property(lambda self: coded(LightType, int(self._ask("light-type"))), doc="A LightType.")
     diffuse = property(lambda self: _vector(self._ask("light-diffuse")))
     ambient = property(lambda self: _vector(self._ask("light-ambient")))
     specular = property(lambda self: _vector(self._ask("light-specular")))

@@ -8,7 +8,7 @@ import sys
 import pytest
 
 import sceneinfo
-from conftest import DEMO, sample, sci_json
+from conftest import DEMO, SCI, sample, sci_json
 
 SOURCE = os.environ.get("SCI_SOURCE_DIR", "")
 
@@ -116,3 +116,17 @@ def test_pandas_is_imported_only_when_a_table_is_asked():
     assert run.stdout.split() == ["False", "True"]
     with pytest.raises(TypeError, match="Light records have no table"):
         sceneinfo.open(DEMO).lights.to_pandas()
+
+
+@pytest.mark.parametrize("name", ["demo", "dae-lights/lights.dae", "obj-points-lines-faces/testmixed.obj"])
+def test_coded_numbers_are_named_as_sci_names_them(name):
+    path = DEMO if name == "demo" else sample(name)
+    scene = sceneinfo.open(path)
+    tree = sci_json("--tree", path)[0]["tree"]
+    named = {light["id"]: light["type"] for node, _ in tree_nodes(tree) for light in node["lights"]}
+    assert {light.id: light.type.name.lower() for light in scene.lights} == named
+    for geometry in scene.geometries:
+        text = subprocess.run([SCI, path, "geometry", str(geometry.id)], capture_output=True, text=True).stdout
+        code, words = re.search(r"primitive type: (\d+) \(([a-z ]+)\)", text).groups()
+        assert geometry.primitive_type == int(code)
+        assert geometry.primitive_type.name.lower().replace("_", " ") == words
