@@ -20,13 +20,22 @@ host framework, answers through the same channel.
 as scene:`` closes the scene at the block's end.
 """
 
+import sys
+
+from ._version import BUILT_FOR_PYTHON, __version__
+
+# The compiled part only loads into the Python it was built for; say so rather than
+# fail to find it.
+if sys.version_info[:2] != BUILT_FOR_PYTHON:
+    raise ImportError(f"sceneinfo was built for Python {'.'.join(map(str, BUILT_FOR_PYTHON))}, "
+                      f"this is Python {sys.version_info[0]}.{sys.version_info[1]} ({sys.executable})")
+
 from ._codes import LightType, PrimitiveType
 from ._errors import Error, PluginError, QueryInputError, SceneClosedError, SceneReadError
 from ._native import queries, supported_extensions
 from ._scan import Scanner, scan
 from ._views import (Animation, AnimationKeys, Camera, Geometry, Light, Material, Node, Records, Scene,
                      Surface, SurfaceTexture, Texture, open)
-from ._version import __version__
 
 __all__ = [
     "Animation", "AnimationKeys", "Camera", "Error", "Geometry", "Light", "LightType", "Material", "Node", "PluginError",

@@ -130,3 +130,21 @@ def test_coded_numbers_are_named_as_sci_names_them(name):
         code, words = re.search(r"primitive type: (\d+) \(([a-z ]+)\)", text).groups()
         assert geometry.primitive_type == int(code)
         assert geometry.primitive_type.name.lower().replace("_", " ") == words
+
+
+@pytest.mark.parametrize("built_for", [(2, 7), (sys.version_info[0], sys.version_info[1] + 1)])
+def test_a_module_built_for_another_python_names_both_versions(tmp_path, built_for):
+    package = os.path.dirname(sceneinfo.__file__)
+    copy = tmp_path / "sceneinfo"
+    copy.mkdir()
+    for name in os.listdir(package):
+        if name.endswith(".py"):
+            (copy / name).write_text(open(os.path.join(package, name)).read())
+    version = (copy / "_version.py").read_text()
+    (copy / "_version.py").write_text(re.sub(r"BUILT_FOR_PYTHON = \(.*\)", f"BUILT_FOR_PYTHON = {built_for}", version))
+    run = subprocess.run([sys.executable, "-c", "import sceneinfo"], capture_output=True, text=True,
+                         cwd=tmp_path, env={**os.environ, "PYTHONPATH": str(tmp_path)})
+    this = f"{sys.version_info[0]}.{sys.version_info[1]}"
+    assert run.returncode != 0
+    assert (f"ImportError: sceneinfo was built for Python {built_for[0]}.{built_for[1]}, this is Python {this}"
+            in run.stderr)
