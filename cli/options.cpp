@@ -1,5 +1,7 @@
 #include "cli/options.h"
 
+#include <cctype>
+
 #include <CLI/CLI.hpp>
 
 #include "cli/exit_codes.h"
@@ -104,6 +106,13 @@ std::optional<Options> ParseCommandLine(int argc, const char* const* argv, int* 
   app.add_option("--port", options.view.port, "With --view: the port to serve on (default 0: any free port)")
       ->type_name("N")->check(CLI::Range(0, 65535));
   app.add_flag("--no-browser", options.view.noBrowser, "With --view: print the address, open no browser");
+  app.add_option("--allow-host", options.view.allowedHosts,
+                 "With --view: also answer requests whose Host is NAME (a tunnel's or proxy's name); repeatable")
+      ->type_name("NAME")
+      ->transform([](std::string name) {
+        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return name;
+      });
   app.add_option("words", options.words, "[SCENE] [QUERY [INPUT...]]")->type_name("");
   try {
     app.parse(argc, argv);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace sci {
 
 // How `sci --view` serves its inspector.
@@ -7,6 +10,7 @@ struct ViewOptions {
   bool enabled = false;
   int port = 0;            // 0: any free port
   bool noBrowser = false;  // print the address only
+  std::vector<std::string> allowedHosts;  // Host names accepted besides the loopback ones, lower case
 };
 
 }  // namespace sci

@@ -1,5 +1,7 @@
 #include "cli/view/view_security.h"
 
+#include <algorithm>
+#include <cctype>
 #include <random>
 
 namespace sci {
@@ -28,9 +30,19 @@ std::string NewToken() {
   return token;
 }
 
-bool IsOwnHost(std::string_view host, int port) {
-  const std::string suffix = ":" + std::to_string(port);
-  return host == "127.0.0.1" + suffix || host == "localhost" + suffix;
+bool IsOwnHost(std::string_view host, const std::vector<std::string>& allowedNames) {
+  // A port of any digits, or none: a tunnel forwards another local port.
+  std::string_view name = host;
+  const std::size_t colon = host.rfind(':');
+  if (colon != std::string_view::npos && host.find(']', colon) == std::string_view::npos) {
+    const std::string_view port = host.substr(colon + 1);
+    if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string_view::npos) return false;
+    name = host.substr(0, colon);
+  }
+  std::string lower(name);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (lower == "localhost" || lower == "127.0.0.1" || lower == "[::1]") return true;
+  return std::find(allowedNames.begin(), allowedNames.end(), lower) != allowedNames.end();
 }
 
 bool CarriesToken(std::string_view queryToken, std::string_view authorization, const std::string& token) {

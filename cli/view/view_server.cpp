@@ -61,11 +61,13 @@ std::vector<std::string> QueryWords(const httplib::Request& request) {
 
 // Host and token checks before any route: a foreign Host is refused
 // everywhere, a missing or wrong token on every API call.
-void Guard(httplib::Server& server, const std::string& token, const int& port) {
-  server.set_pre_routing_handler([&token, &port](const httplib::Request& request, httplib::Response& response) {
+void Guard(httplib::Server& server, const std::string& token, const std::vector<std::string>& allowedHosts) {
+  server.set_pre_routing_handler([&token, &allowedHosts](const httplib::Request& request, httplib::Response& response) {
     using Outcome = httplib::Server::HandlerResponse;
-    if (!IsOwnHost(request.get_header_value("Host"), port)) {
-      Send(response, {403, "application/json", "{\"error\":\"this server answers only to 127.0.0.1 and localhost\"}"});
+    if (!IsOwnHost(request.get_header_value("Host"), allowedHosts)) {
+      Send(response, {403, "application/json",
+                      "{\"error\":\"this server answers only to localhost, 127.0.0.1, [::1] and names given with "
+                      "--allow-host\"}"});
       return Outcome::Handled;
     }
     const bool api = request.path.rfind("/api/", 0) == 0;
@@ -170,7 +172,7 @@ int RunView(QuerySession& session, const std::string& scenePath, const ViewOptio
     const int yes = 1;
     setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
   });
-  Guard(server, token, port);
+  Guard(server, token, options.allowedHosts);
   ViewApi api(session, scenePath);
   Route(server, api, webRoot);
 
