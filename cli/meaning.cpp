@@ -16,34 +16,33 @@ using namespace Importing;
 // The importer gives a light without a range the square root of the largest float.
 const float kNoRange = std::sqrt(FLT_MAX);
 
-bool IsAngle(SCI_INFO_TYPE type) {
-  return type == SCI_CAMERA_FOV_X || type == SCI_CAMERA_FOV_Y || type == SCI_LIGHT_THETA || type == SCI_LIGHT_PHI;
-}
-
-// Queries whose -1 means that a search found nothing or nothing is linked.
-bool MinusOneIsNone(SCI_INFO_TYPE type) {
-  return type == SCI_NODE_ID || type == SCI_NODE_ANIMATION || type == SCI_PARENT_NODE ||
-         type == SCI_ROOT_NODE || type == SCI_CAMERA_NODE_ID || type == SCI_LIGHT_NODE_ID ||
-         type == SCI_SURFACE_NODE_ID || type == SCI_SURFACE_TEXTURE_ID;
+// The meaning of the query's one Value output; Plain for a query without one.
+OutputMeaning ValueMeaning(const InfoTypeInfo& info) {
+  for (int index = 1; index <= FurtherChildCount(info); ++index)
+    if (IsOutputChild(info, index) && info.children[index - 1].kind == ChildKind::Value)
+      return MeaningOf(info, index).output;
+  return OutputMeaning::Plain;
 }
 
 }  // namespace
 
 std::string ValueName(const InfoTypeInfo& info, float value) {
-  if (info.value == SCI_LIGHT_TYPE && value >= 0) return LightTypeName(static_cast<int>(value));
-  if (info.value == SCI_LIGHT_RANGE && value == kNoRange) return "none";
-  if (value == -1 && MinusOneIsNone(info.value)) return "none";
+  const OutputMeaning meaning = ValueMeaning(info);
+  if (meaning == OutputMeaning::LightType && value >= 0) return LightTypeName(static_cast<int>(value));
+  if (meaning == OutputMeaning::RangeOrNone && value == kNoRange) return "none";
+  if (value == -1 && meaning == OutputMeaning::IDOrNone) return "none";
   return {};
 }
 
 std::string ValueSuffix(const InfoTypeInfo& info, float value) {
-  if (IsAngle(info.value) && value >= 0) {
+  const OutputMeaning meaning = ValueMeaning(info);
+  if (meaning == OutputMeaning::Angle && value >= 0) {
     const double degrees = std::round(static_cast<double>(value) * 180.0 / M_PI * 100.0) / 100.0;
     return " rad (" + NumberText(static_cast<float>(degrees)) + " degrees)";
   }
-  if (info.value == SCI_ANIMATION_TIME && value >= 0)
+  if (meaning == OutputMeaning::Seconds && value >= 0)
     return " s (" + NumberText(std::round(value * static_cast<float>(TICKS_PER_SECOND))) + " ticks)";
-  if (info.value == SCI_LIGHT_SHADOW_CAST && (value == 0 || value == 1)) return value == 1 ? " (yes)" : " (no)";
+  if (meaning == OutputMeaning::Flag && (value == 0 || value == 1)) return value == 1 ? " (yes)" : " (no)";
   const std::string name = ValueName(info, value);
   return name.empty() ? name : " (" + name + ")";
 }

@@ -12,7 +12,7 @@ std::string UnknownQuery(std::string_view name) {
          std::to_string(Importing::kInfoTypeCount) + " queries)";
 }
 
-bool IsNodeID(const QueryChild& child) { return std::string_view(child.label) == "Node ID"; }
+bool IsNodeID(const QueryChild& child) { return child.meaning.input == Importing::InputDomain::Node; }
 
 }  // namespace
 

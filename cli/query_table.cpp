@@ -58,7 +58,8 @@ std::vector<QueryChild> Children(const InfoTypeInfo& info, bool outputs) {
   std::vector<QueryChild> children;
   for (int index = 1; index <= Importing::FurtherChildCount(info); ++index)
     if (Importing::IsOutputChild(info, index) == outputs)
-      children.push_back({index, info.children[index - 1].kind, info.children[index - 1].label});
+      children.push_back({index, info.children[index - 1].kind, info.children[index - 1].label,
+                          Importing::MeaningOf(info, index)});
   return children;
 }
 

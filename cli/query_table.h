@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "channel/child_meanings.h"
 #include "channel/info_types.h"
 
 // Names and children of the queries, all derived from the channel's one
@@ -17,6 +18,7 @@ struct QueryChild {
   int index;
   ChildKind kind;
   const char* label;
+  Importing::ChildMeaning meaning;
 };
 
 // The name a person types: "node-child" for SCI_NODE_CHILD.

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
+
+#include "channel/child_meanings.h"
 
 namespace crosscheck {
 
@@ -20,33 +21,10 @@ std::vector<float> Spread(std::size_t count) {
   return values;
 }
 
-// How many records the input labelled `label` selects among; for a number
-// within a record's list, `owner` is the record chosen by the first input.
-std::size_t CountFor(const char* label, const SceneContainer& scene, std::size_t owner) {
-  const auto is = [label](const char* name) { return std::strcmp(label, name) == 0; };
-  if (is("Node ID")) return scene.Nodes().size();
-  if (is("Surface ID")) return scene.Surfaces().size();
-  if (is("Geometry ID")) return scene.Geometries().size();
-  if (is("Material ID")) return scene.Materials().size();
-  if (is("Texture ID")) return scene.TexturePaths().size();
-  if (is("Animation ID")) return scene.Animations().size();
-  if (is("Camera ID")) return scene.Cameras().size();
-  if (is("Light ID")) return scene.Lights().size();
-  if (is("Child number")) return scene.Nodes()[owner].ChildIDs.size();
-  if (is("Surface No")) return scene.Nodes()[owner].SurfaceIDs.size();
-  if (is("Camera No")) return scene.Nodes()[owner].CameraIDs.size();
-  if (is("Light No")) return scene.Nodes()[owner].LightIDs.size();
-  if (is("Surface texture number")) return scene.Surfaces()[owner].Textures.size();
-  if (is("Key number")) return scene.Animations()[owner].size();
-  // "Surface number": the surfaces that use material `owner`.
-  return static_cast<std::size_t>(std::count_if(scene.Surfaces().begin(), scene.Surfaces().end(),
-                                                [owner](const Surface& s) { return s.GetMaterialID() == static_cast<int>(owner); }));
-}
-
 void AddQuestions(const InfoTypeInfo& info, const SceneContainer& scene, std::vector<Question>& out) {
-  std::vector<const char*> inputs;
+  std::vector<InputDomain> inputs;
   for (int index = 1; index <= FurtherChildCount(info); ++index)
-    if (!IsOutputChild(info, index)) inputs.push_back(info.children[index - 1].label);
+    if (!IsOutputChild(info, index)) inputs.push_back(MeaningOf(info, index).input);
 
   if (inputs.empty()) {
     out.push_back({&info, {}, {}});
@@ -55,14 +33,14 @@ void AddQuestions(const InfoTypeInfo& info, const SceneContainer& scene, std::ve
     if (!scene.Nodes().empty()) names.insert(names.begin(), {scene.Nodes().front().GetName(), scene.Nodes().back().GetName()});
     for (const std::string& name : names) out.push_back({&info, {}, name});
   } else {
-    const std::size_t firstCount = CountFor(inputs[0], scene, 0);
+    const std::size_t firstCount = DomainSize(inputs[0], scene, 0);
     std::vector<float> firsts = Spread(firstCount);
     if (inputs.size() == 2) {
       // Lists such as a node's cameras are often empty: ask also about the
       // first and the last record whose list is not.
       std::vector<float> owners;
       for (std::size_t owner = 0; owner < firstCount; ++owner)
-        if (CountFor(inputs[1], scene, owner) > 0) owners.push_back(static_cast<float>(owner));
+        if (DomainSize(inputs[1], scene, owner) > 0) owners.push_back(static_cast<float>(owner));
       if (!owners.empty()) firsts.insert(firsts.end(), {owners.front(), owners.back()});
       std::sort(firsts.begin(), firsts.end());
       firsts.erase(std::unique(firsts.begin(), firsts.end()), firsts.end());
@@ -73,7 +51,7 @@ void AddQuestions(const InfoTypeInfo& info, const SceneContainer& scene, std::ve
       } else if (std::trunc(first) < 0.0f || std::trunc(first) >= static_cast<float>(firstCount)) {
         out.push_back({&info, {first, 0.0f}, {}});
       } else {
-        for (const float second : Spread(CountFor(inputs[1], scene, static_cast<std::size_t>(first))))
+        for (const float second : Spread(DomainSize(inputs[1], scene, static_cast<std::size_t>(first))))
           out.push_back({&info, {first, second}, {}});
       }
     }

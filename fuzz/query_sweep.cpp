@@ -1,10 +1,11 @@
 #include "fuzz/query_sweep.h"
 
 #include <cmath>
-#include <cstring>
+#include <cstdint>
 #include <limits>
 #include <vector>
 
+#include "channel/child_meanings.h"
 #include "channel/info_types.h"
 #include "fuzz/fuzz_check.h"
 
@@ -28,41 +29,16 @@ std::vector<float> Spread(std::size_t count) {
   return values;
 }
 
-// How many records an input may select among, given the first input; zero
-// when the first input selects nothing.
-std::size_t CountFor(const char* label, const SceneContainer& scene, float first) {
-  const auto is = [label](const char* name) { return std::strcmp(label, name) == 0; };
-  if (is("Node ID")) return scene.Nodes().size();
-  if (is("Surface ID")) return scene.Surfaces().size();
-  if (is("Geometry ID")) return scene.Geometries().size();
-  if (is("Material ID")) return scene.Materials().size();
-  if (is("Texture ID")) return scene.TexturePaths().size();
-  if (is("Animation ID")) return scene.Animations().size();
-  if (is("Camera ID")) return scene.Cameras().size();
-  if (is("Light ID")) return scene.Lights().size();
-  const std::size_t owner = static_cast<std::size_t>(std::trunc(first));
-  const auto valid = [&](std::size_t count) { return Selects(first, count); };
-  if (is("Child number")) return valid(scene.Nodes().size()) ? scene.Nodes()[owner].ChildIDs.size() : 0;
-  if (is("Surface No")) return valid(scene.Nodes().size()) ? scene.Nodes()[owner].SurfaceIDs.size() : 0;
-  if (is("Camera No")) return valid(scene.Nodes().size()) ? scene.Nodes()[owner].CameraIDs.size() : 0;
-  if (is("Light No")) return valid(scene.Nodes().size()) ? scene.Nodes()[owner].LightIDs.size() : 0;
-  if (is("Surface texture number"))
-    return valid(scene.Surfaces().size()) ? scene.Surfaces()[owner].Textures.size() : 0;
-  if (is("Key number")) return valid(scene.Animations().size()) ? scene.Animations()[owner].size() : 0;
-  if (is("Surface number")) {
-    if (!valid(scene.Materials().size())) return 0;
-    std::size_t count = 0;
-    for (const Surface& surface : scene.Surfaces())
-      count += surface.GetMaterialID() == static_cast<int>(owner);
-    return count;
-  }
-  SCI_FUZZ_CHECK(false, "every input label has a count");
-  return 0;
+// How many records an input of `domain` may select among, given the first
+// input; zero when the first input selects nothing.
+std::size_t CountFor(InputDomain domain, const SceneContainer& scene, float first) {
+  const bool usable = std::isfinite(first) && first > -1.0f && first < 4.0e9f;
+  return DomainSize(domain, scene, usable ? static_cast<std::size_t>(std::trunc(first)) : SIZE_MAX);
 }
 
 // The n-th surface of a material is a search: any number is accepted, and
 // one past the last finds nothing without a message.
-bool RangeTested(const char* label) { return std::strcmp(label, "Surface number") != 0; }
+bool RangeTested(InputDomain domain) { return domain != InputDomain::MaterialSurface; }
 
 void CheckMessages(const ChannelRig& rig, bool wellFormed, bool allInRange) {
   const auto& messages = rig.host.Messages();
@@ -108,16 +84,16 @@ void SweepOne(ChannelRig& rig, const InfoTypeInfo& info, bool wellFormed) {
   // at 0; an input after one out of range is not read and counts as fine.
   for (std::size_t varied = 0; varied < inputs.size(); ++varied) {
     std::vector<float> values(inputs.size(), 0.0f);
-    const char* variedLabel = info.children[inputs[varied] - 1].label;
-    for (const float value : Spread(CountFor(variedLabel, *rig.scene, values[0]))) {
+    const InputDomain variedDomain = MeaningOf(info, inputs[varied]).input;
+    for (const float value : Spread(CountFor(variedDomain, *rig.scene, values[0]))) {
       values[varied] = value;
       bool allInRange = true;
       for (std::size_t i = 0; i < inputs.size(); ++i) {
         ValueChannel* input = rig.Child<ValueChannel>(inputs[i]);
         SCI_FUZZ_CHECK(input != nullptr, "a numeric input is a Value child");
         input->SetValue(values[i]);
-        const char* label = info.children[inputs[i] - 1].label;
-        if (allInRange && RangeTested(label)) allInRange = Selects(values[i], CountFor(label, *rig.scene, values[0]));
+        const InputDomain domain = MeaningOf(info, inputs[i]).input;
+        if (allInRange && RangeTested(domain)) allInRange = Selects(values[i], CountFor(domain, *rig.scene, values[0]));
       }
       rig.Call();
       CheckMessages(rig, wellFormed, allInRange);

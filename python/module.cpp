@@ -64,7 +64,7 @@ sci::QueryRequest Request(const py::handle& query, const py::tuple& inputs) {
     sci::QueryInput input{children[i], 0, {}};
     const py::handle value = inputs[i];
     const bool isText = py::isinstance<py::str>(value);
-    const bool isNodeID = std::string_view(children[i].label) == "Node ID";
+    const bool isNodeID = children[i].meaning.input == Importing::InputDomain::Node;
     if (children[i].kind == ChildKind::Text || (isNodeID && isText)) {
       if (!isText) throw py::type_error(name + ": " + children[i].label + " must be a str");
       input.text = value.cast<std::string>();
