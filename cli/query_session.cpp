@@ -1,5 +1,6 @@
 #include "cli/query_session.h"
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -79,6 +80,8 @@ bool QuerySession::LoadPlugin(const std::string& path, std::string* error) {
 bool QuerySession::LoadScene(const std::string& path, std::string* error, std::function<void(float)> progress,
                              Importing::GuardedImportOptions options) {
   options.progress = std::move(progress);
+  if (!options.warning)
+    options.warning = [](const std::string& warning) { std::fprintf(stderr, "Warning: %s\n", warning.c_str()); };
   return Importing::ImportSceneGuarded(path, *scene_, error, options);
 }
 

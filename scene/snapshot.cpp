@@ -1,6 +1,12 @@
 #include "scene/snapshot.h"
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 #include <algorithm>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -176,6 +182,13 @@ std::string UniqueSuffix() {
 std::string WriteFileByRename(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   const std::string temporary = path + UniqueSuffix();
   {
+    // Created 0600 before the stream opens it: snapshots hold the scene's
+    // names, paths and images, which are for their owner only.
+#ifndef _WIN32
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) return "cannot create '" + temporary + "'";
+    ::close(fd);
+#endif
     std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
     if (!file) return "cannot create '" + temporary + "'";
     file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -228,12 +241,42 @@ bool SaveSnapshot(const SceneContainer& container, const SnapshotProvenance& pro
                 InFile("write", path), error);
 }
 
+// Walks the section headers of the file `path` without reading the
+// sections: a length past the file's end, or bytes after the last section
+// (a padded file), is refused before any section is read.
+std::string CheckLayout(const std::string& path) {
+  std::error_code ec;
+  const std::uintmax_t fileSize = std::filesystem::file_size(path, ec);
+  std::ifstream file(path, std::ios::binary);
+  std::uint8_t head[kFileHeaderSize];
+  // What is no snapshot at all is for the full check to name.
+  if (ec || !file || !file.read(reinterpret_cast<char*>(head), kFileHeaderSize) ||
+      std::memcmp(head, kMagic, sizeof kMagic) != 0)
+    return {};
+  std::uintmax_t at = kFileHeaderSize;
+  for (std::size_t i = 0; i < kSectionCount; ++i) {
+    std::uint8_t header[kSectionHeaderSize];
+    if (fileSize - std::min(at, fileSize) < kSectionHeaderSize) return {};  // cut off: the full check says where
+    if (!file.seekg(static_cast<std::streamoff>(at + 8)) || !file.read(reinterpret_cast<char*>(header), 8))
+      return "cannot be read";
+    const std::uint64_t length = Load64(header);
+    at += kSectionHeaderSize;
+    if (length > fileSize - at)
+      return std::string("section '") + kSections[i].name + "' claims " + std::to_string(length) + " bytes, " +
+             std::to_string(fileSize - at) + " are left";
+    at += length;
+  }
+  if (at != fileSize) return std::to_string(fileSize - at) + " unexpected bytes after the last section";
+  return {};
+}
+
 bool LoadSnapshot(const std::string& path, SceneContainer& container, SnapshotProvenance* provenance,
                   std::string* error) {
   return Report(Guarded([&] {
                   std::unique_ptr<std::uint8_t[]> data;
                   std::size_t size = 0;
-                  std::string why = ReadFile(path, SIZE_MAX, data, size);
+                  std::string why = CheckLayout(path);
+                  if (why.empty()) why = ReadFile(path, SIZE_MAX, data, size);
                   return why.empty() ? Decode(data.get(), size, container, provenance) : why;
                 }),
                 InFile("load", path), error);
@@ -248,8 +291,13 @@ bool ReadSnapshotProvenance(const std::string& path, SnapshotProvenance& provena
                   std::string why = ReadFile(path, kHeads, data, size);
                   if (why.empty() && size == kHeads) {
                     const std::uint64_t length = Load64(data.get() + kHeads - 16);
-                    const std::size_t limit = length <= SIZE_MAX - kHeads ? kHeads + length : SIZE_MAX;
-                    why = ReadFile(path, limit, data, size);
+                    std::error_code ec;
+                    const std::uintmax_t fileSize = std::filesystem::file_size(path, ec);
+                    if (ec || length > fileSize - kHeads)
+                      why = std::string("section '") + kSections[kProvenance].name + "' claims " +
+                            std::to_string(length) + " bytes, " + std::to_string(fileSize - kHeads) + " are left";
+                    else
+                      why = ReadFile(path, kHeads + static_cast<std::size_t>(length), data, size);
                   }
                   Span section;
                   if (why.empty()) why = LocateSections(data.get(), size, 1, &section);

@@ -240,6 +240,85 @@ TEST(GuardedImport, ConcurrentRunsOnOneFileShareItsEntry) {
   fs::remove_all(dir);
 }
 
+TEST(GuardedImport, OneFileHasOneEntryHoweverItsPathIsSpelled) {
+  const fs::path dir = ScratchDir();
+  const fs::path cache = dir / "cache", scene = WriteFile(dir, "tri.gltf", TriangleGltf("tri.bin"));
+  WriteFile(dir, "tri.bin", TriangleBin(1));
+  fs::create_directories(dir / "sub");
+  fs::create_symlink(scene, dir / "link.gltf");
+  const std::vector<std::string> spellings = {scene.string(), dir.string() + "//tri.gltf",
+                                              (dir / "sub" / ".." / "tri.gltf").string(),
+                                              (dir / "." / "tri.gltf").string(), (dir / "link.gltf").string()};
+  for (const std::string& spelling : spellings) {
+    const SciRun run = RunSci({"--cache-dir", cache.string(), spelling, "node-name", "0"});
+    EXPECT_EQ(run.exitCode, 0) << spelling << ": " << run.err;
+    EXPECT_NE(run.out.find("tri"), std::string::npos) << spelling;
+  }
+  std::vector<fs::path> entries;
+  for (const auto& entry : fs::directory_iterator(cache)) entries.push_back(entry.path());
+  ASSERT_EQ(entries.size(), 1u);
+  struct stat info;
+  ASSERT_EQ(stat(cache.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u) << "the folder is its owner's only";
+  ASSERT_EQ(stat(entries[0].c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u) << "entries are their owner's only";
+  fs::remove_all(dir);
+}
+
+// An entry or folder that someone else owns or may write is never read:
+// the run imports afresh (a new entry replaces the planted one) or, for a
+// folder, says once why it keeps nothing.
+struct PlantCase {
+  const char* name;
+  std::function<void(const fs::path& cache, const fs::path& entry)> plant;
+  bool entryUsed, folderUsed;
+};
+
+void ExpectPlantedIgnored(const PlantCase& test) {
+  SCOPED_TRACE(test.name);
+  const fs::path dir = ScratchDir();
+  const fs::path cache = dir / "cache", scene = WriteFile(dir, "tri.gltf", TriangleGltf("tri.bin"));
+  WriteFile(dir, "tri.bin", TriangleBin(1));
+  const std::vector<std::string> args{"--cache-dir", cache.string(), scene.string(), "node-name", "0"};
+  ASSERT_EQ(RunSci(args).exitCode, 0);
+  ASSERT_EQ(std::distance(fs::directory_iterator(cache), fs::directory_iterator()), 1);
+  const fs::path entry = fs::directory_iterator(cache)->path();
+  struct stat before, after;
+  ASSERT_EQ(stat(entry.c_str(), &before), 0);
+  test.plant(cache, entry);
+  const SciRun run = RunSci(args);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find("tri"), std::string::npos);
+  ASSERT_EQ(stat(entry.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino == before.st_ino, test.entryUsed || !test.folderUsed);
+  EXPECT_EQ(run.err.find("is not used") != std::string::npos, !test.folderUsed) << run.err;
+  if (test.folderUsed) {
+    EXPECT_EQ(after.st_uid, geteuid());
+  }
+  fs::remove_all(dir);
+}
+
+TEST(GuardedImport, EntriesAndFoldersOthersMayWriteAreNotUsed) {
+  const std::vector<PlantCase> cases = {
+      {"own entry", [](const fs::path&, const fs::path&) {}, true, true},
+      {"entry others may write", [](const fs::path&, const fs::path& e) { chmod(e.c_str(), 0666); }, false, true},
+      {"folder others may write", [](const fs::path& c, const fs::path&) { chmod(c.c_str(), 01777); }, false, false},
+  };
+  for (const PlantCase& test : cases) ExpectPlantedIgnored(test);
+}
+
+TEST(GuardedImport, EntriesAndFoldersOfAnotherUserAreNotUsed) {
+  if (geteuid() != 0) GTEST_SKIP() << "planting files as another user needs root";
+  const uid_t nobody = 65534;
+  const std::vector<PlantCase> cases = {
+      {"entry of another user", [](const fs::path&, const fs::path& e) { EXPECT_EQ(chown(e.c_str(), nobody, nobody), 0); },
+       false, true},
+      {"folder of another user", [](const fs::path& c, const fs::path&) { EXPECT_EQ(chown(c.c_str(), nobody, nobody), 0); },
+       false, false},
+  };
+  for (const PlantCase& test : cases) ExpectPlantedIgnored(test);
+}
+
 // The children of `parent`, from /proc.
 std::vector<pid_t> ChildrenOf(pid_t parent) {
   std::vector<pid_t> children;

@@ -1,11 +1,15 @@
 // Snapshots: imported scenes that answer every query alike after a save and
 // a load, and damaged or hostile snapshots that are refused with a message.
+
+#include <sys/resource.h>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cctype>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -14,6 +18,7 @@
 #include "scene/import/scene_importer.h"
 #include "scene/snapshot.h"
 #include "scene/snapshot_bytes.h"
+#include "scene/snapshot_format.h"
 
 using namespace Importing;
 namespace fs = std::filesystem;
@@ -232,5 +237,51 @@ TEST(SnapshotFiles, WrittenByRenameAndReadHeaderFirst) {
   EXPECT_EQ(error, "Cannot write snapshot '" + (dir / "broken").string() +
                        "': the scene has a broken reference: node 1 lists child node 7 of 2");
   EXPECT_FALSE(fs::exists(dir / "broken"));
+  fs::remove_all(dir);
+}
+
+// A padded entry, or one whose provenance claims more than the file holds,
+// is refused from its headers: the host never reads the padding.
+TEST(SnapshotFiles, PaddedOrOverclaimingFilesAreRefusedUnread) {
+  SceneContainer fixture;
+  query_cases::EverythingScene().FillInto(fixture);
+  const fs::path dir = fs::path(testing::TempDir()) / "snapshot_padded";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const std::string path = (dir / "scene.scisnap").string();
+  const std::uintmax_t kPadded = std::uintmax_t{3} << 30;
+  const struct {
+    const char* name;
+    bool claimProvenance;  // the provenance length claims the padded size
+    const char* expected;
+  } cases[] = {
+      {"padded", false, "unexpected bytes after the last section"},
+      {"provenance claims 3 GiB", true, "section 'provenance' claims 3221225472 bytes"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string error;
+    ASSERT_TRUE(SaveSnapshot(fixture, kProvenance, path, &error)) << error;
+    fs::resize_file(path, kPadded);
+    if (c.claimProvenance) {
+      std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+      const std::uint64_t length = kPadded;
+      file.seekp(snapshot::kFileHeaderSize + 8);
+      file.write(reinterpret_cast<const char*>(&length), 8);
+    }
+    rusage before, after;
+    getrusage(RUSAGE_SELF, &before);
+    SceneContainer scene;
+    SnapshotProvenance read;
+    EXPECT_FALSE(LoadSnapshot(path, scene, nullptr, &error));
+    EXPECT_THAT(error, testing::HasSubstr(c.expected));
+    const bool provenanceRead = ReadSnapshotProvenance(path, read, &error);
+    EXPECT_EQ(provenanceRead, !c.claimProvenance) << error;
+    if (c.claimProvenance) {
+      EXPECT_THAT(error, testing::HasSubstr(c.expected));
+    }
+    getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 50 * 1024) << "KiB more resident";
+  }
   fs::remove_all(dir);
 }

@@ -51,8 +51,25 @@ long EmbeddedImage(const Importing::SceneSource& source, const std::string& text
   return -1;
 }
 
+// `path` with links and `..` resolved, when it is a regular file of at most
+// kMaxTextureFileBytes inside `folder` (itself resolved); empty otherwise. A
+// scene file names its textures, so it must not reach files beside them.
+std::string ConfinedFile(const fs::path& path, const fs::path& folder) {
+  std::error_code error;
+  if (path.empty()) return {};
+  const fs::path file = fs::canonical(path, error);
+  if (error) return {};
+  const fs::path root = fs::canonical(folder.empty() ? fs::path(".") : folder, error);
+  if (error) return {};
+  const std::string inside = root.string() == "/" ? "/" : root.string() + "/";
+  if (file.string().compare(0, inside.size(), inside) != 0 || !fs::is_regular_file(file, error) ||
+      fs::file_size(file, error) > kMaxTextureFileBytes || error)
+    return {};
+  return file.string();
+}
+
 // The file `texturePath` names, for the scene at `scenePath`; empty when
-// there is no such file.
+// there is no such file inside the scene's folder.
 std::string FindTextureFile(const std::string& scenePath, const std::string& texturePath) {
   std::string name = texturePath;
   std::replace(name.begin(), name.end(), '\\', '/');
@@ -60,7 +77,7 @@ std::string FindTextureFile(const std::string& scenePath, const std::string& tex
   fs::path path = fs::path(name).is_absolute() ? fs::path(name) : folder / name;
   if (!IsFile(path)) path = FindIgnoringCase(path.parent_path(), path.filename().string());
   if (!IsFile(path)) path = FindIgnoringCase(folder, fs::path(name).filename().string());
-  return IsFile(path) ? path.string() : std::string();
+  return ConfinedFile(path, folder);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -11,9 +12,13 @@
 // the file's, the file of the same name in any case.
 namespace sci {
 
+// The largest texture file read from disk.
+inline constexpr std::uintmax_t kMaxTextureFileBytes = std::uintmax_t{256} << 20;
+
 // Reads the image `texturePath` names, up to `limit` bytes, into `bytes`:
 // the embedded image "*N", or the one the scene gave the path's file name,
-// else the file beside the scene at `scenePath`. False when there is none.
+// else the file beside the scene at `scenePath`: a regular file inside the
+// scene's folder once links and `..` are resolved. False when there is none.
 bool ReadTextureImage(const std::string& scenePath, const Importing::SceneSource& source,
                       const std::string& texturePath, std::string* bytes, std::size_t limit = std::string::npos);
 

@@ -18,6 +18,7 @@ FileIdentity IdentityOf(const std::string& absolutePath, const struct stat& info
   identity.mtimeNs = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
   identity.ctimeNs = static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
   identity.inode = static_cast<std::uint64_t>(info.st_ino);
+  identity.device = static_cast<std::uint64_t>(info.st_dev);
   return identity;
 }
 

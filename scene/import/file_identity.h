@@ -16,6 +16,7 @@ struct FileIdentity {
   std::int64_t mtimeNs = 0;
   std::int64_t ctimeNs = 0;
   std::uint64_t inode = 0;
+  std::uint64_t device = 0;
 };
 
 // `path` made absolute and normalised, without resolving links.

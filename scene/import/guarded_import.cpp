@@ -51,13 +51,13 @@ struct Outcome {
   std::string error;
 };
 
-// Makes `dir` when it is missing; true when it can hold new files. A cache
-// folder that cannot is no error: the import then keeps nothing.
-bool WritableDir(const std::string& dir) {
-  std::error_code ec;
-  if (dir.empty()) return false;
-  fs::create_directories(dir, ec);
-  return fs::is_directory(dir, ec) && ::access(dir.c_str(), W_OK) == 0;
+// True when the cache folder may be used; a folder that may not is no
+// error: the import then keeps nothing, and says why once.
+bool UsableCache(const SnapshotCache& cache, const GuardedImportOptions& options) {
+  std::string why;
+  if (cache.PrivateDir(&why)) return true;
+  if (!why.empty() && options.warning) options.warning("the cache folder '" + cache.Dir() + "' is not used: " + why);
+  return false;
 }
 
 Outcome Fail(ImportFailure failure, std::string error) { return {false, failure, std::move(error)}; }
@@ -75,7 +75,7 @@ bool LoadCached(const SnapshotCache& cache, const std::string& entry, const File
                 SceneContainer& container) {
   SnapshotProvenance provenance;
   std::string why;
-  if (::access(entry.c_str(), R_OK) != 0 || !ReadSnapshotProvenance(entry, provenance, &why) ||
+  if (!SnapshotCache::OwnEntry(entry) || ::access(entry.c_str(), R_OK) != 0 || !ReadSnapshotProvenance(entry, provenance, &why) ||
       !cache.IsFresh(provenance, scene) || !LoadInto(entry, container, &why))
     return false;
   SnapshotCache::Touch(entry);
@@ -127,9 +127,9 @@ Outcome ImportInHelper(const std::string& path, SceneContainer& container, const
                             AssimpVersionText(), ImportSettingsText());
 
   std::string snapshot;
-  const bool caching = options.useCache && WritableDir(cache.Dir());
+  const bool caching = options.useCache && UsableCache(cache, options);
   if (caching) {
-    snapshot = cache.EntryPath(path, scene);
+    snapshot = cache.EntryPath(scene);
     if (LoadCached(cache, snapshot, scene, container)) return {true, ImportFailure::None, {}};
   }
   std::optional<ScratchDir> scratch;

@@ -27,6 +27,8 @@ struct GuardedImportOptions {
   std::uint64_t cacheCapBytes = std::uint64_t{2} << 30;
   // Called with the fraction done (0 to 1) while a file is read; may be empty.
   std::function<void(float)> progress;
+  // Called once with why the cache folder is not used; may be empty.
+  std::function<void(const std::string&)> warning;
 };
 
 // How an import failed.

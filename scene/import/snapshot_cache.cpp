@@ -2,11 +2,13 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -62,13 +64,51 @@ SnapshotCache::SnapshotCache(std::string dir, std::string importerBuildId, std::
       assimpVersion_(std::move(assimpVersion)),
       settings_(std::move(importSettings)) {}
 
-std::string SnapshotCache::EntryPath(const std::string& path, const FileIdentity& scene) const {
+std::string SnapshotCache::EntryPath(const FileIdentity& scene) const {
+  std::error_code ec;
+  const fs::path canonical = fs::canonical(scene.path, ec);
   std::string key;
-  for (const std::string& part : {path, scene.path, std::to_string(scene.size), std::to_string(scene.mtimeNs),
-                                  std::to_string(scene.ctimeNs), std::to_string(scene.inode), buildId_,
+  for (const std::string& part : {ec ? scene.path : canonical.string(), std::to_string(scene.device),
+                                  std::to_string(scene.inode), std::to_string(scene.size),
+                                  std::to_string(scene.mtimeNs), std::to_string(scene.ctimeNs), buildId_,
                                   assimpVersion_, settings_})
     key += part + '\n';
   return dir_ + "/" + KeyHash(key) + kEntryExtension;
+}
+
+bool SnapshotCache::PrivateDir(std::string* why) const {
+  if (dir_.empty()) return false;
+  std::error_code ec;
+  const fs::path dir(dir_);
+  if (dir.has_parent_path()) fs::create_directories(dir.parent_path(), ec);
+  if (::mkdir(dir_.c_str(), 0700) != 0 && errno != EEXIST) {
+    *why = "cannot make it: " + std::string(std::strerror(errno));
+    return false;
+  }
+  struct stat info;
+  if (::lstat(dir_.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+    *why = "it is not a folder";
+    return false;
+  }
+  if (info.st_uid != ::geteuid()) {
+    *why = "it belongs to user " + std::to_string(info.st_uid) + ", not to " + std::to_string(::geteuid());
+    return false;
+  }
+  if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    *why = "others can write into it";
+    return false;
+  }
+  if (::access(dir_.c_str(), W_OK) != 0) {
+    *why = "it cannot be written";
+    return false;
+  }
+  return true;
+}
+
+bool SnapshotCache::OwnEntry(const std::string& entry) {
+  struct stat info;
+  return ::lstat(entry.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
+         (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
 SnapshotProvenance SnapshotCache::Expected() const {

@@ -24,9 +24,18 @@ class SnapshotCache {
   SnapshotCache(std::string dir, std::string importerBuildId, std::string assimpVersion,
                 std::string importSettings);
 
-  // The entry for the scene file named `path` (as the caller gave it) with
-  // the identity `scene`; whether it exists or not.
-  std::string EntryPath(const std::string& path, const FileIdentity& scene) const;
+  // The entry for the scene file with the identity `scene`, whether it
+  // exists or not: one entry per file however its path is spelled.
+  std::string EntryPath(const FileIdentity& scene) const;
+
+  // True when the folder may be used: made 0700 when missing, owned by
+  // the effective user and writable by no one else. Otherwise `why` says
+  // what is wrong with it.
+  bool PrivateDir(std::string* why) const;
+
+  // True when `entry` is a regular file owned by the effective user and
+  // writable by no one else; an entry planted by another is never read.
+  static bool OwnEntry(const std::string& entry);
 
   // True when `provenance` was made by this importer under these settings
   // from the scene file `scene`, and nothing it read or missed has changed.
