@@ -37,9 +37,13 @@ function serve() {
 }
 
 // The share of the viewport's pixels that differ from `reference` (or from
-// the background colour when there is none), read from a screenshot.
+// the background colour when there is none), read from the canvas itself so
+// that the overlays on it do not count.
 async function pixelDifference(page, reference) {
-  const shot = await (await page.$('#viewport canvas')).screenshot({ encoding: 'base64' });
+  const shot = await page.evaluate(() => {
+    window.sci.viewport.render();
+    return window.sci.viewport.renderer.domElement.toDataURL('image/png').split(',')[1];
+  });
   return page.evaluate(async (png, other) => {
     const pixels = async (data) => {
       const image = new Image();
@@ -132,6 +136,18 @@ try {
     const moved = await pixelDifference(page, orbit.shot);
     check(moved.share > 0.01, `choosing camera 0 changed ${moved.share} of the pixels`);
     await page.select('#camera-select', '-1');
+  }
+
+  const triangles = await page.$eval('#stats', (e) => Number(e.dataset.triangles));
+  // Wireframe draws other pixels than filled surfaces, and turning it off
+  // gives the filled image back.
+  if (triangles > 0) {
+    await page.click('#wireframe');
+    const wire = await pixelDifference(page, orbit.shot);
+    check(wire.share > 0.01, `wireframe changed ${wire.share} of the pixels`);
+    await page.click('#wireframe');
+    const filled = await pixelDifference(page, orbit.shot);
+    check(filled.share < 0.001, `wireframe off left ${filled.share} of the pixels changed`);
   }
 
   // Scrubbing moves the animated node, to the matrices of its keys.

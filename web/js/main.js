@@ -6,6 +6,7 @@ import { Tree } from './tree.js';
 import { Panel } from './panel.js';
 import { setUpConsole } from './console.js';
 import { AnimationPlayer } from './animation.js';
+import { setUpViewTools } from './view_tools.js';
 
 const $ = (selector) => document.querySelector(selector);
 
@@ -28,6 +29,7 @@ async function start() {
   const viewport = new Viewport($('#viewport'), model, (nodeId, surfaceId) => select('surface', surfaceId, nodeId));
   tree = new Tree($('#tree'), model.tree, select);
   await viewport.build();
+  setUpViewTools(viewport, { wireframe: $('#wireframe'), background: $('#background'), stats: $('#stats') });
 
   const cameras = $('#camera-select');
   for (const camera of model.cameras) cameras.append(new Option(camera.name || `camera ${camera.id}`, camera.id));

@@ -12,6 +12,7 @@ const colorOf = ([r, g, b]) => new THREE.Color().setRGB(r, g, b);
 const kShownImageTypes = new Set(['image/png', 'image/jpeg', 'image/gif', 'image/webp', 'image/bmp']);
 const kGeometriesPerRequest = 64;
 const kLightPoint = 1, kLightSpot = 2, kLightDirectional = 3, kLightAmbient = 4;
+const kBackgrounds = { dark: 0x30343a, light: 0xe8e8e8 };
 
 // Wire markers that show where a camera or light sits and where it points
 // (along its -Z axis), `size` long.
@@ -43,7 +44,7 @@ export class Viewport {
     this.renderer.setPixelRatio(window.devicePixelRatio);
     container.appendChild(this.renderer.domElement);
     this.scene = new THREE.Scene();
-    this.scene.background = new THREE.Color(0x30343a);
+    this.scene.background = new THREE.Color(kBackgrounds.dark);
     this.orbitCamera = new THREE.PerspectiveCamera(45, 1, 0.01, 1000);
     this.camera = this.orbitCamera;
     this.controls = new OrbitControls(this.orbitCamera, this.renderer.domElement);
@@ -51,6 +52,11 @@ export class Viewport {
     this.nodeObjects = new Map();
     this.sceneCameras = [];
     this.highlight = null;
+    this.surfaceMaterials = new Set();
+    // What the last frame drew and how long it took, for the statistics overlay.
+    this.stats = { triangles: 0, drawCalls: 0, frameMs: 0 };
+    this.triangles = 0;
+    this.onRender = null;
     const { min, max } = model.summary.scene_box;
     this.markerSize = new THREE.Vector3(...max).distanceTo(new THREE.Vector3(...min)) * 0.05 || 0.2;
     new ResizeObserver(() => this.resize()).observe(container);
@@ -109,6 +115,11 @@ export class Viewport {
     const key = `${geometry.primitiveType}/${surface.material}/${map?.texture}/${map?.uv_set}`;
     if (!materials.has(key)) materials.set(key, this.material(geometry.primitiveType, surface.material, texture, map));
     const material = materials.get(key);
+    this.surfaceMaterials.add(material);
+    if (geometry.primitiveType === 4) {
+      const index = geometry.buffer.getIndex();
+      this.triangles += Math.floor((index ? index.count : geometry.buffer.getAttribute('position').count) / 3);
+    }
     const object = geometry.primitiveType === 1 ? new THREE.Points(geometry.buffer, material)
       : geometry.primitiveType === 2 ? new THREE.LineSegments(geometry.buffer, material)
         : new THREE.Mesh(geometry.buffer, material);
@@ -246,8 +257,23 @@ export class Viewport {
     this.render();
   }
 
+  // Draws the triangle surfaces as their edges only, or filled again.
+  setWireframe(on) {
+    for (const material of this.surfaceMaterials) if (material.isMeshLambertMaterial) material.wireframe = on;
+    this.render();
+  }
+
+  setBackground(name) {
+    this.scene.background.setHex(kBackgrounds[name]);
+    this.render();
+  }
+
   render() {
     this.highlight?.update();
+    const start = performance.now();
     this.renderer.render(this.scene, this.camera);
+    // The triangles of every triangle surface, whether drawn filled, as edges or off screen.
+    this.stats = { triangles: this.triangles, drawCalls: this.renderer.info.render.calls, frameMs: performance.now() - start };
+    this.onRender?.(this.stats);
   }
 }
