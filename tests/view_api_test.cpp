@@ -2,13 +2,18 @@
 // over HTTP, without a browser: the security checks, errors, and the
 // answers in JSON and binary against the scene as the importer reads it.
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -202,6 +207,80 @@ TEST(ViewApi, ATakenPortIsRefused) {
       sci_test::RunSci({"--view", "--no-browser", "--port", std::to_string(Demo().port), SCI_DEMO_SCENE});
   EXPECT_EQ(run.exitCode, 5) << run.err;
   EXPECT_NE(run.err.find("cannot listen on 127.0.0.1:" + std::to_string(Demo().port)), std::string::npos) << run.err;
+}
+
+// A connection to the demo server that gives up reading after two seconds.
+class RawConnection {
+ public:
+  RawConnection() : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(Demo().port));
+    inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
+    const timeval limit{2, 0};
+    setsockopt(socket_, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    connected_ = connect(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  }
+  ~RawConnection() { close(socket_); }
+  bool Send(const std::string& text) { return connected_ && write(socket_, text.data(), text.size()) == ssize_t(text.size()); }
+  // The reply's status line, or empty when none came in time.
+  std::string StatusLine() {
+    std::string reply;
+    char buffer[512];
+    for (ssize_t n; reply.find("\r\n") == std::string::npos && (n = read(socket_, buffer, sizeof buffer)) > 0;)
+      reply.append(buffer, std::size_t(n));
+    return reply.substr(0, reply.find("\r\n"));
+  }
+
+ private:
+  int socket_;
+  bool connected_ = false;
+};
+
+// Fifty clients that send their headers a line every 100 ms take no worker
+// from the others; bodies too large by their length, or sent in chunks, are
+// refused from the headers alone (the body below is never sent).
+TEST(ViewApi, SlowAndGreedyClientsDoNotStopIt) {
+  std::vector<std::unique_ptr<RawConnection>> slow;
+  for (int i = 0; i < 50; ++i) {
+    slow.push_back(std::make_unique<RawConnection>());
+    ASSERT_TRUE(slow.back()->Send("GET /api/summary HTTP/1.1\r\n"));
+  }
+  std::thread drip([&slow] {
+    for (int line = 0; line < 20; ++line) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      for (auto& connection : slow) connection->Send("X-Slow-" + std::to_string(line) + ": 1\r\n");
+    }
+  });
+  httplib::Client client("127.0.0.1", Demo().port);
+  client.set_read_timeout(1, 0);
+  client.set_connection_timeout(1, 0);
+  for (int i = 0; i < 10; ++i) {
+    const auto result = client.Get(WithToken("/api/summary"));
+    ASSERT_TRUE(result) << "request " << i << " beside the slow clients: " << httplib::to_string(result.error());
+    EXPECT_EQ(result->status, 200);
+  }
+  drip.join();
+
+  const std::string headers = "POST /api/batch HTTP/1.1\r\nHost: 127.0.0.1\r\nAuthorization: Bearer " +
+                              Demo().token + "\r\nContent-Type: application/json\r\n";
+  struct Case {
+    const char* what;
+    std::string request;
+    const char* status;
+  };
+  const std::vector<Case> cases = {
+      {"100 MB by its length", headers + "Content-Length: 104857600\r\n\r\n[", "413"},
+      {"chunked", headers + "Transfer-Encoding: chunked\r\n\r\n100000\r\n[", "411"},
+      {"no token, large", "POST /api/batch HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 104857600\r\n\r\n", "401"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RawConnection connection;
+    ASSERT_TRUE(connection.Send(c.request));
+    const std::string status = connection.StatusLine();
+    EXPECT_EQ(status.substr(0, 12), std::string("HTTP/1.1 ") + c.status) << status;
+  }
 }
 
 TEST(ViewApi, AnswersAsSciJsonDoes) {
