@@ -1,5 +1,7 @@
 #include "scene/import/assimp_reading.h"
 
+#include "scene/import/raw_scene_checks.h"
+
 #include <assimp/IOStream.hpp>
 #include <assimp/IOSystem.hpp>
 #include <assimp/Importer.hpp>
@@ -81,58 +83,30 @@ class NoFiles : public Assimp::IOSystem {
   void Close(Assimp::IOStream* file) override { delete file; }
 };
 
-// The first face index, bone weight or morph target in `scene` that does
-// not fit its mesh's vertices, described; empty when every one fits.
-// Post-processing indexes vertices through these without checking them.
-std::string FirstBadVertexReference(const aiScene& scene) {
-  for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
-    const aiMesh* mesh = scene.mMeshes ? scene.mMeshes[m] : nullptr;
-    if (mesh == nullptr) return "mesh " + std::to_string(m) + " is missing";
-    const std::string label = "mesh " + std::to_string(m) + " ('" + mesh->mName.C_Str() + "', " +
-                              std::to_string(mesh->mNumVertices) + " vertices)";
-    if (mesh->mNumVertices > 0 && mesh->mVertices == nullptr) return label + " has no positions";
-    if (mesh->mNumFaces > 0 && mesh->mFaces == nullptr) return label + " has no faces";
-    for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
-      const aiFace& face = mesh->mFaces[f];
-      if (face.mNumIndices == 0 || face.mIndices == nullptr) return label + ": face " + std::to_string(f) + " is empty";
-      for (unsigned k = 0; k < face.mNumIndices; ++k)
-        if (face.mIndices[k] >= mesh->mNumVertices)
-          return label + ": face " + std::to_string(f) + " names vertex " + std::to_string(face.mIndices[k]) +
-                 ", which does not exist";
-    }
-    for (unsigned b = 0; b < mesh->mNumBones; ++b) {
-      const aiBone* bone = mesh->mBones ? mesh->mBones[b] : nullptr;
-      if (bone == nullptr || (bone->mNumWeights > 0 && bone->mWeights == nullptr))
-        return label + ": bone " + std::to_string(b) + " is damaged";
-      for (unsigned w = 0; w < bone->mNumWeights; ++w)
-        if (bone->mWeights[w].mVertexId >= mesh->mNumVertices)
-          return label + ": bone " + std::to_string(b) + " weighs vertex " +
-                 std::to_string(bone->mWeights[w].mVertexId) + ", which does not exist";
-    }
-    for (unsigned a = 0; a < mesh->mNumAnimMeshes; ++a) {
-      const aiAnimMesh* target = mesh->mAnimMeshes ? mesh->mAnimMeshes[a] : nullptr;
-      if (target == nullptr || target->mNumVertices != mesh->mNumVertices)
-        return label + ": morph target " + std::to_string(a) + " does not match the mesh's vertices";
-    }
-  }
-  return {};
-}
-
 // Validation rejects scenes without meshes, which are whole scenes to us.
 bool OnlyLacksMeshes(const std::string& validationError) {
   return validationError.find("mNumMeshes is 0") != std::string::npos;
 }
 
+// Names each value fault of a read scene in its warnings; the values stay
+// as the file holds them.
+ReadOutcome WithValueWarnings(ReadOutcome outcome) {
+  for (const std::string& fault : ValueFaults(*outcome.scene))
+    outcome.warnings.push_back("Kept as the file holds it: " + fault);
+  return outcome;
+}
+
 // Reads with every step; when validation rejects the data, reads it again
 // with no step at all, checks every vertex reference itself and only then
-// runs the steps that index vertices without bounds checks. Some of Assimp's
+// runs the steps that index vertices without bounds checks; a scene
+// whose structure is broken is refused with each fault named. Some of Assimp's
 // readers keep state from one read to the next, so the second read uses a
 // fresh importer with this library's settings, made by `fresh`.
 template <typename Fresh, typename Read>
 ReadOutcome ReadWithValidationFallback(Assimp::Importer& importer, Fresh fresh, Read read) {
   ReadOutcome outcome;
   outcome.scene = read(importer, PostProcessFlags(true));
-  if (outcome.scene) return outcome;
+  if (outcome.scene) return WithValueWarnings(std::move(outcome));
   const std::string validatedError = importer.GetErrorString();
   outcome.fallback = fresh();
   Assimp::Importer& second = *outcome.fallback;
@@ -141,10 +115,11 @@ ReadOutcome ReadWithValidationFallback(Assimp::Importer& importer, Fresh fresh, 
     outcome.error = validatedError.empty() ? second.GetErrorString() : validatedError;
     return outcome;
   }
-  const std::string bad = FirstBadVertexReference(*raw);
-  if (!bad.empty()) {
+  const std::vector<std::string> faults = StructuralFaults(*raw);
+  if (!faults.empty()) {
     second.FreeScene();
-    outcome.error = "the file is damaged: " + bad;
+    outcome.error = "the file is damaged: " + faults.front();
+    for (std::size_t i = 1; i < faults.size(); ++i) outcome.error += "; " + faults[i];
     return outcome;
   }
   outcome.scene = second.ApplyPostProcessing(PostProcessFlags(false));
@@ -153,7 +128,7 @@ ReadOutcome ReadWithValidationFallback(Assimp::Importer& importer, Fresh fresh, 
   } else if (!OnlyLacksMeshes(validatedError)) {
     outcome.warnings.push_back("Loaded without validation, which rejected the file: " + validatedError);
   }
-  return outcome;
+  return outcome.scene ? WithValueWarnings(std::move(outcome)) : std::move(outcome);
 }
 
 }  // namespace

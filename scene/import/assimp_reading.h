@@ -34,9 +34,10 @@ struct ReadOutcome {
 };
 
 // Reads with validation first; when validation rejects the file, reads it
-// again without any post-processing, refuses it when a face or bone names a
-// vertex that does not exist, and otherwise post-processes it without
-// validation and records the rejection as a warning; the second read uses
+// again without any post-processing, refuses it when its structure is broken
+// (raw_scene_checks.h), and otherwise post-processes it without validation
+// and records the rejection as a warning. Either way each value fault the
+// scene holds is named in the warnings; the second read uses
 // a new importer set up by ConfigureImporter. `progress` (may be
 // empty) receives the fraction done; `fileSystem` (may be empty) makes the
 // file system of each read, which the reading importer then owns.
