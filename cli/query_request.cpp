@@ -1,5 +1,7 @@
 #include "cli/query_request.h"
 
+#include <cmath>
+
 #include "cli/number_text.h"
 #include "cli/printable.h"
 
@@ -15,6 +17,10 @@ std::string UnknownQuery(std::string_view name) {
 bool IsNodeID(const QueryChild& child) { return child.meaning.input == Importing::InputDomain::Node; }
 
 }  // namespace
+
+bool TakesWholeNumber(const QueryChild& child) {
+  return child.meaning.input != Importing::InputDomain::None && child.meaning.input != Importing::InputDomain::Name;
+}
 
 std::string QueryUsage(const InfoTypeInfo& info) {
   std::string usage = "sci [SCENE] " + ShortName(info);
@@ -54,6 +60,10 @@ bool ParseQuery(const std::vector<std::string_view>& words, QueryRequest* reques
       input.text.assign(word.rfind(kNodeNamePrefix, 0) == 0 ? word.substr(kNodeNamePrefix.size()) : word);
     } else if (!ParseFloat(word, &input.number)) {
       *error = ShortName(info) + ": " + inputs[i].label + " must be a number, not '" + std::string(word) +
+               "'; usage: " + QueryUsage(info);
+      return false;
+    } else if (TakesWholeNumber(inputs[i]) && std::trunc(input.number) != input.number) {
+      *error = ShortName(info) + ": " + inputs[i].label + " must be a whole number, not '" + std::string(word) +
                "'; usage: " + QueryUsage(info);
       return false;
     }

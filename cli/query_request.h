@@ -23,6 +23,10 @@ struct QueryRequest {
   std::vector<QueryInput> inputs;
 };
 
+// True for an input that selects a record or a place in a list (an ID, a
+// child number, a key number): 1.5 of those is a mistake, not a choice.
+bool TakesWholeNumber(const QueryChild& child);
+
 // Reads `words` (the query's name, then its inputs in child order) into
 // `request`. A Node ID may be given as a node's name: a word that reads as
 // a number is an ID, any other word a name, and "name:WORD" always a name

@@ -1,33 +1,48 @@
 #include "host/mesh_channel.h"
 
+#include <utility>
+
+// An update starts afresh from the shown primitive type, with no vertices
+// and no indices, whatever an update that never ended left.
 void MeshChannel::BeginMeshUpdate() {
   Record(Call::Begin);
   updating_ = true;
   rejected_ = 0;
+  pending_.primitiveType = shown_.primitiveType;
+  pendingVertexCount_ = 0;
+  pending_.indices.clear();
 }
 
+// Shows the update; the mesh it replaces lends its storage to the next.
 void MeshChannel::EndMeshUpdate() {
   Record(Call::End);
+  if (!updating_) return;
   updating_ = false;
+  pending_.vertices.resize(pendingVertexCount_);
+  std::swap(shown_, pending_);
+  pendingVertexCount_ = 0;
+  pending_.indices.clear();
 }
 
 void MeshChannel::SetPrimitiveType(int code) {
   Record(Call::PrimitiveType, code);
-  primitiveType_ = code;
+  pending_.primitiveType = code;
 }
 
 void MeshChannel::SetVertexCount(int count) {
   Record(Call::VertexCount, count);
-  // Every vertex starts over from the default; vertices kept from the last
-  // update keep the storage of their UV lists for the next one.
+  // Every vertex starts over from the default; vertices kept from the mesh
+  // before last keep the storage of their UV lists for the next one.
+  std::vector<Vertex>& vertices = pending_.vertices;
   const std::size_t size = count > 0 ? static_cast<std::size_t>(count) : 0;
-  for (std::size_t i = 0; i < size && i < vertices_.size(); ++i) {
-    Vertex& vertex = vertices_[i];
+  pendingVertexCount_ = size;
+  for (std::size_t i = 0; i < size && i < vertices.size(); ++i) {
+    Vertex& vertex = vertices[i];
     vertex.position = {};
     vertex.normal = {};
     vertex.uvs.clear();
   }
-  vertices_.resize(size);
+  if (vertices.size() < size) vertices.resize(size);
 }
 
 // Grows a vertex's UV list to hold `set`, zeros in any sets skipped. UV sets
@@ -43,5 +58,5 @@ void MeshChannel::AddUV(std::vector<D3DXVECTOR2>& uvs, std::size_t set, D3DXVECT
 
 void MeshChannel::SetIndexCount(int count) {
   Record(Call::IndexCount, count);
-  indices_.assign(count > 0 ? static_cast<std::size_t>(count) : 0, 0);
+  pending_.indices.assign(count > 0 ? static_cast<std::size_t>(count) : 0, 0);
 }

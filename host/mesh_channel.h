@@ -9,7 +9,10 @@
 
 // A mesh the host can draw: primitive type, vertices with position, normal
 // and any number of UV sets, and an index list. A plug-in rewrites it between
-// BeginMeshUpdate and EndMeshUpdate, counts before elements.
+// BeginMeshUpdate and EndMeshUpdate, counts before elements. The calls fill
+// an update of its own; readers see the last complete mesh until
+// EndMeshUpdate shows the new one, so an update that never ends (the
+// plug-in failed half-way) leaves what was there.
 class ORVHOST_API MeshChannel : public Orv_Channel {
  public:
   static constexpr ChildKind kKind = ChildKind::Mesh;
@@ -50,19 +53,19 @@ class ORVHOST_API MeshChannel : public Orv_Channel {
   // plug-in filling a large mesh then pays for no call across libraries.
   void SetVertexPosition(D3DXVECTOR3 position, int vertex) {
     Record(Call::Position, vertex);
-    if (!InRange(vertex, vertices_.size())) return void(++rejected_);
-    vertices_[static_cast<std::size_t>(vertex)].position = position;
+    if (!InRange(vertex, pendingVertexCount_)) return void(++rejected_);
+    pending_.vertices[static_cast<std::size_t>(vertex)].position = position;
   }
   void SetVertexNormal(D3DXVECTOR3 normal, int vertex) {
     Record(Call::Normal, vertex);
-    if (!InRange(vertex, vertices_.size())) return void(++rejected_);
-    vertices_[static_cast<std::size_t>(vertex)].normal = normal;
+    if (!InRange(vertex, pendingVertexCount_)) return void(++rejected_);
+    pending_.vertices[static_cast<std::size_t>(vertex)].normal = normal;
   }
   // UV sets 0 to 63; a vertex's UV list grows to the highest set it is given.
   void SetVertexUV(int uvSet, D3DXVECTOR2 uv, int vertex) {
     Record(Call::UV, uvSet, vertex);
-    if (!InRange(vertex, vertices_.size()) || uvSet < 0 || uvSet >= kMaxUVSets) return void(++rejected_);
-    auto& uvs = vertices_[static_cast<std::size_t>(vertex)].uvs;
+    if (!InRange(vertex, pendingVertexCount_) || uvSet < 0 || uvSet >= kMaxUVSets) return void(++rejected_);
+    auto& uvs = pending_.vertices[static_cast<std::size_t>(vertex)].uvs;
     const auto set = static_cast<std::size_t>(uvSet);
     if (set < uvs.size()) uvs[set] = uv;
     else if (set == uvs.size() && set < uvs.capacity()) uvs.push_back(uv);
@@ -71,13 +74,14 @@ class ORVHOST_API MeshChannel : public Orv_Channel {
   void SetIndexCount(int count);
   void SetIndex(std::uint32_t value, int position) {
     Record(Call::Index, value, position);
-    if (!InRange(position, indices_.size())) return void(++rejected_);
-    indices_[static_cast<std::size_t>(position)] = value;
+    if (!InRange(position, pending_.indices.size())) return void(++rejected_);
+    pending_.indices[static_cast<std::size_t>(position)] = value;
   }
 
-  int GetPrimitiveType() const { return primitiveType_; }
-  const std::vector<Vertex>& GetVertices() const { return vertices_; }
-  const std::vector<std::uint32_t>& GetIndices() const { return indices_; }
+  // The last complete mesh.
+  int GetPrimitiveType() const { return shown_.primitiveType; }
+  const std::vector<Vertex>& GetVertices() const { return shown_.vertices; }
+  const std::vector<std::uint32_t>& GetIndices() const { return shown_.indices; }
   bool IsUpdating() const { return updating_; }
   // Element calls whose vertex or position lay outside the counts set.
   int RejectedCalls() const { return rejected_; }
@@ -96,9 +100,17 @@ class ORVHOST_API MeshChannel : public Orv_Channel {
     if (recording_) log_.push_back({operation, first, second});
   }
 
-  int primitiveType_ = 0;
-  std::vector<Vertex> vertices_;
-  std::vector<std::uint32_t> indices_;
+  struct Content {
+    int primitiveType = 0;
+    std::vector<Vertex> vertices;
+    std::vector<std::uint32_t> indices;
+  };
+  Content shown_;    // what readers see
+  Content pending_;  // what the calls of an update fill; the storage of the
+                     // mesh before last, reused
+  // The vertices of this update: the first this many of pending_.vertices,
+  // whose elements beyond it keep their storage until the update ends.
+  std::size_t pendingVertexCount_ = 0;
   bool updating_ = false;
   int rejected_ = 0;
   bool recording_ = false;

@@ -6,6 +6,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -76,6 +77,8 @@ sci::QueryRequest Request(const py::handle& query, const py::tuple& inputs) {
       const std::string text = py::str(value);
       if (!sci::ParseFloat(text, &input.number))
         throw py::value_error(name + ": " + children[i].label + " must be a finite 32-bit float, not " + text);
+      if (sci::TakesWholeNumber(children[i]) && std::trunc(input.number) != input.number)
+        throw py::value_error(name + ": " + children[i].label + " must be a whole number, not " + text);
     }
     request.inputs.push_back(std::move(input));
   }

@@ -40,7 +40,7 @@ const MeshChannelCase kCases[] = {
     {"set 63 is the highest", {Count(1), UV(64, 1, 0), UV(-1, 1, 0)}, {{}}, 2},
     {"vertex outside the count", {Count(2), UV(0, 1, 2), UV(0, 1, -1), Position(2), Normal(-1)}, {{}, {}}, 4},
     {"a new count clears the UVs", {Count(2), UV(0, 1, 0), UV(1, 1, 1), Count(2), UV(0, 9, 1)}, {{}, {{9, -9}}}, 0},
-    {"begin resets the rejections", {Count(1), Position(5), Begin(), Normal(1), UV(0, 2, 0)}, {{{2, -2}}}, 1},
+    {"a second begin starts afresh", {Count(1), Position(5), Begin(), Normal(1), UV(0, 2, 0)}, {}, 2},
     {"no vertices", {Count(-3), Position(0), UV(0, 1, 0)}, {}, 2},
     {"index outside the count", {Count(1), Indices(2, 1), Indices(2, 2), Indices(0, 0)}, {{}}, 2},
 };
@@ -49,11 +49,46 @@ TEST(MeshChannel, UVSetsAndRejectedCalls) {
   for (const MeshChannelCase& c : kCases) {
     SCOPED_TRACE(c.what);
     MeshChannel mesh;
+    mesh.BeginMeshUpdate();
     for (const Op& call : c.calls) call(mesh);
+    mesh.EndMeshUpdate();
     ASSERT_EQ(mesh.GetVertices().size(), c.uvs.size());
     for (std::size_t v = 0; v < c.uvs.size(); ++v) EXPECT_EQ(mesh.GetVertices()[v].uvs, c.uvs[v]) << "vertex " << v;
     EXPECT_EQ(mesh.RejectedCalls(), c.rejected);
   }
+}
+
+// Readers see the last complete mesh: an update that never ends (a query
+// that failed half-way) changes nothing they see, and the next starts afresh.
+TEST(MeshChannel, AnUnfinishedUpdateLeavesTheLastCompleteMesh) {
+  MeshChannel mesh;
+  mesh.BeginMeshUpdate();
+  mesh.SetPrimitiveType(4);
+  mesh.SetVertexCount(3);
+  for (int v = 0; v < 3; ++v) mesh.SetVertexPosition({float(v), 0, 0}, v);
+  mesh.SetIndexCount(3);
+  mesh.EndMeshUpdate();
+
+  mesh.BeginMeshUpdate();
+  mesh.SetPrimitiveType(2);
+  mesh.SetVertexCount(5);
+  mesh.SetVertexPosition({9, 9, 9}, 0);
+  mesh.SetIndexCount(1);
+  ASSERT_EQ(mesh.GetVertices().size(), 3u) << "the unfinished update shows";
+  EXPECT_EQ(mesh.GetVertices()[0].position, (D3DXVECTOR3{0, 0, 0}));
+  EXPECT_EQ(mesh.GetVertices()[2].position, (D3DXVECTOR3{2, 0, 0}));
+  EXPECT_EQ(mesh.GetIndices().size(), 3u);
+  EXPECT_EQ(mesh.GetPrimitiveType(), 4);
+
+  mesh.BeginMeshUpdate();  // afresh: none of the unfinished update's calls count
+  mesh.SetVertexPosition({7, 7, 7}, 4);
+  mesh.SetVertexCount(1);
+  mesh.EndMeshUpdate();
+  ASSERT_EQ(mesh.GetVertices().size(), 1u);
+  EXPECT_EQ(mesh.GetVertices()[0].position, (D3DXVECTOR3{0, 0, 0}));
+  EXPECT_TRUE(mesh.GetIndices().empty());
+  EXPECT_EQ(mesh.GetPrimitiveType(), 4) << "the type of the last complete mesh carries over";
+  EXPECT_EQ(mesh.RejectedCalls(), 1);
 }
 
 // Rejected calls are logged too, with the arguments they came with.

@@ -132,6 +132,8 @@ TEST(SciMistakes, EachIsExplained) {
       {{"node-count", "1"}, 2, "node-count takes 0 inputs (none), 1 given"},
       {{"node-child", "0", "first"}, 2, "Child number must be a number, not 'first'"},
       {{"node-child", "0", "nan"}, 2, "Child number must be a number"},
+      {{"node-name", "0.9"}, 2, "Node ID must be a whole number, not '0.9'"},
+      {{"animation-time", "0", "1.5"}, 2, "must be a whole number, not '1.5'"},
       {{"--frobnicate"}, 2, "--frobnicate"},
       {{"--batch", "-", "node-count"}, 2, "with --batch"},
       {{"--list", "node-count"}, 2, "--list takes no scene"},

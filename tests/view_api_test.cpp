@@ -136,6 +136,7 @@ TEST(ViewApi, RefusesWhatItShould) {
       {"texture by path", WithToken("/api/texture/..%2f..%2fetc%2fpasswd"), {}, 404, "no such"},
       {"geometry ID out of range", WithToken("/api/geometry/-1"), {}, 404, "Geometry id out of range."},
       {"geometries past the last", WithToken("/api/geometries?first=4&count=2"), {}, 404, "Geometry id out of range."},
+      {"geometries past INT_MAX", WithToken("/api/geometries?first=2147483647&count=2"), {}, 404, "Geometry id out of range."},
       {"no geometries", WithToken("/api/geometries?first=0&count=0"), {}, 400, "a count of 1 to"},
       {"unknown API path", WithToken("/api/nothing"), {}, 404, "no such"},
   };

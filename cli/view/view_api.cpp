@@ -1,6 +1,7 @@
 #include "cli/view/view_api.h"
 
 #include <charconv>
+#include <cstdint>
 
 #include "cli/json_output.h"
 #include "cli/node_names.h"
@@ -123,7 +124,8 @@ ApiReply ViewApi::Geometries(std::string_view first, std::string_view count) {
   if (!ParseId(first, &start) || !ParseId(count, &n) || n < 1 || n > kMaxGeometriesPerReply)
     return Error(400, "geometries are asked by a first ID and a count of 1 to " + std::to_string(kMaxGeometriesPerReply));
   ApiReply reply{200, "application/octet-stream", {}};
-  for (int id = start; id < start + n; ++id) {
+  // In 64 bits: start + n passes INT_MAX for a first ID near it.
+  for (std::int64_t id = start; id < std::int64_t{start} + n; ++id) {
     std::string error;
     const bool ran = Run({"geometry", std::to_string(id)}, &error, [&](const QueryResult& result) {
       if (!result.messages.empty()) error = result.messages.front();

@@ -179,6 +179,9 @@ def open(path: PathLike, cache: bool = True, cache_dir: Optional[PathLike] = Non
     crashed or went over a limit; PluginError when the plug-in cannot be loaded.
     """
     path = os.fspath(path)
+    if not isinstance(timeout, (int, float)) or isinstance(timeout, bool) or not timeout >= 0 \
+            or timeout == float("inf"):
+        raise ValueError(f"timeout must be a number of seconds, 0 or above (0: no limit), not {timeout!r}")
     try:
         return Scene(_native.open(path, cache, os.fspath(cache_dir) if cache_dir else "", timeout, max_memory or 0))
     except SceneReadError as error:

@@ -19,12 +19,12 @@ def scene_path(name: str) -> str:
 
 
 def all_queries(node_name: str) -> list[tuple]:
-    """Each query with its inputs all 0, 1, 2.7, -1 and 99999, mixed where it has several,
+    """Each query with its inputs all 0, 1, 2, -1 and 99999, mixed where it has several,
     and with a node's name for a Node ID."""
     cases = []
     for query in sceneinfo.queries():
         kinds = [i["kind"] for i in query["inputs"]]
-        variants = [[v] * len(kinds) for v in (0, 1, 2.7, -1, 99999)] if kinds else [[]]
+        variants = [[v] * len(kinds) for v in (0, 1, 2, -1, 99999)] if kinds else [[]]
         if len(kinds) > 1:
             variants.append([0, 1] + [0] * (len(kinds) - 2))
         if any(i["label"] == "Node ID" for i in query["inputs"]):

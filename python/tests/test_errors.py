@@ -74,8 +74,16 @@ def test_geometry_with_a_bad_id_raises_the_channels_message():
     (("node-id", 0), TypeError, "Node name must be a str"),
     (("node-name", float("nan")), ValueError, "must be a finite 32-bit float, not nan"),
     (("node-name", 1e39), ValueError, "not 1e+39"),
+    (("node-name", 0.9), ValueError, "Node ID must be a whole number, not 0.9"),
+    (("node-child", 0, 1.5), ValueError, "Child number must be a whole number, not 1.5"),
 ])
 def test_wrong_calls_raise_python_errors(case, error, words):
     with pytest.raises(error) as raised:
         sceneinfo.open(DEMO).query(*case)
     assert words in str(raised.value)
+
+
+@pytest.mark.parametrize("timeout", [-5, float("nan"), float("inf"), "10", None])
+def test_a_timeout_that_is_no_time_is_refused_before_reading(timeout):
+    with pytest.raises(ValueError, match="timeout must be a number of seconds"):
+        sceneinfo.open(DEMO, timeout=timeout)
