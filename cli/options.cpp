@@ -106,6 +106,10 @@ std::optional<Options> ParseCommandLine(int argc, const char* const* argv, int* 
   app.add_option("--port", options.view.port, "With --view: the port to serve on (default 0: any free port)")
       ->type_name("N")->check(CLI::Range(0, 65535));
   app.add_flag("--no-browser", options.view.noBrowser, "With --view: print the address, open no browser");
+  app.add_option("--texture-root", options.view.textureRoots,
+                 "With --view: also serve texture files found under DIR (by default only the scene's folder); repeatable")
+      ->type_name("DIR")
+      ->check(CLI::ExistingDirectory);
   app.add_option("--allow-host", options.view.allowedHosts,
                  "With --view: also answer requests whose Host is NAME (a tunnel's or proxy's name); repeatable")
       ->type_name("NAME")

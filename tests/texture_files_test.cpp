@@ -1,5 +1,6 @@
-// Texture files a scene names are read only from inside the scene's folder,
-// after links and `..` are resolved, and only when they are small enough.
+// Texture files a scene names are read only from inside the scene's folder
+// or a folder the user names, after links and `..` are resolved, only when
+// they are small enough and hold an image; a refusal says why.
 
 #include <unistd.h>
 
@@ -30,35 +31,52 @@ TEST(TextureFiles, OnlyFilesInsideTheScenesFolderAreRead) {
   Write(dir / "outside.png", png);
   fs::create_symlink(dir / "outside.png", dir / "scene" / "link.png");
   fs::create_symlink(dir / "scene" / "beside.png", dir / "scene" / "maps" / "inner-link.png");
+  Write(dir / "scene" / "notes.png", "just some notes, no image");
+  // An uncompressed 1 x 1 TGA, which has no magic: stb_image's header check
+  // tells it from other files.
+  Write(dir / "scene" / "tiny.tga", std::string("\0\0\2\0\0\0\0\0\0\0\0\0\1\0\1\0\x18\0", 18) + "abc");
   Write(dir / "scene" / "big.png", png);
   fs::resize_file(dir / "scene" / "big.png", sci::kMaxTextureFileBytes + 1);
   const std::string scene = (dir / "scene" / "scene.gltf").string();
   Write(scene, "{}");
 
+  const std::vector<std::string> noRoots, outsideRoot{dir.string()};
   const struct {
     std::string texturePath;
-    bool served;
+    const std::vector<std::string>& roots;
+    const char* why;  // empty when served
   } cases[] = {
-      {"beside.png", true},
-      {"maps\\deep.png", true},
-      {"maps/DEEP.PNG", true},
-      {(dir / "scene" / "beside.png").string(), true},
-      {"maps/inner-link.png", true},
-      {"maps/../beside.png", true},
-      {"/etc/passwd", false},
-      {"../../../../../../etc/passwd", false},
-      {"../outside.png", false},
-      {"link.png", false},
-      {"/proc/self/environ", false},
-      {"maps", false},
-      {"big.png", false},
+      {"beside.png", noRoots, ""},
+      {"maps\\deep.png", noRoots, ""},
+      {"maps/DEEP.PNG", noRoots, ""},
+      {(dir / "scene" / "beside.png").string(), noRoots, ""},
+      {"maps/inner-link.png", noRoots, ""},
+      {"maps/../beside.png", noRoots, ""},
+      {"tiny.tga", noRoots, ""},
+      {"../outside.png", outsideRoot, ""},
+      {"link.png", outsideRoot, ""},
+      {"/etc/passwd", noRoots, "outside the scene's folder"},
+      {"../../../../../../etc/passwd", outsideRoot, "outside the scene's folder"},
+      {"../outside.png", noRoots, "outside the scene's folder"},
+      {"link.png", noRoots, "outside the scene's folder"},
+      {"/proc/self/environ", noRoots, "outside the scene's folder"},
+      {"maps", noRoots, "not a regular file"},
+      {"big.png", noRoots, "larger than 256 MiB"},
+      {"notes.png", noRoots, "not an image"},
+      {"nowhere.png", noRoots, "no such file"},
   };
   const Importing::SceneSource noEmbedded;
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.texturePath);
-    std::string bytes = "untouched";
-    EXPECT_EQ(sci::ReadTextureImage(scene, noEmbedded, c.texturePath, &bytes), c.served);
-    EXPECT_EQ(bytes, c.served ? png : "untouched");
+    SCOPED_TRACE(c.texturePath + (c.roots.empty() ? "" : " with a texture root"));
+    std::string bytes = "untouched", why;
+    const bool served = sci::ReadTextureImage(scene, noEmbedded, c.texturePath, &bytes, &why, c.roots);
+    EXPECT_EQ(served, *c.why == '\0') << why;
+    if (served) {
+      EXPECT_EQ(bytes.substr(0, 4), c.texturePath == "tiny.tga" ? std::string("\0\0\2\0", 4) : png.substr(0, 4));
+    } else {
+      EXPECT_EQ(bytes, "untouched");
+      EXPECT_NE(why.find(c.why), std::string::npos) << why;
+    }
   }
   fs::remove_all(dir);
 }

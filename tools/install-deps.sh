@@ -11,7 +11,7 @@ $sudo apt-get install -y --no-install-recommends \
   googletest libgtest-dev libgmock-dev libbenchmark-dev \
   libassimp-dev assimp-utils \
   libcli11-dev nlohmann-json3-dev \
-  libcpp-httplib-dev libmicrohttpd-dev pkg-config \
+  libcpp-httplib-dev libmicrohttpd-dev libstb-dev pkg-config \
   clang libclang-rt-14-dev
 # Packaging and installed-use checks (.ci/run) and bench/compare.sh.
 $sudo apt-get install -y --no-install-recommends \

@@ -7,6 +7,8 @@
 #include <iterator>
 #include <system_error>
 
+#include <stb_image.h>
+
 namespace sci {
 
 namespace fs = std::filesystem;
@@ -51,47 +53,66 @@ long EmbeddedImage(const Importing::SceneSource& source, const std::string& text
   return -1;
 }
 
-// `path` with links and `..` resolved, when it is a regular file of at most
-// kMaxTextureFileBytes inside `folder` (itself resolved); empty otherwise. A
-// scene file names its textures, so it must not reach files beside them.
-std::string ConfinedFile(const fs::path& path, const fs::path& folder) {
+bool Inside(const fs::path& file, const fs::path& folder) {
   std::error_code error;
-  if (path.empty()) return {};
-  const fs::path file = fs::canonical(path, error);
-  if (error) return {};
   const fs::path root = fs::canonical(folder.empty() ? fs::path(".") : folder, error);
-  if (error) return {};
+  if (error) return false;
   const std::string inside = root.string() == "/" ? "/" : root.string() + "/";
-  if (file.string().compare(0, inside.size(), inside) != 0 || !fs::is_regular_file(file, error) ||
-      fs::file_size(file, error) > kMaxTextureFileBytes || error)
-    return {};
+  return file.string().compare(0, inside.size(), inside) == 0;
+}
+
+// `path` with links and `..` resolved, when it is a regular file of at most
+// kMaxTextureFileBytes inside one of `folders` (each resolved); empty with
+// the reason in `why` otherwise. A scene file names its textures, so it
+// must not reach files elsewhere.
+std::string ConfinedFile(const fs::path& path, const std::vector<fs::path>& folders, std::string* why) {
+  std::error_code error;
+  const fs::path file = fs::canonical(path, error);
+  if (path.empty() || error) return *why = "no such file beside the scene", std::string();
+  if (std::none_of(folders.begin(), folders.end(), [&](const fs::path& folder) { return Inside(file, folder); }))
+    return *why = "it lies outside the scene's folder (--texture-root names others)", std::string();
+  if (!fs::is_regular_file(file, error)) return *why = "it is not a regular file", std::string();
+  if (fs::file_size(file, error) > kMaxTextureFileBytes || error)
+    return *why = "it is larger than " + std::to_string(kMaxTextureFileBytes >> 20) + " MiB", std::string();
   return file.string();
 }
 
-// The file `texturePath` names, for the scene at `scenePath`; empty when
-// there is no such file inside the scene's folder.
-std::string FindTextureFile(const std::string& scenePath, const std::string& texturePath) {
+// The file `texturePath` names, for the scene at `scenePath`; empty with
+// the reason in `why` when there is no such file where textures may be.
+std::string FindTextureFile(const std::string& scenePath, const std::string& texturePath,
+                            const std::vector<std::string>& roots, std::string* why) {
   std::string name = texturePath;
   std::replace(name.begin(), name.end(), '\\', '/');
   const fs::path folder = fs::path(scenePath).parent_path();
   fs::path path = fs::path(name).is_absolute() ? fs::path(name) : folder / name;
   if (!IsFile(path)) path = FindIgnoringCase(path.parent_path(), path.filename().string());
   if (!IsFile(path)) path = FindIgnoringCase(folder, fs::path(name).filename().string());
-  return ConfinedFile(path, folder);
+  for (auto root = roots.begin(); !IsFile(path) && root != roots.end(); ++root)
+    path = FindIgnoringCase(*root, fs::path(name).filename().string());
+  std::vector<fs::path> folders{folder};
+  folders.insert(folders.end(), roots.begin(), roots.end());
+  return ConfinedFile(path, folders, why);
 }
 
 }  // namespace
 
 bool ReadTextureImage(const std::string& scenePath, const Importing::SceneSource& source,
-                      const std::string& texturePath, std::string* bytes, std::size_t limit) {
+                      const std::string& texturePath, std::string* bytes, std::string* why,
+                      const std::vector<std::string>& roots, std::size_t limit) {
   const long embedded = EmbeddedImage(source, texturePath);
   if (embedded >= 0 && static_cast<std::size_t>(embedded) < source.embeddedImageBytes.size() &&
       !source.embeddedImageBytes[embedded].empty()) {
     *bytes = source.embeddedImageBytes[embedded].substr(0, limit);
     return true;
   }
-  const std::string file = FindTextureFile(scenePath, texturePath);
-  return !file.empty() && ReadFileBytes(file, bytes, limit);
+  const std::string file = FindTextureFile(scenePath, texturePath, roots, why);
+  if (file.empty()) return false;
+  std::string head;
+  if (!ReadFileBytes(file, &head, 4096)) return *why = "it cannot be read", false;
+  if (!LooksLikeImage(head)) return *why = "its content is not an image", false;
+  if (limit <= head.size()) return *bytes = head.substr(0, limit), true;
+  if (!ReadFileBytes(file, bytes, limit)) return *why = "it cannot be read", false;
+  return true;
 }
 
 bool ReadFileBytes(const std::string& path, std::string* bytes, std::size_t limit) {
@@ -114,6 +135,15 @@ const char* ImageContentType(std::string_view bytes) {
   if (starts("RIFF") && starts("WEBP", 8)) return "image/webp";
   if (starts("BM")) return "image/bmp";
   return "application/octet-stream";
+}
+
+bool LooksLikeImage(std::string_view head) {
+  if (std::string_view(ImageContentType(head)) != "application/octet-stream") return true;
+  if (head.substr(0, 12) == std::string_view("\xABKTX 20\xBB\r\n\x1A\n", 12) || head.substr(0, 4) == "DDS ")
+    return true;
+  int width = 0, height = 0, channels = 0;
+  return stbi_info_from_memory(reinterpret_cast<const stbi_uc*>(head.data()), static_cast<int>(head.size()), &width,
+                               &height, &channels) == 1;
 }
 
 }  // namespace sci

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "scene/scene_container.h"
 
@@ -18,9 +19,12 @@ inline constexpr std::uintmax_t kMaxTextureFileBytes = std::uintmax_t{256} << 20
 // Reads the image `texturePath` names, up to `limit` bytes, into `bytes`:
 // the embedded image "*N", or the one the scene gave the path's file name,
 // else the file beside the scene at `scenePath`: a regular file inside the
-// scene's folder once links and `..` are resolved. False when there is none.
+// scene's folder or one of `roots` once links and `..` are resolved, at most
+// kMaxTextureFileBytes, whose content is an image. False with the reason in
+// `why` when there is none.
 bool ReadTextureImage(const std::string& scenePath, const Importing::SceneSource& source,
-                      const std::string& texturePath, std::string* bytes, std::size_t limit = std::string::npos);
+                      const std::string& texturePath, std::string* bytes, std::string* why,
+                      const std::vector<std::string>& roots = {}, std::size_t limit = std::string::npos);
 
 // Reads the file at `path`, up to `limit` bytes, into `bytes`; false when
 // it cannot.
@@ -29,5 +33,10 @@ bool ReadFileBytes(const std::string& path, std::string* bytes, std::size_t limi
 // The MIME type of an image, told from its first bytes (PNG, JPEG, GIF,
 // WebP, BMP); "application/octet-stream" for any other.
 const char* ImageContentType(std::string_view bytes);
+
+// True when `head`, a file's first bytes (4 KiB are enough), starts an image:
+// one a browser draws, KTX2 or DDS by their magic, or one stb_image reads
+// (TGA, PSD, HDR, PIC, PNM).
+bool LooksLikeImage(std::string_view head);
 
 }  // namespace sci

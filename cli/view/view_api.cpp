@@ -58,8 +58,8 @@ bool WordsOf(const nlohmann::json& request, std::vector<std::string>* words, std
 
 }  // namespace
 
-ViewApi::ViewApi(QuerySession& session, std::string scenePath)
-    : session_(session), scenePath_(std::move(scenePath)) {}
+ViewApi::ViewApi(QuerySession& session, std::string scenePath, std::vector<std::string> textureRoots)
+    : session_(session), scenePath_(std::move(scenePath)), textureRoots_(std::move(textureRoots)) {}
 
 template <class Answer>
 bool ViewApi::Run(const std::vector<std::string>& words, std::string* error, Answer answer) {
@@ -160,8 +160,12 @@ ApiReply ViewApi::Textures() {
     std::string path, bytes;
     int status = 0;
     if (!TexturePath(std::to_string(id), &path, &error, &status)) return Error(500, error);
-    const bool found = ReadTextureImage(scenePath_, session_.Scene().Source(), path, &bytes, 16);
-    list.push_back(Json{{"id", id}, {"path", path}, {"type", found ? Json(ImageContentType(bytes)) : Json()}});
+    std::string why;
+    const bool found = ReadTextureImage(scenePath_, session_.Scene().Source(), path, &bytes, &why, textureRoots_, 16);
+    list.push_back(Json{{"id", id},
+                        {"path", path},
+                        {"type", found ? Json(ImageContentType(bytes)) : Json()},
+                        {"missing", found ? Json() : Json(why)}});
   }
   return {200, "application/json", DumpLine(list)};
 }
@@ -171,8 +175,9 @@ ApiReply ViewApi::Texture(std::string_view id) {
   int status = 0;
   if (!TexturePath(id, &path, &error, &status)) return Error(status, error);
   ApiReply reply;
-  if (!ReadTextureImage(scenePath_, session_.Scene().Source(), path, &reply.body))
-    return Error(404, "no image embedded in or beside " + scenePath_ + " for texture path \"" + path + "\"");
+  std::string why;
+  if (!ReadTextureImage(scenePath_, session_.Scene().Source(), path, &reply.body, &why, textureRoots_))
+    return Error(404, "no image for texture path \"" + path + "\" of " + scenePath_ + ": " + why);
   reply.contentType = ImageContentType(reply.body);
   return reply;
 }

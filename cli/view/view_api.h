@@ -21,8 +21,9 @@ struct ApiReply {
 // several threads: the plug-in is called from one thread at a time.
 class ViewApi {
  public:
-  // `session` has the plug-in and the scene loaded and outlives this object.
-  ViewApi(QuerySession& session, std::string scenePath);
+  // `session` has the plug-in and the scene loaded and outlives this object;
+  // texture files come from the scene's folder and `textureRoots`.
+  ViewApi(QuerySession& session, std::string scenePath, std::vector<std::string> textureRoots = {});
 
   // The summary, as `sci --json` without a query gives it.
   ApiReply Summary();
@@ -44,8 +45,9 @@ class ViewApi {
   // layout: a few large replies carry a scene's meshes faster than many
   // small ones.
   ApiReply Geometries(std::string_view first, std::string_view count);
-  // Every texture: [{"id", "path", "type"}], the path as the scene gives it,
-  // the type of the image found for it (null when none was found).
+  // Every texture: [{"id", "path", "type", "missing"}], the path as the scene
+  // gives it, the type of the image found for it (null when none was found)
+  // and why none was found (null when one was).
   ApiReply Textures();
   // The image of the texture with ID `id`: embedded in the scene file, or
   // the file beside it.
@@ -63,6 +65,7 @@ class ViewApi {
 
   QuerySession& session_;
   const std::string scenePath_;
+  const std::vector<std::string> textureRoots_;
   std::mutex channels_;  // held around every call into the scene's channels
 };
 

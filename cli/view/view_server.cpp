@@ -232,7 +232,7 @@ int RunView(QuerySession& session, const std::string& scenePath, const ViewOptio
     std::fprintf(stderr, "sci: cannot listen on %s:%d (is the port taken?)\n", kAddress, options.port);
     return kExitServer;
   }
-  ViewApi api(session, scenePath);
+  ViewApi api(session, scenePath, options.textureRoots);
   Server server{api, webRoot, token, options.allowedHosts};
 
   // SIGINT and SIGTERM are blocked before the daemon's threads start, so
