@@ -11,12 +11,15 @@
 
 #include <cstring>
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <stb_image.h>
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
@@ -392,6 +395,42 @@ TEST(ViewApi, EmbeddedImagesAreServedByTextureId) {
       EXPECT_EQ(image->body.substr(0, 4), "\x89PNG");
     }
   }
+}
+
+// The Collada duck's texture is a TGA, which browsers do not draw: it
+// arrives as a PNG that holds the TGA's own pixels.
+TEST(ViewApi, ImagesABrowserCannotDrawArriveAsPng) {
+  const std::string scenePath = std::string(SCI_SAMPLE_SCENES_DIR) + "/dae-duck/duck.dae";
+  if (access(scenePath.c_str(), R_OK) != 0) GTEST_SKIP() << "sample scenes absent: " << SCI_SAMPLE_SCENES_DIR;
+  ServedScene scene(scenePath);
+  ASSERT_NE(scene.port, 0);
+  httplib::Client client("127.0.0.1", scene.port);
+  const httplib::Headers bearer{{"Authorization", "Bearer " + scene.token}};
+  const auto list = client.Get("/api/textures", bearer);
+  ASSERT_TRUE(list && list->status == 200);
+  const auto textures = nlohmann::json::parse(list->body);
+  ASSERT_EQ(textures.size(), 1u);
+  EXPECT_EQ(textures[0]["type"], "image/png") << textures;
+  const auto image = client.Get("/api/texture/0", bearer);
+  ASSERT_TRUE(image && image->status == 200);
+  EXPECT_EQ(image->get_header_value("Content-Type"), "image/png");
+
+  std::ifstream file(std::string(SCI_SAMPLE_SCENES_DIR) + "/dae-duck/duckCM.tga", std::ios::binary);
+  const std::string tga((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const auto decode = [](const std::string& bytes, int* width, int* height) {
+    int channels = 0;
+    stbi_uc* pixels = stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(bytes.data()), int(bytes.size()), width,
+                                            height, &channels, 4);
+    std::string rgba = pixels ? std::string(reinterpret_cast<char*>(pixels), std::size_t(*width) * *height * 4) : "";
+    stbi_image_free(pixels);
+    return rgba;
+  };
+  int tgaWidth = 0, tgaHeight = 0, pngWidth = 0, pngHeight = 0;
+  const std::string expected = decode(tga, &tgaWidth, &tgaHeight), served = decode(image->body, &pngWidth, &pngHeight);
+  ASSERT_FALSE(expected.empty());
+  EXPECT_EQ(pngWidth, tgaWidth);
+  EXPECT_EQ(pngHeight, tgaHeight);
+  EXPECT_TRUE(served == expected) << "the PNG's pixels differ from the TGA's";
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "cli/scene_tree.h"
 #include "cli/summary.h"
 #include "cli/view/geometry_binary.h"
+#include "cli/view/texture_decoding.h"
 #include "cli/view/texture_files.h"
 #include "host/mesh_channel.h"
 #include "host/value_channels.h"
@@ -157,14 +158,17 @@ ApiReply ViewApi::Textures() {
   const int textures = Json::parse(count)["outputs"].front().get<int>();
   Json list = Json::array();
   for (int id = 0; id < textures; ++id) {
-    std::string path, bytes;
+    std::string path, head, why;
     int status = 0;
     if (!TexturePath(std::to_string(id), &path, &error, &status)) return Error(500, error);
-    std::string why;
-    const bool found = ReadTextureImage(scenePath_, session_.Scene().Source(), path, &bytes, &why, textureRoots_, 16);
-    list.push_back(Json{{"id", id},
-                        {"path", path},
-                        {"type", found ? Json(ImageContentType(bytes)) : Json()},
+    bool found = ReadTextureImage(scenePath_, session_.Scene().Source(), path, &head, &why, textureRoots_, 4096);
+    std::string type = found ? ImageContentType(head) : "";
+    // What a browser cannot draw is sent decoded, when it can be.
+    if (found && type == "application/octet-stream") {
+      found = CanDecodeToPng(head, &why);
+      type = "image/png";
+    }
+    list.push_back(Json{{"id", id}, {"path", path}, {"type", found ? Json(type) : Json()},
                         {"missing", found ? Json() : Json(why)}});
   }
   return {200, "application/json", DumpLine(list)};
@@ -179,7 +183,26 @@ ApiReply ViewApi::Texture(std::string_view id) {
   if (!ReadTextureImage(scenePath_, session_.Scene().Source(), path, &reply.body, &why, textureRoots_))
     return Error(404, "no image for texture path \"" + path + "\" of " + scenePath_ + ": " + why);
   reply.contentType = ImageContentType(reply.body);
+  if (reply.contentType == "application/octet-stream") {
+    std::string png;
+    if (!DecodedTexture(path, reply.body, &png, &why))
+      return Error(422, "the image for texture path \"" + path + "\" cannot be shown: " + why);
+    reply = {200, "image/png", std::move(png)};
+  }
   return reply;
+}
+
+bool ViewApi::DecodedTexture(const std::string& path, std::string_view image, std::string* png, std::string* why) {
+  {
+    const std::lock_guard<std::mutex> lock(decoded_.mutex);
+    const auto known = decoded_.images.find(path);
+    if (known != decoded_.images.end()) return *png = known->second, true;
+  }
+  if (!DecodeToPng(image, png, why)) return false;
+  const std::lock_guard<std::mutex> lock(decoded_.mutex);
+  if (decoded_.bytes + png->size() <= kMaxDecodedCacheBytes && decoded_.images.emplace(path, *png).second)
+    decoded_.bytes += png->size();
+  return true;
 }
 
 }  // namespace sci

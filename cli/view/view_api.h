@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -50,7 +51,8 @@ class ViewApi {
   // and why none was found (null when one was).
   ApiReply Textures();
   // The image of the texture with ID `id`: embedded in the scene file, or
-  // the file beside it.
+  // the file beside it; as PNG when a browser cannot draw it (422 with the
+  // reason when it cannot be decoded).
   ApiReply Texture(std::string_view id);
 
  private:
@@ -63,10 +65,22 @@ class ViewApi {
   // in `error` (status 400 or 404 in `status`).
   bool TexturePath(std::string_view id, std::string* path, std::string* error, int* status);
 
+  // `image`, the texture at `path`, as PNG: decoded once, then kept while
+  // the decoded images together stay under kMaxDecodedCacheBytes.
+  bool DecodedTexture(const std::string& path, std::string_view image, std::string* png, std::string* why);
+
+  static constexpr std::size_t kMaxDecodedCacheBytes = std::size_t{256} << 20;
+  struct DecodedImages {
+    std::mutex mutex;
+    std::map<std::string, std::string> images;  // by texture path
+    std::size_t bytes = 0;
+  };
+
   QuerySession& session_;
   const std::string scenePath_;
   const std::vector<std::string> textureRoots_;
   std::mutex channels_;  // held around every call into the scene's channels
+  DecodedImages decoded_;
 };
 
 }  // namespace sci

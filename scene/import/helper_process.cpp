@@ -200,7 +200,9 @@ HelperResult RunHelper(const std::string& program, const std::vector<std::string
     result.signal = WTERMSIG(status);
   } else {
     result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.end = result.exitStatus == 0 ? HelperEnd::Succeeded : HelperEnd::Failed;
+    result.end = result.exitStatus == 0                        ? HelperEnd::Succeeded
+                 : result.exitStatus == kOutOfMemoryExitStatus ? HelperEnd::OutOfMemory
+                                                               : HelperEnd::Failed;
   }
   return result;
 }

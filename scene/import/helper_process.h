@@ -25,7 +25,7 @@ enum class HelperEnd {
   Succeeded,    // exit status 0
   Failed,       // another exit status
   Crashed,      // ended by a signal it did not get from us
-  OutOfMemory,  // killed for exceeding maxResidentBytes
+  OutOfMemory,  // killed for exceeding maxResidentBytes, or refused memory
   TimedOut,     // killed for exceeding timeoutSeconds
   NotStarted,   // could not be started
 };
@@ -36,6 +36,10 @@ struct HelperResult {
   int signal = 0;       // for Crashed
   std::string message;  // the child's "E" message; for NotStarted, why
 };
+
+// The exit status of a child refused memory (by the data size cap that
+// backs the resident-size poll); RunHelper reports it as OutOfMemory.
+inline constexpr int kOutOfMemoryExitStatus = 86;
 
 // Runs `program` with `arguments` (argv[1] onwards) and waits for it.
 // `progress` (may be empty) receives the fractions the child reports.

@@ -1,7 +1,8 @@
 // sci-import: the helper that the guarded import starts to read one scene
 // file in a process of its own. It imports SCENE, writes the result as a
 // snapshot to SNAPSHOT and exits; the parent loads the snapshot. Failures
-// are reported to the parent (see helper_process.h) and end with status 1.
+// are reported to the parent (see helper_process.h) and end with status 1;
+// memory refused ends it with kOutOfMemoryExitStatus.
 //
 // Usage: sci-import SCENE SNAPSHOT BUILD_ID PARENT_PID
 
@@ -61,11 +62,14 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Memory refused is the limit reached, whichever reader asked: the parent
+  // reports it as such, rather than as the reader's own error text.
+  std::set_new_handler([] { std::_Exit(Importing::Import::kOutOfMemoryExitStatus); });
   int status = 1;
   try {
     status = Run(argc, argv);
   } catch (const std::bad_alloc&) {
-    status = Fail(std::string("Cannot import '") + (argc > 1 ? argv[1] : "") + "': ran out of memory while reading it");
+    status = Importing::Import::kOutOfMemoryExitStatus;
   }
   std::fflush(nullptr);
   // The scene is in the snapshot; tearing down its copy here is wasted time.
