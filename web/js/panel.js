@@ -90,11 +90,17 @@ export class Panel {
     return undefined;
   }
 
-  // Thumbnails of the surface's textures that have an image the browser shows.
+  // Thumbnails of the surface's textures that have an image the browser
+  // shows; for the others, a line saying why the view draws a checker.
   showImages(id) {
     for (const map of this.surface(id)?.maps ?? []) {
       const texture = this.model.textures[map.texture];
-      if (!texture?.type?.startsWith('image/')) continue;
+      if (texture && !texture.type?.startsWith('image/')) {
+        this.container.append(element('div', 'messages texture-missing',
+          `${map.type}: ${texture.path} is drawn as a checker: ${texture.missing ?? 'the browser cannot show it'}`));
+        continue;
+      }
+      if (!texture) continue;
       const figure = element('figure');
       const image = element('img');
       image.src = textureUrl(map.texture);

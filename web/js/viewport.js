@@ -26,6 +26,22 @@ function marker(kind, size) {
   return new THREE.LineSegments(geometry, new THREE.LineBasicMaterial({ color: kind === 'camera' ? 0x7fd4ff : 0xffe066 }));
 }
 
+// The image drawn where a texture cannot be: a grey checker, plain enough
+// that nobody takes it for the scene's own.
+function checkerTexture() {
+  const size = 8, data = new Uint8Array(size * size * 4);
+  for (let i = 0; i < size * size; ++i) {
+    const light = ((i % size) + Math.floor(i / size)) % 2 === 0;
+    data.set(light ? [200, 200, 200, 255] : [90, 90, 90, 255], i * 4);
+  }
+  const texture = new THREE.DataTexture(data, size, size);
+  texture.magFilter = THREE.NearestFilter;
+  texture.wrapS = texture.wrapT = THREE.RepeatWrapping;
+  texture.repeat.set(4, 4);
+  texture.needsUpdate = true;
+  return texture;
+}
+
 function bufferGeometry({ positions, normals, uvs, indices }) {
   const geometry = new THREE.BufferGeometry();
   geometry.setAttribute('position', new THREE.BufferAttribute(positions, 3));
@@ -88,13 +104,18 @@ export class Viewport {
       geometry.buffer ??= bufferGeometry(geometry);
       return geometry;
     };
+    // A texture that is missing or cannot be decoded is drawn as a checker
+    // (the panel says why), also when its image fails to load.
+    let checker;
     const textureOf = (id) => {
       if (!textures.has(id)) {
-        textures.set(id, new THREE.TextureLoader().loadAsync(textureUrl(id)).then((texture) => {
-          texture.colorSpace = THREE.SRGBColorSpace;
-          texture.wrapS = texture.wrapT = THREE.RepeatWrapping;
-          return texture;
-        }));
+        const shown = kShownImageTypes.has(model.textures[id]?.type);
+        textures.set(id, !shown ? Promise.resolve(checker ??= checkerTexture())
+          : new THREE.TextureLoader().loadAsync(textureUrl(id)).then((texture) => {
+            texture.colorSpace = THREE.SRGBColorSpace;
+            texture.wrapS = texture.wrapT = THREE.RepeatWrapping;
+            return texture;
+          }, () => (checker ??= checkerTexture())));
       }
       return textures.get(id);
     };
@@ -110,7 +131,7 @@ export class Viewport {
 
   async addSurface(node, surface, geometryOf, textureOf, materials) {
     const map = surface.maps.find((m) => (m.type === 'diffuse' || m.type === 'basecolor') && m.texture !== null &&
-      kShownImageTypes.has(this.model.textures[m.texture]?.type) && m.uv_set < 4);
+      m.uv_set < 4);
     const [geometry, texture] = await Promise.all([geometryOf(surface.geometry), map ? textureOf(map.texture) : null]);
     const key = `${geometry.primitiveType}/${surface.material}/${map?.texture}/${map?.uv_set}`;
     if (!materials.has(key)) materials.set(key, this.material(geometry.primitiveType, surface.material, texture, map));
