@@ -22,6 +22,12 @@ function ask(...words) {
   return { text: run.stdout.trim(), json: JSON.parse(run.stdout) };
 }
 const first = (answer) => Object.values(answer.json.outputs)[0];
+// The first output of each line of a `sci --json --batch`.
+function askAll(lines) {
+  const run = spawnSync(sci, ['--json', '--batch', '-', scene],
+    { input: `${lines.join('\n')}\n`, encoding: 'utf8', maxBuffer: 1 << 30 });
+  return run.stdout.trim().split('\n').filter((line) => line).map((line) => Object.values(JSON.parse(line).outputs)[0]);
+}
 
 // Starts the server and resolves with its printed address.
 function serve() {
@@ -139,6 +145,12 @@ try {
   }
 
   const triangles = await page.$eval('#stats', (e) => Number(e.dataset.triangles));
+  // The overlay's triangles are the surfaces' own, each surface once.
+  const surfaceCount = first(ask('surface-count'));
+  const geometryIds = askAll([...Array(surfaceCount).keys()].map((s) => `surface-geometry-id ${s}`));
+  const expectedTriangles = askAll(geometryIds.map((g) => `geometry ${g}`))
+    .reduce((sum, mesh) => sum + (mesh.primitive_type === 4 ? Math.floor(mesh.indices.length / 3) : 0), 0);
+  check(triangles === expectedTriangles, `the overlay counts ${triangles} triangles, the queries ${expectedTriangles}`);
   // Wireframe draws other pixels than filled surfaces, and turning it off
   // gives the filled image back.
   if (triangles > 0) {

@@ -72,6 +72,7 @@ export class Viewport {
     // What the last frame drew and how long it took, for the statistics overlay.
     this.stats = { triangles: 0, drawCalls: 0, frameMs: 0 };
     this.triangles = 0;
+    this.countedSurfaces = new Set();
     this.onRender = null;
     const { min, max } = model.summary.scene_box;
     this.markerSize = new THREE.Vector3(...max).distanceTo(new THREE.Vector3(...min)) * 0.05 || 0.2;
@@ -137,7 +138,9 @@ export class Viewport {
     if (!materials.has(key)) materials.set(key, this.material(geometry.primitiveType, surface.material, texture, map));
     const material = materials.get(key);
     this.surfaceMaterials.add(material);
-    if (geometry.primitiveType === 4) {
+    // Each surface counts once, however many nodes list it.
+    if (geometry.primitiveType === 4 && !this.countedSurfaces.has(surface.id)) {
+      this.countedSurfaces.add(surface.id);
       const index = geometry.buffer.getIndex();
       this.triangles += Math.floor((index ? index.count : geometry.buffer.getAttribute('position').count) / 3);
     }
