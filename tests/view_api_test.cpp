@@ -11,6 +11,7 @@
 
 #include <cstring>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -431,6 +432,40 @@ TEST(ViewApi, ImagesABrowserCannotDrawArriveAsPng) {
   EXPECT_EQ(pngWidth, tgaWidth);
   EXPECT_EQ(pngHeight, tgaHeight);
   EXPECT_TRUE(served == expected) << "the PNG's pixels differ from the TGA's";
+}
+
+// Every texture of every sample scene is either served with the image type
+// its list gives, or listed with the reason it is not (the panel shows it).
+TEST(ViewApi, EverySampleTextureIsServedOrExplained) {
+  if (access(SCI_SAMPLE_SCENES_DIR, R_OK) != 0) GTEST_SKIP() << "sample scenes absent: " << SCI_SAMPLE_SCENES_DIR;
+  int served = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(SCI_SAMPLE_SCENES_DIR)) {
+    const std::string path = entry.path().string(), ext = entry.path().extension().string();
+    if (!entry.is_regular_file() || path.find("/fails-") != std::string::npos ||
+        std::string(".gltf.glb.dae.fbx.FBX.obj.3ds.x").find(ext.empty() ? "-" : ext) == std::string::npos)
+      continue;
+    SCOPED_TRACE(path);
+    ServedScene scene(path);
+    ASSERT_NE(scene.port, 0);
+    httplib::Client client("127.0.0.1", scene.port);
+    const httplib::Headers bearer{{"Authorization", "Bearer " + scene.token}};
+    const auto list = client.Get("/api/textures", bearer);
+    ASSERT_TRUE(list && list->status == 200);
+    for (const auto& texture : nlohmann::json::parse(list->body)) {
+      SCOPED_TRACE(texture.dump());
+      const auto image = client.Get("/api/texture/" + std::to_string(texture["id"].get<int>()), bearer);
+      ASSERT_TRUE(image);
+      if (texture["type"].is_null()) {
+        EXPECT_FALSE(texture["missing"].get<std::string>().empty());
+        EXPECT_NE(image->status, 200);
+      } else {
+        EXPECT_EQ(image->status, 200);
+        EXPECT_EQ(image->get_header_value("Content-Type"), texture["type"].get<std::string>());
+        ++served;
+      }
+    }
+  }
+  EXPECT_GT(served, 3) << "the samples' textures were barely found";
 }
 
 }  // namespace
