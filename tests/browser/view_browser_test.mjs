@@ -162,6 +162,32 @@ try {
     check(filled.share < 0.001, `wireframe off left ${filled.share} of the pixels changed`);
   }
 
+  // The grid and the scene box draw over the view and go again; framing a
+  // node moves the camera; the screenshot is the view as a PNG.
+  for (const guide of ['#grid', '#scene-box']) {
+    await page.click(guide);
+    const on = await pixelDifference(page, orbit.shot);
+    check(on.share > 0.001, `${guide} changed ${on.share} of the pixels`);
+    await page.click(guide);
+    const off = await pixelDifference(page, orbit.shot);
+    check(off.share < 0.001, `${guide} off left ${off.share} of the pixels changed`);
+  }
+  const screenshot = await page.evaluate(() => window.sci.viewport.screenshot());
+  check(screenshot.startsWith('data:image/png;base64,iVBOR'), 'the screenshot is no PNG');
+  const before = await page.evaluate(() => window.sci.viewport.orbitCamera.position.toArray());
+  const framed = await page.evaluate(() => {
+    const { viewport } = window.sci;
+    const leaf = [...viewport.nodeObjects.keys()].reverse().find((id) => viewport.nodeObjects.get(id).children.some((c) => c.userData.surfaceId !== undefined));
+    viewport.selectNode(leaf);
+    viewport.frameSelected();
+    return viewport.orbitCamera.position.toArray();
+  });
+  check(framed.some((v, i) => Math.abs(v - before[i]) > 1e-6), 'framing the selected node did not move the camera');
+  await page.click('#reset-view');
+  const reset = await page.evaluate(() => window.sci.viewport.orbitCamera.position.toArray());
+  check(reset.every((v, i) => Math.abs(v - before[i]) < 1e-4 * (1 + Math.abs(v))), 'reset did not frame the scene again');
+  await page.evaluate(() => window.sci.viewport.selectNode(undefined));
+
   // Scrubbing moves the animated node, to the matrices of its keys.
   const tracks = await page.evaluate(() => window.sci.animation.tracks.map((t) => ({ node: t.node, keys: t.keys.length })));
   if (tracks.length > 0) {

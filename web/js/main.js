@@ -29,7 +29,10 @@ async function start() {
   const viewport = new Viewport($('#viewport'), model, (nodeId, surfaceId) => select('surface', surfaceId, nodeId));
   tree = new Tree($('#tree'), model.tree, select);
   await viewport.build();
-  setUpViewTools(viewport, { wireframe: $('#wireframe'), background: $('#background'), stats: $('#stats') });
+  setUpViewTools(viewport, {
+    wireframe: $('#wireframe'), background: $('#background'), grid: $('#grid'), sceneBox: $('#scene-box'),
+    frame: $('#frame-selected'), reset: $('#reset-view'), screenshot: $('#screenshot'), stats: $('#stats'),
+  });
 
   const cameras = $('#camera-select');
   for (const camera of model.cameras) cameras.append(new Option(camera.name || `camera ${camera.id}`, camera.id));

@@ -218,11 +218,16 @@ export class Viewport {
     }
   }
 
-  // Points the orbiting camera at the scene's bounding box.
-  frame() {
+  // The scene's bounding box as the file gives it, or as drawn when that is empty.
+  sceneBox() {
     const { min, max } = this.model.summary.scene_box;
     const box = new THREE.Box3(new THREE.Vector3(...min), new THREE.Vector3(...max));
     if (box.isEmpty() || box.min.equals(box.max)) box.setFromObject(this.scene);
+    return box;
+  }
+
+  // Points the orbiting camera at `box` (the whole scene when absent).
+  frame(box = this.sceneBox()) {
     const center = box.getCenter(new THREE.Vector3());
     const radius = Math.max(box.getSize(new THREE.Vector3()).length() / 2, 1e-3);
     const distance = radius / Math.sin(THREE.MathUtils.degToRad(this.orbitCamera.fov / 2));
@@ -243,7 +248,42 @@ export class Viewport {
     this.resize();
   }
 
+  // Frames the selected node, or the whole scene when none is selected.
+  frameSelected() {
+    const object = this.nodeObjects.get(this.selectedNode);
+    const box = object ? new THREE.Box3().setFromObject(object) : null;
+    this.useCamera(-1);
+    this.frame(box && !box.isEmpty() ? box : undefined);
+  }
+
+  // A grid on the scene's floor with the axes at the origin (X red, Y green,
+  // Z blue), and the scene's box in white; each on or off.
+  setGuides({ grid, sceneBox }) {
+    if (grid && !this.grid) {
+      const box = this.sceneBox();
+      const size = Math.max(box.getSize(new THREE.Vector3()).length(), 1e-3);
+      this.grid = new THREE.Group();
+      const floor = new THREE.GridHelper(size * 2, 20, 0x888888, 0x555555);
+      floor.position.y = box.min.y;
+      this.grid.add(floor, new THREE.AxesHelper(size / 2));
+    }
+    if (sceneBox && !this.boxHelper) this.boxHelper = new THREE.Box3Helper(this.sceneBox(), 0xffffff);
+    for (const [helper, on] of [[this.grid, grid], [this.boxHelper, sceneBox]]) {
+      if (!helper) continue;
+      if (on) this.scene.add(helper);
+      else this.scene.remove(helper);
+    }
+    this.render();
+  }
+
+  // The view as it is drawn now, as a PNG data URL.
+  screenshot() {
+    this.render();
+    return this.renderer.domElement.toDataURL('image/png');
+  }
+
   selectNode(nodeId) {
+    this.selectedNode = nodeId;
     if (this.highlight) this.scene.remove(this.highlight);
     this.highlight = null;
     const object = this.nodeObjects.get(nodeId);
@@ -256,6 +296,7 @@ export class Viewport {
 
   listenForPicks() {
     const canvas = this.renderer.domElement;
+    canvas.addEventListener('dblclick', () => this.frameSelected());
     let down = null;
     canvas.addEventListener('pointerdown', (e) => { down = [e.clientX, e.clientY]; });
     canvas.addEventListener('pointerup', (e) => {
