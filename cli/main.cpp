@@ -156,7 +156,7 @@ int Run(int argc, const char* const* argv) {
   }
   for (const auto& warning : session.Scene().Source().warnings) Fail("warning: " + warning);
 
-  if (options->view.enabled) return RunView(session, scenePath, options->view);
+  if (options->view.enabled) return RunView(session, scenePath, options->view, options->import);
 
   if (batch != nullptr) {
     exitCode = RunBatch(session, batch, stdout, options->output);

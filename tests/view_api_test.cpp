@@ -468,4 +468,52 @@ TEST(ViewApi, EverySampleTextureIsServedOrExplained) {
   EXPECT_GT(served, 3) << "the samples' textures were barely found";
 }
 
+// Saving the scene (by rename, as editors do) imports it again; a save that
+// no longer reads keeps the last good scene and says why.
+TEST(ViewApi, ASavedSceneIsReadAgain) {
+  const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / ("reload_" + std::to_string(getpid()));
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  std::ifstream demo(SCI_DEMO_SCENE);
+  auto gltf = nlohmann::json::parse(demo);
+  const std::string scenePath = (dir / "scene.gltf").string();
+  const auto save = [&](const std::string& text) {
+    std::ofstream(scenePath + ".tmp") << text;
+    std::filesystem::rename(scenePath + ".tmp", scenePath);
+  };
+  save(gltf.dump());
+  ServedScene scene(scenePath, {"--no-cache"});
+  ASSERT_NE(scene.port, 0);
+  httplib::Client client("127.0.0.1", scene.port);
+  const httplib::Headers bearer{{"Authorization", "Bearer " + scene.token}};
+  const auto changes = [&] { return nlohmann::json::parse(client.Get("/api/changes", bearer)->body); };
+  const auto waitFor = [&](auto done) {
+    for (int tries = 0; tries < 100 && !done(changes()); ++tries) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return changes();
+  };
+  const auto nodeName = [&] {
+    return nlohmann::json::parse(client.Get("/api/query?name=node-name&inputs=1", bearer)->body)["outputs"]
+        .begin()
+        .value()
+        .get<std::string>();
+  };
+  ASSERT_EQ(changes()["generation"], 0);
+  const std::string before = nodeName();
+  gltf["nodes"][1]["name"] = "Renamed";
+  save(gltf.dump());
+  auto state = waitFor([](const nlohmann::json& c) { return c["generation"] == 1; });
+  ASSERT_EQ(state["generation"], 1) << state;
+  EXPECT_TRUE(state["error"].is_null());
+  EXPECT_EQ(nodeName(), "Renamed");
+  EXPECT_NE(before, "Renamed");
+  save("not a scene");
+  state = waitFor([](const nlohmann::json& c) { return !c["error"].is_null(); });
+  ASSERT_FALSE(state["error"].is_null()) << state;
+  EXPECT_NE(state["error"].get<std::string>().find("scene.gltf"), std::string::npos) << state;
+  EXPECT_EQ(state["generation"], 1);
+  EXPECT_EQ(nodeName(), "Renamed") << "the last good scene is kept";
+  EXPECT_TRUE(scene.Stop());
+  std::filesystem::remove_all(dir);
+}
+
 }  // namespace

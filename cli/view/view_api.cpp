@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <filesystem>
 
 #include "cli/json_output.h"
 #include "cli/node_names.h"
@@ -116,6 +117,35 @@ ApiReply ViewApi::Batch(std::string_view body) {
   }
   reply.body += ']';
   return reply;
+}
+
+void ViewApi::Reload(const Importing::GuardedImportOptions& options) {
+  const std::lock_guard<std::mutex> lock(channels_);
+  std::string error;
+  if (session_.LoadScene(scenePath_, &error, {}, options)) {
+    ++generation_;
+    reloadError_.clear();
+    const std::lock_guard<std::mutex> images(decoded_.mutex);
+    decoded_.images.clear();
+    decoded_.bytes = 0;
+  } else {
+    reloadError_ = error;
+  }
+}
+
+ApiReply ViewApi::Changes() {
+  const std::lock_guard<std::mutex> lock(channels_);
+  return {200, "application/json",
+          DumpLine(Json{{"generation", generation_}, {"error", reloadError_.empty() ? Json() : Json(reloadError_)}})};
+}
+
+std::vector<std::string> ViewApi::Companions() {
+  const std::lock_guard<std::mutex> lock(channels_);
+  std::vector<std::string> names;
+  for (const std::string& path : session_.Scene().TexturePaths()) names.push_back(path);
+  const std::filesystem::path scene(scenePath_);
+  for (const char* extension : {".bin", ".mtl"}) names.push_back(scene.stem().string() + extension);
+  return names;
 }
 
 ApiReply ViewApi::Geometry(std::string_view id) { return Geometries(id, "1"); }

@@ -50,6 +50,17 @@ class ViewApi {
   // gives it, the type of the image found for it (null when none was found)
   // and why none was found (null when one was).
   ApiReply Textures();
+  // Imports the scene again under `options` (the file changed on disk). A
+  // file that no longer reads keeps the last good scene, and Changes() says
+  // why.
+  void Reload(const Importing::GuardedImportOptions& options);
+  // {"generation": N, "error": TEXT or null}: N grows with each reload that
+  // read the file, the error is that of the last reload when it failed.
+  ApiReply Changes();
+  // The files beside the scene that it reads, as far as the scene says:
+  // its texture paths, and the buffer and material files of its name.
+  std::vector<std::string> Companions();
+
   // The image of the texture with ID `id`: embedded in the scene file, or
   // the file beside it; as PNG when a browser cannot draw it (422 with the
   // reason when it cannot be decoded).
@@ -81,6 +92,8 @@ class ViewApi {
   const std::vector<std::string> textureRoots_;
   std::mutex channels_;  // held around every call into the scene's channels
   DecodedImages decoded_;
+  int generation_ = 0;       // under channels_
+  std::string reloadError_;  // under channels_
 };
 
 }  // namespace sci

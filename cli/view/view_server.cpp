@@ -22,6 +22,7 @@
 #include "cli/locations.h"
 #include "cli/view/browser_launch.h"
 #include "cli/view/page_files.h"
+#include "cli/view/scene_watcher.h"
 #include "cli/view/view_api.h"
 #include "cli/view/view_security.h"
 
@@ -144,6 +145,7 @@ ApiReply Get(const Server& server, MHD_Connection* connection, std::string_view 
   if (path == "/api/queries") return api.Queries();
   if (path == "/api/query") return api.Query(QueryWords(connection));
   if (path == "/api/textures") return api.Textures();
+  if (path == "/api/changes") return api.Changes();
   if (path == "/api/geometries") return api.Geometries(Parameter(connection, "first"), Parameter(connection, "count"));
   if (const auto id = after("/api/geometry/")) return api.Geometry(*id);
   if (const auto id = after("/api/texture/")) return api.Texture(*id);
@@ -218,7 +220,8 @@ int Listen(int* port) {
 
 }  // namespace
 
-int RunView(QuerySession& session, const std::string& scenePath, const ViewOptions& options) {
+int RunView(QuerySession& session, const std::string& scenePath, const ViewOptions& options,
+            const Importing::GuardedImportOptions& import) {
   const std::string webRoot = WebRoot();
   if (webRoot.empty()) {
     std::fprintf(stderr, "sci: the inspector's page is not installed in %s/%s (sci was built without npm)\n",
@@ -258,6 +261,12 @@ int RunView(QuerySession& session, const std::string& scenePath, const ViewOptio
   std::fflush(stdout);
   std::fprintf(stderr, "sci: inspecting %s; Ctrl-C stops the server\n", scenePath.c_str());
   if (!options.noBrowser) OpenInBrowser(url);
+  // Saving the scene (or a file it reads) imports it again; the page asks
+  // /api/changes and reloads.
+  SceneWatcher watcher(scenePath, api.Companions(), [&api, &import, &scenePath] {
+    std::fprintf(stderr, "sci: %s changed; reading it again\n", scenePath.c_str());
+    api.Reload(import);
+  });
   int signal = 0;
   sigwait(&stops, &signal);
   std::fputs("\nsci: stopping the server\n", stderr);

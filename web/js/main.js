@@ -7,6 +7,7 @@ import { Panel } from './panel.js';
 import { setUpConsole } from './console.js';
 import { AnimationPlayer } from './animation.js';
 import { setUpViewTools } from './view_tools.js';
+import { getJson } from './api.js';
 
 const $ = (selector) => document.querySelector(selector);
 
@@ -40,12 +41,48 @@ async function start() {
   const animation = new AnimationPlayer(model, viewport, { play: $('#play'), scrub: $('#scrub'), time: $('#time') });
   await consoleReady;
 
+  restoreView(viewport, model, select);
   viewport.render();
   window.sci = { model, viewport, tree, panel, animation };
+  followChanges(viewport);
   $('#status').textContent = '';
   document.body.dataset.state = 'ready';
   // The first complete frame is on screen once the browser has painted it.
   requestAnimationFrame(() => window.sciFirstFrame?.());
+}
+
+const kViewKey = 'sci-view';
+
+// After a reload for a changed file: the camera where it was, and the
+// selected node again when it still exists.
+function restoreView(viewport, model, select) {
+  const saved = JSON.parse(sessionStorage.getItem(kViewKey) ?? 'null');
+  sessionStorage.removeItem(kViewKey);
+  if (!saved) return;
+  viewport.orbitCamera.position.fromArray(saved.position);
+  viewport.controls.target.fromArray(saved.target);
+  viewport.controls.update();
+  if (model.nodes.some((node) => node.id === saved.node)) select('node', saved.node, saved.node);
+}
+
+// Asks the server every second whether the scene file changed; reloads the
+// page when it was read again, and shows the error when it no longer reads.
+function followChanges(viewport) {
+  let known = null;
+  const ask = async () => {
+    const { generation, error } = await getJson('/api/changes');
+    if (known !== null && generation !== known) {
+      sessionStorage.setItem(kViewKey, JSON.stringify({
+        position: viewport.orbitCamera.position.toArray(), target: viewport.controls.target.toArray(),
+        node: viewport.selectedNode ?? null,
+      }));
+      window.location.reload();
+      return;
+    }
+    known = generation;
+    $('#status').textContent = error ? `the file no longer reads; showing the last good scene: ${error}` : '';
+  };
+  setInterval(() => ask().catch(() => {}), 1000);
 }
 
 function fail(error) {
