@@ -93,6 +93,27 @@ try {
   const nodeCount = first(ask('node-count'));
   check(await page.$$eval('#tree .tree-node', (nodes) => nodes.length) === nodeCount, `tree node count != ${nodeCount}`);
 
+  // The search keeps the nodes whose name holds the text and their
+  // ancestors; folding the root leaves it alone; both undo.
+  const visibleNodes = () => page.$$eval('#tree .tree-node', (nodes) => nodes.filter((n) => !n.hidden).map((n) => Number(n.dataset.id)));
+  const lastName = first(ask('node-name', nodeCount - 1));
+  if (lastName) {
+    await page.type('#tree .search', lastName);
+    const found = await visibleNodes();
+    const named = [];
+    for (const id of found) named.push(first(ask('node-name', id)));
+    check(found.includes(nodeCount - 1), `searching "${lastName}" hid node ${nodeCount - 1}`);
+    check(found.length <= nodeCount, 'the search showed more nodes than there are');
+    check(named.some((n) => n === lastName), 'no node shown by the search has the name searched');
+    await page.$eval('#tree .search', (input) => { input.value = ''; input.dispatchEvent(new Event('input')); });
+  }
+  if (nodeCount > 1) {
+    await page.click('#tree .tree-node .toggle');
+    check((await visibleNodes()).length === 1, 'folding the root left other nodes shown');
+    await page.click('#tree .tree-node .toggle');
+    check((await visibleNodes()).length === nodeCount, 'unfolding the root did not show every node again');
+  }
+
   // Picking the last node of the tree shows its global matrix as the channel gives it.
   const picked = await page.$$eval('#tree .tree-node', (nodes) => Number(nodes[nodes.length - 1].dataset.id));
   await page.click(`#tree .tree-node[data-id="${picked}"]`);
