@@ -93,6 +93,34 @@ try {
   const nodeCount = first(ask('node-count'));
   check(await page.$$eval('#tree .tree-node', (nodes) => nodes.length) === nodeCount, `tree node count != ${nodeCount}`);
 
+  // Every texture a surface's diffuse map names is drawn from its image,
+  // or drawn as the checker with the panel saying why.
+  const maps = await page.evaluate(() => {
+    const { viewport, model } = window.sci;
+    const found = [];
+    viewport.scene.traverse((object) => {
+      const map = object.material?.map;
+      if (map && object.userData.surfaceId !== undefined)
+        found.push({ node: object.userData.nodeId, surface: object.userData.surfaceId, checker: map.isDataTexture === true,
+          width: map.image?.width ?? 0 });
+    });
+    // Whether some surface's colour map (the one the view draws) has an image.
+    const colourServed = model.nodes.some((node) => node.surfaces.some((surface) => surface.maps.some((m) =>
+      (m.type === 'diffuse' || m.type === 'basecolor') && m.texture !== null && model.textures[m.texture]?.type)));
+    return { found, colourServed };
+  });
+  for (const map of maps.found) {
+    if (!map.checker) {
+      check(map.width > 0, `surface ${map.surface}: its texture has no image`);
+      continue;
+    }
+    await page.evaluate((m) => window.sci.panel.show('surface', m.surface), map);
+    const line = await page.$eval('#panel', (panel) => panel.querySelector('.texture-missing')?.textContent ?? '');
+    check(line.includes('checker'), `surface ${map.surface} draws a checker without a panel line`);
+  }
+  const drawn = maps.found.filter((m) => !m.checker).length;
+  if (maps.colourServed) check(drawn > 0, 'no surface draws any of the colour maps the server serves');
+
   // The search keeps the nodes whose name holds the text and their
   // ancestors; folding the root leaves it alone; both undo.
   const visibleNodes = () => page.$$eval('#tree .tree-node', (nodes) => nodes.filter((n) => !n.hidden).map((n) => Number(n.dataset.id)));
@@ -196,14 +224,20 @@ try {
   const screenshot = await page.evaluate(() => window.sci.viewport.screenshot());
   check(screenshot.startsWith('data:image/png;base64,iVBOR'), 'the screenshot is no PNG');
   const before = await page.evaluate(() => window.sci.viewport.orbitCamera.position.toArray());
+  // A node whose box is the scene's frames as the scene does.
   const framed = await page.evaluate(() => {
     const { viewport } = window.sci;
     const leaf = [...viewport.nodeObjects.keys()].reverse().find((id) => viewport.nodeObjects.get(id).children.some((c) => c.userData.surfaceId !== undefined));
+    const nodeBox = viewport.sceneBox().clone().setFromObject(viewport.nodeObjects.get(leaf));
+    const sceneBox = viewport.sceneBox();
     viewport.selectNode(leaf);
     viewport.frameSelected();
-    return viewport.orbitCamera.position.toArray();
+    const size = sceneBox.min.distanceTo(sceneBox.max);
+    return { position: viewport.orbitCamera.position.toArray(),
+      sameBox: nodeBox.min.distanceTo(sceneBox.min) + nodeBox.max.distanceTo(sceneBox.max) < 1e-3 * size };
   });
-  check(framed.some((v, i) => Math.abs(v - before[i]) > 1e-6), 'framing the selected node did not move the camera');
+  const moved = framed.position.some((v, i) => Math.abs(v - before[i]) > 1e-6);
+  check(framed.sameBox || moved, 'framing the selected node did not move the camera');
   await page.click('#reset-view');
   const reset = await page.evaluate(() => window.sci.viewport.orbitCamera.position.toArray());
   check(reset.every((v, i) => Math.abs(v - before[i]) < 1e-4 * (1 + Math.abs(v))), 'reset did not frame the scene again');
