@@ -3,9 +3,10 @@
 //   node view_browser_test.mjs SCI SCENE NODE_MODULES CHROMIUM
 // Exit 0 when every check passes, 1 when one fails, 77 when the scene is absent.
 import { spawn, spawnSync } from 'node:child_process';
-import { existsSync } from 'node:fs';
+import { copyFileSync, existsSync, mkdtempSync, readFileSync, renameSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
 import { createRequire } from 'node:module';
-import { resolve } from 'node:path';
+import { basename, join, resolve } from 'node:path';
 
 const [sci, scene, nodeModules, chromium] = process.argv.slice(2);
 if (!existsSync(scene)) {
@@ -29,9 +30,9 @@ function askAll(lines) {
   return run.stdout.trim().split('\n').filter((line) => line).map((line) => Object.values(JSON.parse(line).outputs)[0]);
 }
 
-// Starts the server and resolves with its printed address.
-function serve() {
-  const server = spawn(sci, ['--view', '--no-browser', '--port', '0', scene], { stdio: ['ignore', 'pipe', 'inherit'] });
+// Starts the server on `path` and resolves with its printed address.
+function serve(path = scene) {
+  const server = spawn(sci, ['--view', '--no-browser', '--port', '0', '--no-cache', path], { stdio: ['ignore', 'pipe', 'inherit'] });
   return new Promise((resolve, reject) => {
     let out = '';
     server.stdout.on('data', (chunk) => {
@@ -119,6 +120,25 @@ try {
     check(line.includes('checker'), `surface ${map.surface} draws a checker without a panel line`);
   }
   const drawn = maps.found.filter((m) => !m.checker).length;
+  // The textures show in the picture: without them, other pixels.
+  if (drawn > 0) {
+    const textured = await pixelDifference(page);
+    await page.evaluate(() => window.sci.viewport.scene.traverse((o) => {
+      if (o.material?.map && !o.material.map.isDataTexture) {
+        o.userData.map = o.material.map;
+        o.material.map = null;
+        o.material.needsUpdate = true;
+      }
+    }));
+    const plain = await pixelDifference(page, textured.shot);
+    check(plain.share > 0.002, `taking the textures away changed only ${plain.share} of the pixels`);
+    await page.evaluate(() => window.sci.viewport.scene.traverse((o) => {
+      if (o.userData.map) {
+        o.material.map = o.userData.map;
+        o.material.needsUpdate = true;
+      }
+    }));
+  }
   if (maps.colourServed) check(drawn > 0, 'no surface draws any of the colour maps the server serves');
 
   // The search keeps the nodes whose name holds the text and their
@@ -260,6 +280,40 @@ try {
       const off = Math.max(...expected.map((v, i) => Math.abs(v - m[i])));
       check(off < 1e-4, `node ${node} at key ${k} is off the key's matrix by ${off}`);
     });
+  }
+
+  // A save of the scene file shows in the open page: it reloads with the
+  // new scene, the camera where it was.
+  if (basename(scene) === 'demo.gltf') {
+    const folder = mkdtempSync(join(tmpdir(), 'sci-reload-'));
+    const copy = join(folder, 'demo.gltf');
+    copyFileSync(scene, copy);
+    const second = await serve(copy);
+    try {
+      const reloading = await browser.newPage();
+      await reloading.goto(second.url);
+      await reloading.waitForFunction(() => document.body.dataset.state === 'ready', { timeout: 30000 });
+      const camera = await reloading.evaluate(() => {
+        const { viewport } = window.sci;
+        viewport.orbitCamera.position.multiplyScalar(1.5);
+        viewport.controls.update();
+        return viewport.orbitCamera.position.toArray();
+      });
+      const gltf = JSON.parse(readFileSync(copy, 'utf8'));
+      gltf.nodes[1].name = 'SavedAgain';
+      writeFileSync(`${copy}.tmp`, JSON.stringify(gltf));
+      renameSync(`${copy}.tmp`, copy);
+      await reloading.waitForFunction(() => [...document.querySelectorAll('#tree .tree-node')]
+        .some((row) => row.textContent.includes('SavedAgain')), { timeout: 15000 });
+      await reloading.waitForFunction(() => document.body.dataset.state === 'ready', { timeout: 30000 });
+      const after = await reloading.evaluate(() => window.sci.viewport.orbitCamera.position.toArray());
+      check(after.every((v, i) => Math.abs(v - camera[i]) < 1e-4 * (1 + Math.abs(v))), 'the reload moved the camera');
+    } catch (error) {
+      check(false, `the page did not follow the saved file: ${error.message}`);
+    } finally {
+      second.server.kill('SIGINT');
+      rmSync(folder, { recursive: true, force: true });
+    }
   }
 } finally {
   await browser.close();

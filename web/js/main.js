@@ -13,6 +13,8 @@ const $ = (selector) => document.querySelector(selector);
 
 async function start() {
   const consoleReady = setUpConsole($('#console'));
+  // Asked before the scene, so that a save while the page loads is seen.
+  const { generation } = await getJson('/api/changes');
   const model = await loadSceneModel();
   const { summary } = model;
   $('#scene-name').textContent = summary.scene.split('/').pop();
@@ -44,7 +46,7 @@ async function start() {
   restoreView(viewport, model, select);
   viewport.render();
   window.sci = { model, viewport, tree, panel, animation };
-  followChanges(viewport);
+  followChanges(viewport, generation);
   $('#status').textContent = '';
   document.body.dataset.state = 'ready';
   // The first complete frame is on screen once the browser has painted it.
@@ -67,11 +69,10 @@ function restoreView(viewport, model, select) {
 
 // Asks the server every second whether the scene file changed; reloads the
 // page when it was read again, and shows the error when it no longer reads.
-function followChanges(viewport) {
-  let known = null;
+function followChanges(viewport, known) {
   const ask = async () => {
     const { generation, error } = await getJson('/api/changes');
-    if (known !== null && generation !== known) {
+    if (generation !== known) {
       sessionStorage.setItem(kViewKey, JSON.stringify({
         position: viewport.orbitCamera.position.toArray(), target: viewport.controls.target.toArray(),
         node: viewport.selectedNode ?? null,
@@ -79,7 +80,6 @@ function followChanges(viewport) {
       window.location.reload();
       return;
     }
-    known = generation;
     $('#status').textContent = error ? `the file no longer reads; showing the last good scene: ${error}` : '';
   };
   setInterval(() => ask().catch(() => {}), 1000);
