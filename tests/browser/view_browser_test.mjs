@@ -250,14 +250,31 @@ try {
 
   // The grid and the scene box draw over the view and go again; framing a
   // node moves the camera; the screenshot is the view as a PNG.
-  for (const guide of ['#grid', '#scene-box']) {
+  for (const guide of ['#grid', '#scene-box', '#node-boxes', ...(triangles > 0 ? ['#normals'] : [])]) {
     await page.click(guide);
     const on = await pixelDifference(page, orbit.shot);
-    check(on.share > 0.001, `${guide} changed ${on.share} of the pixels`);
+    check(on.share > 0.0002, `${guide} changed ${on.share} of the pixels`);
     await page.click(guide);
     const off = await pixelDifference(page, orbit.shot);
     check(off.share < 0.001, `${guide} off left ${off.share} of the pixels changed`);
   }
+  // Flat shading changes the lit pixels of smooth surfaces only, so it is
+  // asked to come back, not to differ.
+  await page.click('#flat-shading');
+  await page.click('#flat-shading');
+  const smooth = await pixelDifference(page, orbit.shot);
+  check(smooth.share < 0.001, `flat shading off left ${smooth.share} of the pixels changed`);
+  // Two points 5 apart measure 5, shown in the tool bar.
+  await page.click('#measure');
+  const measured = await page.evaluate(() => {
+    const { viewport } = window.sci;
+    const start = viewport.orbitCamera.position.clone().set(1, 2, 3);
+    viewport.addMeasurePoint(start);
+    viewport.addMeasurePoint(start.clone().set(4, 6, 3));
+    return document.querySelector('#distance').textContent;
+  });
+  check(measured.startsWith('distance 5 '), `the measure shows "${measured}"`);
+  await page.click('#measure');
   const screenshot = await page.evaluate(() => window.sci.viewport.screenshot());
   check(screenshot.startsWith('data:image/png;base64,iVBOR'), 'the screenshot is no PNG');
   const before = await page.evaluate(() => window.sci.viewport.orbitCamera.position.toArray());

@@ -33,8 +33,10 @@ async function start() {
   tree = new Tree($('#tree'), model.tree, select);
   await viewport.build();
   setUpViewTools(viewport, {
-    wireframe: $('#wireframe'), background: $('#background'), grid: $('#grid'), sceneBox: $('#scene-box'),
-    frame: $('#frame-selected'), reset: $('#reset-view'), screenshot: $('#screenshot'), stats: $('#stats'),
+    wireframe: $('#wireframe'), flat: $('#flat-shading'), normals: $('#normals'), background: $('#background'),
+    grid: $('#grid'), sceneBox: $('#scene-box'), nodeBoxes: $('#node-boxes'), frame: $('#frame-selected'),
+    reset: $('#reset-view'), measure: $('#measure'), distance: $('#distance'), screenshot: $('#screenshot'),
+    stats: $('#stats'),
   });
 
   const cameras = $('#camera-select');

@@ -1,8 +1,23 @@
-// The view's tool bar (wireframe, background, grid and axes, scene box, frame
-// selected, reset, screenshot) and its statistics overlay: the scene's
-// triangles, the draw calls and the time of the last frame.
-export function setUpViewTools(viewport, { wireframe, background, grid, sceneBox, frame, reset, screenshot, stats }) {
-  for (const control of [wireframe, background, grid, sceneBox, frame, reset, screenshot]) control.disabled = false;
+// The view's tool bar (wireframe, flat shading, normals, background, grid and
+// axes, scene and node boxes, frame selected, reset, distance, screenshot)
+// and its statistics overlay: the scene's triangles, the draw calls and the
+// time of the last frame.
+export function setUpViewTools(viewport, {
+  wireframe, flat, normals, background, grid, sceneBox, nodeBoxes, frame, reset, measure, distance, screenshot, stats,
+}) {
+  for (const control of [wireframe, flat, normals, background, grid, sceneBox, nodeBoxes, frame, reset, measure, screenshot])
+    control.disabled = false;
+  flat.addEventListener('change', () => viewport.setFlatShading(flat.checked));
+  const overlays = () => viewport.setOverlays({ normals: normals.checked, nodeBoxes: nodeBoxes.checked });
+  normals.addEventListener('change', overlays);
+  nodeBoxes.addEventListener('change', overlays);
+  measure.addEventListener('change', () => {
+    viewport.setMeasuring(measure.checked);
+    distance.textContent = measure.checked ? 'pick two points' : '';
+  });
+  viewport.onMeasure = (length) => {
+    distance.textContent = `distance ${Number(length.toPrecision(6))} (the file's units)`;
+  };
   wireframe.addEventListener('change', () => viewport.setWireframe(wireframe.checked));
   background.addEventListener('change', () => viewport.setBackground(background.value));
   const guides = () => viewport.setGuides({ grid: grid.checked, sceneBox: sceneBox.checked });

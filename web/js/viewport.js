@@ -3,6 +3,7 @@
 // default rig), seen from an orbiting camera or one of the scene's cameras.
 import * as THREE from 'three';
 import { OrbitControls } from '../vendor/OrbitControls.js';
+import { VertexNormalsHelper } from '../vendor/VertexNormalsHelper.js';
 import { geometries as fetchGeometries, textureUrl } from './api.js';
 
 // A row-major matrix of row vectors, read column-major, is the same
@@ -276,6 +277,68 @@ export class Viewport {
     this.render();
   }
 
+  // Faces shaded flat (one normal a face) or smooth (the file's normals).
+  setFlatShading(on) {
+    for (const material of this.surfaceMaterials)
+      if (material.isMeshLambertMaterial) {
+        material.flatShading = on;
+        material.needsUpdate = true;
+      }
+    this.render();
+  }
+
+  // Each vertex normal of the triangle surfaces as a short line, and a box
+  // around each node that holds surfaces; each on or off.
+  setOverlays({ normals, nodeBoxes }) {
+    if (normals && !this.normalLines) {
+      this.normalLines = new THREE.Group();
+      this.scene.updateMatrixWorld(true);
+      this.scene.traverse((object) => {
+        if (object.isMesh && object.userData.surfaceId !== undefined && object.geometry.getAttribute('normal'))
+          this.normalLines.add(new VertexNormalsHelper(object, this.markerSize * 0.3, 0x4fc3f7));
+      });
+    }
+    if (nodeBoxes && !this.nodeBoxes) {
+      this.nodeBoxes = new THREE.Group();
+      for (const object of this.nodeObjects.values())
+        if (object.children.some((child) => child.userData.surfaceId !== undefined))
+          this.nodeBoxes.add(new THREE.BoxHelper(object, 0x9ccc65));
+    }
+    for (const [group, on] of [[this.normalLines, normals], [this.nodeBoxes, nodeBoxes]]) {
+      if (!group) continue;
+      if (on) this.scene.add(group);
+      else this.scene.remove(group);
+    }
+    this.render();
+  }
+
+  // While measuring, picks are points: each second one closes a segment,
+  // drawn as a line, and its length (in the file's units) goes to onMeasure.
+  setMeasuring(on) {
+    this.measuring = on;
+    this.measureStart = null;
+    if (!on && this.measureLine) {
+      this.scene.remove(this.measureLine);
+      this.measureLine = null;
+      this.render();
+    }
+  }
+
+  addMeasurePoint(point) {
+    if (!this.measureStart) {
+      this.measureStart = point.clone();
+      return;
+    }
+    if (this.measureLine) this.scene.remove(this.measureLine);
+    const geometry = new THREE.BufferGeometry().setFromPoints([this.measureStart, point]);
+    this.measureLine = new THREE.Line(geometry, new THREE.LineBasicMaterial({ color: 0xff5252, depthTest: false }));
+    this.scene.add(this.measureLine);
+    const distance = this.measureStart.distanceTo(point);
+    this.measureStart = null;
+    this.render();
+    this.onMeasure?.(distance);
+  }
+
   // The view as it is drawn now, as a PNG data URL.
   screenshot() {
     this.render();
@@ -307,7 +370,8 @@ export class Viewport {
       const raycaster = new THREE.Raycaster();
       raycaster.setFromCamera(pointer, this.camera);
       const hit = raycaster.intersectObject(this.scene, true).find((h) => h.object.userData.surfaceId !== undefined);
-      if (hit) this.onPick(hit.object.userData.nodeId, hit.object.userData.surfaceId);
+      if (hit && this.measuring) this.addMeasurePoint(hit.point);
+      else if (hit) this.onPick(hit.object.userData.nodeId, hit.object.userData.surfaceId);
     });
   }
 
