@@ -9,6 +9,7 @@
 #include "cli/query_list.h"
 #include "cli/scene_tree.h"
 #include "cli/summary.h"
+#include "cli/text_output.h"
 #include "cli/view/geometry_binary.h"
 #include "cli/view/texture_decoding.h"
 #include "cli/view/texture_files.h"
@@ -99,7 +100,14 @@ ApiReply ViewApi::QueryJson(std::string_view body) {
   std::string error;
   if (request.is_discarded()) return Error(400, "the request body is not JSON");
   if (!WordsOf(request, &words, &error)) return Error(400, error);
-  return Query(words);
+  const auto format = request.find("format");
+  if (format == request.end() || *format == "json") return Query(words);
+  if (*format != "text") return Error(400, "\"format\" is \"json\" (the default) or \"text\"");
+  // The text sci prints for a person, meanings included.
+  ApiReply reply{200, "text/plain; charset=utf-8", {}};
+  if (!Run(words, &error, [&](const QueryResult& result) { AppendText(result, false, reply.body); }))
+    return Error(400, error);
+  return reply;
 }
 
 ApiReply ViewApi::Batch(std::string_view body) {

@@ -35,7 +35,8 @@ class ViewApi {
   // One query: its name, then its inputs as words. The result exactly as
   // `sci --json` writes it; 400 with {"error"} when the words are no query.
   ApiReply Query(const std::vector<std::string>& words);
-  // The same for a JSON object {"name": ..., "inputs": [...]}.
+  // The same for a JSON object {"name": ..., "inputs": [...]}; with
+  // "format": "text", the text sci prints instead, as text/plain.
   ApiReply QueryJson(std::string_view body);
   // A JSON array of such objects, answered in order as one JSON array; a
   // request that is no query gets {"error"} in its place.

@@ -211,14 +211,21 @@ try {
     check(first(ask('surface-count')) === 0, 'no surface is drawn anywhere in the view');
   }
 
-  // The console answers as sci --json does.
+  // The console answers as sci does, and as sci --json does with JSON ticked.
   await page.select('#console-query', 'node-child');
   const fields = await page.$$('#console-inputs input');
   for (const field of fields) await field.type('0');
   await page.click('#console button[type=submit]');
   await page.waitForFunction(() => document.querySelector('#console-output').textContent !== '');
   const consoleText = await page.$eval('#console-output', (e) => e.textContent);
-  check(consoleText === ask('node-child', 0, 0).text, `console: ${consoleText}`);
+  const sciText = spawnSync(sci, [scene, 'node-child', '0', '0'], { encoding: 'utf8' }).stdout;
+  check(consoleText === sciText, `console: ${consoleText} against sci: ${sciText}`);
+  await page.click('#console-json');
+  await page.$eval('#console-output', (e) => { e.textContent = ''; });
+  await page.click('#console button[type=submit]');
+  await page.waitForFunction(() => document.querySelector('#console-output').textContent !== '');
+  const consoleJson = await page.$eval('#console-output', (e) => e.textContent);
+  check(consoleJson === ask('node-child', 0, 0).text, `console JSON: ${consoleJson}`);
 
   // The view is not blank, and changes with the camera.
   const orbit = await pixelDifference(page);
@@ -333,14 +340,21 @@ try {
         viewport.controls.update();
         return viewport.orbitCamera.position.toArray();
       });
+      const boxBefore = await reloading.evaluate(() => window.sci.model.summary.scene_box.max[0]);
       const gltf = JSON.parse(readFileSync(copy, 'utf8'));
       gltf.nodes[1].name = 'SavedAgain';
+      gltf.nodes[1].translation = [100, 0.75, 0];  // the table and what it holds move far along X
       writeFileSync(`${copy}.tmp`, JSON.stringify(gltf));
       renameSync(`${copy}.tmp`, copy);
       await reloading.waitForFunction(() => [...document.querySelectorAll('#tree .tree-node')]
         .some((row) => row.textContent.includes('SavedAgain')), { timeout: 15000 });
       await reloading.waitForFunction(() => document.body.dataset.state === 'ready', { timeout: 30000 });
       const after = await reloading.evaluate(() => window.sci.viewport.orbitCamera.position.toArray());
+      const drawnMax = await reloading.evaluate(() => {
+        const { viewport } = window.sci;
+        return viewport.sceneBox().clone().setFromObject(viewport.scene).max.x;
+      });
+      check(drawnMax > boxBefore + 50, `the reloaded view reaches x = ${drawnMax}, the moved table x = 100`);
       check(after.every((v, i) => Math.abs(v - camera[i]) < 1e-4 * (1 + Math.abs(v))), 'the reload moved the camera');
     } catch (error) {
       check(false, `the page did not follow the saved file: ${error.message}`);

@@ -18,9 +18,10 @@ export async function getJson(path) {
   return (await call(path)).json();
 }
 
-// The answer to one query, as the text `sci --json` prints.
-export async function queryText(name, inputs) {
-  const body = JSON.stringify({ name, inputs });
+// The answer to one query, as the text `sci --json` prints, or with
+// `format` 'text' as the text `sci` prints for a person.
+export async function queryText(name, inputs, format = 'json') {
+  const body = JSON.stringify({ name, inputs, format });
   return (await call('/api/query', { method: 'POST', body })).text();
 }
 

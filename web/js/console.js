@@ -1,11 +1,13 @@
 // The query console: any query by name, its inputs labelled as the channel
-// labels them, and the answer exactly as `sci --json` prints it.
+// labels them, and the answer exactly as `sci` prints it, or as `sci --json`
+// does with the JSON box ticked.
 import { getJson, queryText } from './api.js';
 
 export async function setUpConsole(form) {
   const select = form.querySelector('#console-query');
   const inputs = form.querySelector('#console-inputs');
   const output = form.querySelector('#console-output');
+  const json = form.querySelector('#console-json');
   const queries = await getJson('/api/queries');
   for (const query of queries) {
     const option = new Option(`${query.info_type} ${query.query}`, query.query);
@@ -29,7 +31,7 @@ export async function setUpConsole(form) {
     event.preventDefault();
     const values = [...inputs.querySelectorAll('input')].map((field) => field.value);
     try {
-      output.textContent = await queryText(select.value, values);
+      output.textContent = await queryText(select.value, values, json.checked ? 'json' : 'text');
       output.classList.remove('messages');
     } catch (error) {
       output.textContent = error.message;
