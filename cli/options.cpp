@@ -1,6 +1,8 @@
 #include "cli/options.h"
 
 #include <cctype>
+#include <map>
+#include <string>
 
 #include <CLI/CLI.hpp>
 
@@ -102,6 +104,12 @@ std::optional<Options> ParseCommandLine(int argc, const char* const* argv, int* 
                  "Keep snapshots of read scenes in DIR (default: $XDG_CACHE_HOME/sci or ~/.cache/sci)")
       ->type_name("DIR");
   app.add_flag("--no-cache", noCache, "Read the scene afresh and keep no snapshot (wins over --cache-dir)");
+  app.add_option("--reader", options.import.gltfReader,
+                 "Read glTF with READER: native (the default: quantized, meshopt and Draco geometry decoded) or "
+                 "assimp")
+      ->type_name("READER")
+      ->transform(CLI::CheckedTransformer(std::map<std::string, Importing::GltfReader>{
+          {"native", Importing::GltfReader::Native}, {"assimp", Importing::GltfReader::Assimp}}));
   app.add_flag("--view", options.view.enabled, "Inspect the scene in a web browser (a local server; Ctrl-C stops it)");
   app.add_option("--port", options.view.port, "With --view: the port to serve on (default 0: any free port)")
       ->type_name("N")->check(CLI::Range(0, 65535));

@@ -77,9 +77,10 @@ TEST(GuardedImport, HostileFilesEndWithExitThreeAndSayWhy) {
       {"a face naming vertex 2000000000", WriteFile(dir, "segv.ply", PlyTriangle("2000000000")), {},
        "face 0 names vertex 2000000000 of 3"},
       {"a face naming vertex 5", WriteFile(dir, "five.ply", PlyTriangle("5")), {}, "face 0 names vertex 5"},
-      {"a node tree doubling 24 times", WriteFile(dir, "doubling.gltf", DoublingGltf(24)), {"--max-memory", "2G"},
+      {"a node tree doubling 24 times", WriteFile(dir, "doubling.gltf", DoublingGltf(24)),
+       {"--reader", "assimp", "--max-memory", "2G"},
        "the reader ran out of memory (limit 2 GiB)"},
-      {"a slow read", WriteFile(dir, "slow.gltf", DoublingGltf(23)), {"--timeout", "0.5"},
+      {"a slow read", WriteFile(dir, "slow.gltf", DoublingGltf(23)), {"--reader", "assimp", "--timeout", "0.5"},
        "the reader took longer than 0.5 s"},
       {"a FIFO as buffer", WriteFile(dir, "fifo.gltf", TriangleGltf("pipe.bin")), {}, "pipe.bin' is a FIFO"},
       {"a FIFO as material library",
@@ -348,7 +349,8 @@ TEST(GuardedImport, TheReaderDiesWithItsParent) {
   const fs::path scene = WriteFile(dir, "slow.gltf", DoublingGltf(23));
   for (int signal : {SIGKILL, SIGTERM, SIGINT}) {
     SCOPED_TRACE(Importing::Import::SignalName(signal));
-    const pid_t sci = StartSci({"--no-cache", "--max-memory", "4G", scene.string(), "node-count"}, "/dev/null", dir);
+    const pid_t sci = StartSci({"--no-cache", "--reader", "assimp", "--max-memory", "4G", scene.string(), "node-count"},
+                               "/dev/null", dir);
     std::vector<pid_t> readers;
     for (const auto end = Clock::now() + std::chrono::seconds(10); readers.empty() && Clock::now() < end;) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));

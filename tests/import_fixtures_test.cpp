@@ -267,7 +267,7 @@ TEST_F(FixtureImport, ReportsProgressAndSource) {
     EXPECT_LE(f, 1.0f);
   }
   EXPECT_EQ(scene_.Source().path, DataPath("points_lines.gltf"));
-  EXPECT_EQ(scene_.Source().format, "glTF2 Importer");
+  EXPECT_EQ(scene_.Source().format, "glTF 2.0");
 }
 
 TEST_F(FixtureImport, FromMemory) {

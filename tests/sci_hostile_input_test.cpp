@@ -84,8 +84,8 @@ TEST(SciHostileInput, ABufferClaimingTwoGigabytesIsRefused) {
   const fs::path dir = ScratchDir();
   WriteFile(dir, "small.bin", std::string(36, '\0'));
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {"small.bin", "byteLength exceeds size of actual data"},
-      {"data:application/octet-stream;base64,AAAA", "but found 4"},
+      {"small.bin", "buffers[0]: claims 2147483648 bytes but holds 36 bytes"},
+      {"data:application/octet-stream;base64,AAAA", "buffers[0]: claims 2147483648 bytes but holds 3 bytes"},
   };
   for (const auto& [uri, reason] : cases) {
     SCOPED_TRACE(uri);

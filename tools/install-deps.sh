@@ -12,6 +12,7 @@ $sudo apt-get install -y --no-install-recommends \
   libassimp-dev assimp-utils \
   libcli11-dev nlohmann-json3-dev \
   libcpp-httplib-dev libmicrohttpd-dev libstb-dev pkg-config \
+  libsimdjson-dev libmeshoptimizer-dev libdraco-dev gltfpack \
   clang libclang-rt-14-dev
 # Packaging and installed-use checks (.ci/run) and bench/compare.sh.
 $sudo apt-get install -y --no-install-recommends \
@@ -20,7 +21,7 @@ $sudo apt-get install -y --no-install-recommends \
 $sudo apt-get install -y --no-install-recommends graphviz help2man
 # The sceneinfo Python module, its tests and its Dask example.
 $sudo apt-get install -y --no-install-recommends \
-  python3-dev pybind11-dev python3-numpy python3-pytest python3-distributed
+  python3-dev pybind11-dev python3-numpy python3-pandas python3-pytest python3-distributed
 if [ "${1:-}" = "--windows" ]; then
   $sudo apt-get install -y --no-install-recommends g++-mingw-w64-x86-64-posix wine64
 fi

@@ -1,6 +1,7 @@
 #include "scene/import/assimp_reading.h"
 
 #include "scene/import/raw_scene_checks.h"
+#include "scene/import/scene_importer.h"
 
 #include <assimp/IOStream.hpp>
 #include <assimp/IOSystem.hpp>
@@ -177,12 +178,12 @@ ReadOutcome ReadMemory(Assimp::Importer& importer, const void* data, std::size_t
   });
 }
 
-std::string ImportSettingsText() {
+std::string ImportSettingsText(GltfReader gltfReader) {
   return "post-processing 0x" + [] {
     char hex[16];
     std::snprintf(hex, sizeof hex, "%x", PostProcessFlags(true));
     return std::string(hex);
-  }() + ", no skeleton meshes, FBX pivots folded";
+  }() + ", no skeleton meshes, FBX pivots folded, glTF reader " + GltfReaderName(gltfReader);
 }
 
 std::string AssimpVersionText() {

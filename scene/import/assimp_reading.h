@@ -14,6 +14,10 @@ class Importer;
 class IOSystem;
 }  // namespace Assimp
 
+namespace Importing {
+enum class GltfReader;
+}
+
 namespace Importing::Import {
 
 // The post-processing every import asks for. Steps that would change what a
@@ -47,8 +51,9 @@ ReadOutcome ReadFile(Assimp::Importer& importer, const std::string& path,
 ReadOutcome ReadMemory(Assimp::Importer& importer, const void* data, std::size_t size,
                        const std::string& extension);
 
-// The settings above as text, to tell results of other settings apart.
-std::string ImportSettingsText();
+// The settings above and the glTF reader as text, to tell results of other
+// settings apart.
+std::string ImportSettingsText(GltfReader gltfReader);
 // The version of the Assimp library in use, e.g. "5.2.5 (revision 0)".
 std::string AssimpVersionText();
 

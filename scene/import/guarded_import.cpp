@@ -124,7 +124,7 @@ Outcome ImportInHelper(const std::string& path, SceneContainer& container, const
   }
   const std::string buildId = ImportBuildId(helper);
   const SnapshotCache cache(options.cacheDir.empty() ? DefaultCacheDir() : options.cacheDir, buildId,
-                            AssimpVersionText(), ImportSettingsText());
+                            AssimpVersionText(), ImportSettingsText(options.gltfReader));
 
   std::string snapshot;
   const bool caching = options.useCache && UsableCache(cache, options);
@@ -142,7 +142,7 @@ Outcome ImportInHelper(const std::string& path, SceneContainer& container, const
 
   const std::uint64_t maxMemory = options.maxMemoryBytes > 0 ? options.maxMemoryBytes : DefaultImportMemoryLimit();
   const HelperResult result =
-      RunHelper(helper, {path, snapshot, buildId, std::to_string(::getpid())},
+      RunHelper(helper, {path, snapshot, buildId, std::to_string(::getpid()), GltfReaderName(options.gltfReader)},
                 {maxMemory, options.timeoutSeconds}, options.progress);
   Outcome outcome = ExplainHelperEnd(path, result, options, maxMemory);
   if (!outcome.ok) return outcome;

@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "scene/import/scene_importer.h"
 #include "scene/scene_container.h"
 
 namespace Importing {
@@ -27,6 +28,8 @@ struct GuardedImportOptions {
   std::uint64_t cacheCapBytes = std::uint64_t{2} << 30;
   // Called with the fraction done (0 to 1) while a file is read; may be empty.
   std::function<void(float)> progress;
+  // Which reader reads glTF files.
+  GltfReader gltfReader = GltfReader::Native;
   // Called once with why the cache folder is not used; may be empty.
   std::function<void(const std::string&)> warning;
 };

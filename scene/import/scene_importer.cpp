@@ -5,7 +5,9 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <new>
 #include <fstream>
 #include <optional>
@@ -17,6 +19,8 @@
 #include "scene/import/binary_gltf_check.h"
 #include "scene/import/camera_light_conversion.h"
 #include "scene/import/convert_math.h"
+#include "scene/import/gltf/gltf_reader.h"
+#include "scene/import/gltf/json_value.h"
 #include "scene/import/large_stack.h"
 #include "scene/import/material_conversion.h"
 #include "scene/import/mesh_conversion.h"
@@ -183,10 +187,104 @@ bool StatSceneFile(const std::string& path, struct stat& info, std::string* erro
   return true;
 }
 
+bool IsGltfExtension(const std::string& extension) { return extension == "gltf" || extension == "glb"; }
+
+// Extensions whose data Assimp 5.2 reads as something else.
+std::string UndecodedByAssimp(std::string_view bytes) {
+  for (const std::string& name : GltfExtensions(bytes))
+    if (name == "KHR_mesh_quantization" || name == "EXT_meshopt_compression" || name == "KHR_meshopt_compression")
+      return name;
+  return {};
+}
+
+std::optional<std::string> ReadWhole(const std::string& path, std::uint64_t size) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return std::nullopt;
+  std::string bytes(size, '\0');
+  const std::size_t read = std::fread(bytes.data(), 1, bytes.size(), file);
+  std::fclose(file);
+  if (read != bytes.size()) return std::nullopt;
+  return bytes;
+}
+
+// The files a glTF document names, read from beside it: regular files only,
+// each opened and each missing one recorded.
+class FilesBeside {
+ public:
+  explicit FilesBeside(const std::string& scenePath)
+      : folder_(std::filesystem::path(scenePath).parent_path().string()) {}
+
+  std::optional<std::string> operator()(const std::string& relative) {
+    const std::string path = folder_.empty() ? relative : folder_ + "/" + relative;
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0) {
+      missing_.push_back(AbsolutePath(path));
+      return std::nullopt;
+    }
+    if (!S_ISREG(info.st_mode))
+      throw Gltf::FormatError("it names a file that is not a regular file: '" + path + "' is " + FileKindName(info.st_mode));
+    auto bytes = ReadWhole(path, static_cast<std::uint64_t>(info.st_size));
+    if (!bytes) throw Gltf::FormatError("the file '" + path + "' it names cannot be read");
+    opened_.push_back(IdentityOf(AbsolutePath(path), info));
+    return bytes;
+  }
+
+  const std::vector<FileIdentity>& Opened() const { return opened_; }
+  const std::vector<std::string>& Missing() const { return missing_; }
+
+ private:
+  std::string folder_;
+  std::vector<FileIdentity> opened_;
+  std::vector<std::string> missing_;
+};
+
+bool ImportGltfHere(const std::string& path, const std::string& bytes, const struct stat& info,
+                    SceneContainer& container, std::string* error, const ImportOptions& options) {
+  FilesBeside files(path);
+  SceneData data;
+  std::string why;
+  if (!ReadGltf(bytes, std::ref(files), data, &why)) {
+    SetError(error, "Cannot import '" + path + "': " + why);
+    return false;
+  }
+  if (options.files) {
+    options.files->opened = {IdentityOf(AbsolutePath(path), info)};
+    for (const FileIdentity& opened : files.Opened())
+      if (opened.path != options.files->opened.front().path) options.files->opened.push_back(opened);
+    options.files->missing = files.Missing();
+  }
+  if (options.progress) options.progress(1.0f);
+  data.source.path = path;
+  container.Fill(std::move(data));
+  return true;
+}
+
 bool ImportSceneHere(const std::string& path, SceneContainer& container, std::string* error,
                      const ImportOptions& options) {
   struct stat info;
   if (!StatSceneFile(path, info, error)) return false;
+  const std::string lowerExtension = LowerExtension(path);
+  if (IsGltfExtension(lowerExtension) || lowerExtension.empty() ||
+      !Assimp::Importer().IsExtensionSupported(lowerExtension)) {
+    std::string head(64, '\0');
+    std::ifstream probe(path, std::ios::binary);
+    probe.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(probe.gcount()));
+    if (IsGltfExtension(lowerExtension) || LooksLikeGltf(head)) {
+      const auto bytes = ReadWhole(path, static_cast<std::uint64_t>(info.st_size));
+      if (!bytes) {
+        SetError(error, "Cannot import '" + path + "': it cannot be read");
+        return false;
+      }
+      if (options.gltfReader == GltfReader::Native) return ImportGltfHere(path, *bytes, info, container, error, options);
+      const std::string undecoded = UndecodedByAssimp(*bytes);
+      if (!undecoded.empty()) {
+        SetError(error, "Cannot import '" + path + "': it uses " + undecoded +
+                            ", which the Assimp reader does not decode; the native reader does");
+        return false;
+      }
+    }
+  }
   // The importer owns the Assimp scene and releases it when it goes out of
   // scope, before this function returns.
   Assimp::Importer importer;
@@ -241,11 +339,30 @@ bool Guarded(const std::string& label, std::string* error, Import import) {
 }
 
 bool ImportSceneFromMemoryHere(const void* data, std::size_t size, const std::string& extension,
-                               SceneContainer& container, std::string* error) {
+                               SceneContainer& container, std::string* error, GltfReader gltfReader) {
   const std::string label = "<memory>." + extension;
   if (!data || size == 0) {
     SetError(error, "Cannot import '" + label + "': no data");
     return false;
+  }
+  const std::string_view bytes(static_cast<const char*>(data), size);
+  if (IsGltfExtension(LowerExtension("x." + extension))) {
+    if (gltfReader == GltfReader::Native) {
+      SceneData scene;
+      std::string why;
+      if (!ReadGltf(bytes, [](const std::string&) { return std::optional<std::string>(); }, scene, &why)) {
+        SetError(error, "Cannot import '" + label + "': " + why);
+        return false;
+      }
+      scene.source.path = label;
+      container.Fill(std::move(scene));
+      return true;
+    }
+    const std::string undecoded = UndecodedByAssimp(bytes);
+    if (!undecoded.empty()) {
+      SetError(error, "Cannot import '" + label + "': it uses " + undecoded + ", which the Assimp reader does not decode");
+      return false;
+    }
   }
   Assimp::Importer importer;
   std::string lower = LowerExtension("x." + extension);
@@ -273,9 +390,18 @@ bool ImportScene(const std::string& path, SceneContainer& container, std::string
 }
 
 bool ImportSceneFromMemory(const void* data, std::size_t size, const std::string& extension,
-                           SceneContainer& container, std::string* error) {
+                           SceneContainer& container, std::string* error, GltfReader gltfReader) {
   return Guarded("<memory>." + extension, error,
-                 [&] { return ImportSceneFromMemoryHere(data, size, extension, container, error); });
+                 [&] { return ImportSceneFromMemoryHere(data, size, extension, container, error, gltfReader); });
+}
+
+const char* GltfReaderName(GltfReader reader) { return reader == GltfReader::Native ? "native" : "assimp"; }
+
+bool ParseGltfReader(const std::string& name, GltfReader& reader) {
+  if (name == "native") reader = GltfReader::Native;
+  else if (name == "assimp") reader = GltfReader::Assimp;
+  else return false;
+  return true;
 }
 
 std::string SupportedExtensions() {

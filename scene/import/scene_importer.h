@@ -17,11 +17,19 @@ struct ImportedFiles {
   std::vector<std::string> missing;
 };
 
+// Which reader reads glTF: this library's own (the default) or Assimp's.
+enum class GltfReader { Native, Assimp };
+
+// "native" or "assimp"; and back (false for another name).
+const char* GltfReaderName(GltfReader reader);
+bool ParseGltfReader(const std::string& name, GltfReader& reader);
+
 struct ImportOptions {
   // Called with the fraction done (0 to 1) while a file loads; may be empty.
   std::function<void(float)> progress;
   // When set, receives the files the read opened and missed.
   ImportedFiles* files = nullptr;
+  GltfReader gltfReader = GltfReader::Native;
 };
 
 // Reads a 3D file (glTF, FBX, Collada, OBJ, 3DS, X, PLY, STL, ...) and fills
@@ -37,7 +45,8 @@ bool ImportScene(const std::string& path, SceneContainer& container, std::string
 // As ImportScene, from bytes in memory; `extension` (e.g. "gltf") tells the
 // format. External files that the bytes refer to are not read.
 bool ImportSceneFromMemory(const void* data, std::size_t size, const std::string& extension,
-                           SceneContainer& container, std::string* error);
+                           SceneContainer& container, std::string* error,
+                           GltfReader gltfReader = GltfReader::Native);
 
 // The extensions the importer reads, e.g. "*.3ds;*.dae;*.fbx;...".
 std::string SupportedExtensions();

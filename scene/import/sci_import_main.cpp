@@ -4,7 +4,7 @@
 // are reported to the parent (see helper_process.h) and end with status 1;
 // memory refused ends it with kOutOfMemoryExitStatus.
 //
-// Usage: sci-import SCENE SNAPSHOT BUILD_ID PARENT_PID
+// Usage: sci-import SCENE SNAPSHOT BUILD_ID PARENT_PID GLTF_READER
 
 #include <cmath>
 #include <cstdio>
@@ -27,15 +27,16 @@ int Fail(const std::string& message) {
 }
 
 int Run(int argc, char** argv) {
-  if (argc != 5) {
-    std::fprintf(stderr, "usage: sci-import SCENE SNAPSHOT BUILD_ID PARENT_PID (started by the importer, not by hand)\n");
+  ImportOptions options;
+  if (argc != 6 || !ParseGltfReader(argv[5], options.gltfReader)) {
+    std::fprintf(stderr,
+                 "usage: sci-import SCENE SNAPSHOT BUILD_ID PARENT_PID native|assimp (started by the importer, not by hand)\n");
     return 2;
   }
   if (!Import::DieWithParent(std::strtol(argv[4], nullptr, 10))) return 1;
   const std::string path = argv[1], snapshot = argv[2];
 
   ImportedFiles files;
-  ImportOptions options;
   options.files = &files;
   float reported = -1;
   options.progress = [&reported](float fraction) {
@@ -50,7 +51,7 @@ int Run(int argc, char** argv) {
   SnapshotProvenance provenance;
   provenance.importerBuildId = argv[3];
   provenance.assimpVersion = Import::AssimpVersionText();
-  provenance.importSettings = Import::ImportSettingsText();
+  provenance.importSettings = Import::ImportSettingsText(options.gltfReader);
   for (const auto& file : files.opened)
     provenance.files.push_back({file.path, file.size, file.mtimeNs, file.ctimeNs, file.inode});
   provenance.missingPaths = files.missing;
