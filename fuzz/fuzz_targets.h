@@ -22,6 +22,11 @@ int XmlWriters(const std::uint8_t* data, std::size_t size);
 // spread of inputs.
 int Importer(const std::uint8_t* data, std::size_t size);
 
+// glTF bytes (JSON or GLB) through the glTF reader: a refusal explains
+// itself and leaves the container alone; what reads holds only valid
+// references and answers every info type.
+int GltfReader(const std::uint8_t* data, std::size_t size);
+
 // One line of an sci batch file, parsed and answered on a small scene.
 int BatchLine(const std::uint8_t* data, std::size_t size);
 

@@ -173,6 +173,18 @@ void ImporterSeeds(const fs::path& dir, const fs::path& source) {
   Write(dir, "triangle.3ds", Format("3ds") + ThreeDs());
 }
 
+// glTF reader seeds: the repository's glTF files and a GLB, as they are
+// (run.sh adds quantized and meshopt variants made by gltfpack).
+void GltfReaderSeeds(const fs::path& dir, const fs::path& source) {
+  for (const char* name : {"examples/demo/demo.gltf", "tests/data/node_extras.gltf", "tests/data/points_lines.gltf",
+                           "tests/data/spot_light_camera.gltf", "tests/data/texture_transform.gltf",
+                           "tests/data/trs_animation.gltf"}) {
+    const fs::path path = source / name;
+    if (fs::exists(path)) Write(dir, path.filename().string(), ReadFile(path));
+  }
+  Write(dir, "triangle.glb", Glb());
+}
+
 // Batch seeds: every query once with in-range inputs, then lines that each
 // break the parser a different way.
 void BatchSeeds(const fs::path& dir) {
@@ -219,6 +231,7 @@ int main(int argc, char** argv) {
   ProjectFileSeeds(root / "project_file");
   XmlWriterSeeds(root / "xml_writers");
   ImporterSeeds(root / "importer", SCI_SOURCE_DIR);
+  GltfReaderSeeds(root / "gltf_reader", SCI_SOURCE_DIR);
   BatchSeeds(root / "batch_line");
   SnapshotSeeds(root / "snapshot", SCI_SOURCE_DIR);
   return 0;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzzers and runs each for SECONDS seconds, one after another, on
 # one core: fuzz/run.sh SECONDS [FUZZER...] (FUZZER: project_file,
-# xml_writers, importer, batch_line, snapshot; all when none is named).
+# xml_writers, importer, gltf_reader, batch_line, snapshot; all when none is
+# named).
 #
 # Builds in build-fuzz/ (clang, libFuzzer, ASan, UBSan). Each fuzzer keeps its
 # growing corpus in build-fuzz/fuzz/corpus/<fuzzer>/ and starts from the seeds
@@ -12,13 +13,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 if [ $# -lt 1 ] || ! [[ "$1" =~ ^[0-9]+$ ]]; then
-  echo "usage: fuzz/run.sh SECONDS [project_file|xml_writers|importer|batch_line|snapshot ...]" >&2
+  echo "usage: fuzz/run.sh SECONDS [project_file|xml_writers|importer|gltf_reader|batch_line|snapshot ...]" >&2
   exit 2
 fi
 seconds=$1
 shift
 fuzzers=("$@")
-if [ ${#fuzzers[@]} -eq 0 ]; then fuzzers=(project_file xml_writers importer batch_line snapshot); fi
+if [ ${#fuzzers[@]} -eq 0 ]; then fuzzers=(project_file xml_writers importer gltf_reader batch_line snapshot); fi
 
 build=${SCI_FUZZ_BUILD_DIR:-build-fuzz}
 CC=clang CXX=clang++ cmake -S . -B "$build" -DSCI_BUILD_FUZZERS=ON -DSCI_BUILD_TESTS=OFF \
@@ -27,6 +28,13 @@ cmake --build "$build" -j2 --target fuzz_make_seeds $(printf 'fuzz_%s ' "${fuzze
 
 work="$build/fuzz"
 "$build/bin/fuzz_make_seeds" "$work/seeds"
+# Compressed glTF seeds for the glTF reader: the demo scene quantized and
+# meshopt-compressed, as gltfpack writes them.
+if command -v gltfpack >/dev/null; then
+  for variant in "quantized:" "meshopt:-c" "meshopt_filters:-cc"; do
+    gltfpack -i examples/demo/demo.gltf -o "$work/seeds/gltf_reader/demo_${variant%%:*}.glb" ${variant#*:} >/dev/null
+  done
+fi
 
 export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1
 export LSAN_OPTIONS=suppressions=$PWD/.ci/lsan.supp:print_suppressions=0

@@ -26,6 +26,7 @@ const Target kTargets[] = {
     {"project_file", sci_fuzz::ProjectFile},
     {"xml_writers", sci_fuzz::XmlWriters},
     {"importer", sci_fuzz::Importer},
+    {"gltf_reader", sci_fuzz::GltfReader},
     {"batch_line", sci_fuzz::BatchLine},
     {"snapshot", sci_fuzz::Snapshot},
 };
