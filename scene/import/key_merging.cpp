@@ -54,15 +54,20 @@ Wide Sample(const std::vector<Key>& keys, double time, const Wide& fallback, Mix
   if (time <= keys.front().time) return Widened(keys.front().value);
   if (time >= keys.back().time) return Widened(keys.back().value);
   const auto next = std::upper_bound(keys.begin(), keys.end(), time, [](double t, const Key& k) { return t < k.time; });
+  // Keys out of order (which no reader lets through) hold the nearer end.
+  if (next == keys.end()) return Widened(keys.back().value);
+  if (next == keys.begin()) return Widened(keys.front().value);
   const auto prev = next - 1;
   const double span = next->time - prev->time;
   const double t = span > 0 ? (time - prev->time) / span : 0;
   return mix(Widened(prev->value), Widened(next->value), t);
 }
 
+// Times that are not numbers cannot be ordered and are left out.
 template <typename Key>
 void AddTimes(const std::vector<Key>& keys, std::vector<double>& times) {
-  for (const Key& key : keys) times.push_back(key.time);
+  for (const Key& key : keys)
+    if (!std::isnan(key.time)) times.push_back(key.time);
 }
 
 D3DXVECTOR3 Narrowed(const Vec3& v) {

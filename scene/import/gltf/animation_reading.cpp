@@ -1,5 +1,6 @@
 #include "scene/import/gltf/animation_reading.h"
 
+#include <cmath>
 #include <unordered_map>
 
 #include "scene/import/key_merging.h"
@@ -27,6 +28,10 @@ Sampler ReadSampler(const Document& document, const JsonValue& sampler, int comp
   out.times = document.data.Floats(sampler.Index("input"), 1, place + ".input");
   out.values = document.data.Floats(sampler.Index("output"), components, place + ".output");
   out.cubic = sampler.String("interpolation", "LINEAR") == "CUBICSPLINE";
+  for (std::size_t i = 0; i < out.times.size(); ++i)
+    if (!std::isfinite(out.times[i]) || (i > 0 && !(out.times[i] > out.times[i - 1])))
+      sampler.Fail("input times must be finite and increase; time " + std::to_string(i) + " is " +
+                   std::to_string(out.times[i]));
   const std::size_t needed = out.times.size() * (out.cubic ? 3 : 1) * static_cast<std::size_t>(components);
   if (out.values.size() < needed)
     sampler.Fail("has " + std::to_string(out.times.size()) + " times but fewer values");
