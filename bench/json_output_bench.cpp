@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "cli/json_output.h"
 #include "host/mesh_channel.h"
+#include "session/json_output.h"
 
 namespace {
 

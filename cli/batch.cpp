@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "cli/exit_codes.h"
-#include "cli/json_output.h"
-#include "cli/node_names.h"
-#include "cli/text_output.h"
+#include "session/json_output.h"
+#include "session/node_names.h"
+#include "session/text_output.h"
 
 namespace sci {
 

@@ -13,13 +13,13 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/query_list.h"
-#include "cli/query_table.h"
-#include "cli/number_text.h"
 #include "python/plugin_location.h"
 #include "python/scene_handle.h"
 #include "scene/import/guarded_import.h"
 #include "scene/import/scene_importer.h"
+#include "session/query_list.h"
+#include "session/query_table.h"
+#include "session/value_text.h"
 
 namespace py = pybind11;
 using sceneinfo::SceneHandle;

@@ -4,11 +4,11 @@
 #include <cstring>
 #include <new>
 
-#include "cli/json_output.h"
-#include "cli/node_names.h"
-#include "cli/scene_tree.h"
-#include "cli/summary.h"
 #include "host/mesh_channel.h"
+#include "session/json_output.h"
+#include "session/node_names.h"
+#include "session/scene_tree.h"
+#include "session/summary.h"
 
 namespace sceneinfo {
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "cli/query_session.h"
+#include "session/query_session.h"
 
 namespace sceneinfo {
 

@@ -4,17 +4,17 @@
 #include <cstdint>
 #include <filesystem>
 
-#include "cli/json_output.h"
-#include "cli/node_names.h"
-#include "cli/query_list.h"
-#include "cli/scene_tree.h"
-#include "cli/summary.h"
-#include "cli/text_output.h"
 #include "cli/view/geometry_binary.h"
 #include "cli/view/texture_decoding.h"
 #include "cli/view/texture_files.h"
 #include "host/mesh_channel.h"
 #include "host/value_channels.h"
+#include "session/json_output.h"
+#include "session/node_names.h"
+#include "session/query_list.h"
+#include "session/scene_tree.h"
+#include "session/summary.h"
+#include "session/text_output.h"
 
 namespace sci {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/query_session.h"
+#include "session/query_session.h"
 
 // What the inspector's server answers, apart from HTTP: every answer comes
 // from the session's plug-in channels, as sci gives it on the command line.

@@ -1,14 +1,14 @@
-#include "cli/summary.h"
+#include "session/summary.h"
 
 #include <algorithm>
 
-#include "cli/asker.h"
-#include "cli/json_output.h"
-#include "cli/number_text.h"
-#include "cli/printable.h"
-#include "cli/text_output.h"
-#include "cli/tree_output.h"
 #include "host/value_channels.h"
+#include "session/asker.h"
+#include "session/json_output.h"
+#include "session/printable.h"
+#include "session/text_output.h"
+#include "session/tree_output.h"
+#include "session/value_text.h"
 
 namespace sci {
 

@@ -1,4 +1,4 @@
-#include "cli/query_table.h"
+#include "session/query_table.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
-#include "cli/node_names.h"
+#include "session/node_names.h"
 
-#include "cli/printable.h"
 #include "host/value_channels.h"
+#include "session/printable.h"
 
 namespace sci {
 

@@ -1,18 +1,16 @@
-#include "cli/text_output.h"
+#include "session/text_output.h"
 
 #include <algorithm>
 #include <cstring>
 #include <string_view>
 
-#include "cli/meaning.h"
-#include "cli/number_text.h"
-#include "cli/printable.h"
-#include "cli/value_names.h"
 #include "host/material_channels.h"
 #include "host/matrix_collection_channel.h"
 #include "host/mesh_channel.h"
 #include "host/value_channels.h"
 #include "scene/records.h"
+#include "session/printable.h"
+#include "session/value_text.h"
 
 namespace sci {
 

@@ -1,13 +1,12 @@
-#include "cli/json_output.h"
+#include "session/json_output.h"
 
 #include <cmath>
 
-#include "cli/meaning.h"
-#include "cli/number_text.h"
 #include "host/material_channels.h"
 #include "host/matrix_collection_channel.h"
 #include "host/mesh_channel.h"
 #include "host/value_channels.h"
+#include "session/value_text.h"
 
 namespace sci {
 

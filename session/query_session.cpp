@@ -1,4 +1,4 @@
-#include "cli/query_session.h"
+#include "session/query_session.h"
 
 #include <cstdio>
 #include <cstring>

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/query_session.h"
+#include "session/query_session.h"
 
 namespace sci {
 

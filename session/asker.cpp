@@ -1,4 +1,4 @@
-#include "cli/asker.h"
+#include "session/asker.h"
 
 #include <cmath>
 

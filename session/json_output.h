@@ -5,8 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli/query_session.h"
-#include "cli/text_sink.h"
+#include "session/query_session.h"
+#include "session/text_sink.h"
 
 namespace sci {
 

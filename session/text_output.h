@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "cli/query_session.h"
+#include "session/query_session.h"
 
 namespace sci {
 

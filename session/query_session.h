@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "channel/scene_container_info.h"
-#include "cli/query_request.h"
 #include "host/host.h"
 #include "scene/import/guarded_import.h"
 #include "scene/scene_container.h"
+#include "session/query_request.h"
 
 namespace sci {
 
