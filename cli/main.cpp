@@ -177,11 +177,11 @@ int Run(int argc, const char* const* argv) {
     Fail(error);
     return kExitBadInput;
   }
-  const QueryResult& result = session.Run(request);
+  const Answer& result = session.Run(request);
   for (const auto& message : result.messages) Fail(ShortName(*request.info) + ": " + message);
   TextSink sink(stdout);
   if (options->output.json) {
-    WriteResultJson(result, sink);
+    WriteAnswerJson(result, sink);
     sink.text += '\n';
   } else {
     AppendText(result, options->output.full, sink.text);

@@ -97,7 +97,7 @@ bool SceneHandle::QueryJson(sci::QueryRequest request, std::string* json, std::s
   std::lock_guard<std::mutex> lock(mutex_);
   if (!sci::ResolveNodeNames(*session_, request, error)) return false;
   sci::TextSink sink;
-  sci::WriteResultJson(session_->Run(request), sink);
+  sci::WriteAnswerJson(session_->Run(request), sink);
   *json = std::move(sink.text);
   return true;
 }
@@ -119,12 +119,12 @@ bool SceneHandle::Geometry(float geometryID, GeometryArrays* arrays, std::vector
   sci::QueryRequest request;
   request.info = Importing::FindInfoType(Importing::SCI_GEOMETRY);
   request.inputs.push_back({sci::Inputs(*request.info).at(0), geometryID, {}});
-  const sci::QueryResult& result = session_->Run(request);
+  const sci::Answer& result = session_->Run(request);
   *messages = result.messages;
-  const Orv_Channel* mesh = result.outputs.at(0).channel;
+  const MeshChannel* const* mesh = sci::FirstOutput<const MeshChannel*>(result);
   if (mesh == nullptr) messages->push_back("The host could not create the mesh.");
   if (!messages->empty()) return false;
-  CopyMesh(*static_cast<const MeshChannel*>(mesh), arrays);
+  CopyMesh(**mesh, arrays);
   return true;
 }
 

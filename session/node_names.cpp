@@ -1,6 +1,5 @@
 #include "session/node_names.h"
 
-#include "host/value_channels.h"
 #include "session/printable.h"
 
 namespace sci {
@@ -12,14 +11,13 @@ bool ResolveNodeNames(QuerySession& session, QueryRequest& request, std::string*
   for (QueryInput& input : request.inputs) {
     if (!input.nodeName) continue;
     lookup.inputs[0].text = input.text;
-    const QueryResult& found = session.Run(lookup);
-    const Orv_Channel* channel = found.outputs.empty() ? nullptr : found.outputs[0].channel;
-    const float id = channel ? static_cast<const ValueChannel*>(channel)->GetValue() : -1.0f;
-    if (id < 0) {
+    const Answer& found = session.Run(lookup);
+    const float* id = FirstOutput<float>(found);
+    if (id == nullptr || *id < 0) {
       *error = ShortName(*request.info) + ": no node named '" + Printable(input.text) + "'";
       return false;
     }
-    input.number = id;
+    input.number = *id;
   }
   return true;
 }
