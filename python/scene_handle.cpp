@@ -5,8 +5,6 @@
 #include <new>
 
 #include "host/mesh_channel.h"
-#include "session/json_output.h"
-#include "session/node_names.h"
 #include "session/scene_tree.h"
 #include "session/summary.h"
 
@@ -91,15 +89,6 @@ std::unique_ptr<SceneHandle> SceneHandle::Open(const std::string& path, const st
 SceneHandle::~SceneHandle() {
   std::lock_guard<std::mutex> lock(PluginMutex());
   session_.reset();
-}
-
-bool SceneHandle::QueryJson(sci::QueryRequest request, std::string* json, std::string* error) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!sci::ResolveNodeNames(*session_, request, error)) return false;
-  sci::TextSink sink;
-  sci::WriteAnswerJson(session_->Run(request), sink);
-  *json = std::move(sink.text);
-  return true;
 }
 
 std::string SceneHandle::SummaryJson() {

@@ -1,10 +1,14 @@
 #include "session/node_names.h"
 
+#include <algorithm>
+
 #include "session/printable.h"
 
 namespace sci {
 
 bool ResolveNodeNames(QuerySession& session, QueryRequest& request, std::string* error) {
+  if (std::none_of(request.inputs.begin(), request.inputs.end(), [](const QueryInput& input) { return input.nodeName; }))
+    return true;
   QueryRequest lookup;
   lookup.info = Importing::FindInfoType(Importing::SCI_NODE_ID);
   lookup.inputs.push_back({Inputs(*lookup.info).at(0), 0, {}});
