@@ -1,7 +1,6 @@
 #include "session/text_output.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string_view>
 #include <variant>
 
@@ -24,9 +23,7 @@ constexpr std::size_t kSummaryKeys = 8;
 
 // XML outputs are printed bare, so that they can be redirected to a file;
 // only control characters, which XML cannot hold anyway, are escaped.
-bool IsXmlOutput(const QueryChild& child) {
-  return child.kind == ChildKind::Text && std::strstr(child.label, "XML") != nullptr;
-}
+bool IsXmlOutput(const QueryChild& child) { return child.meaning.output == Importing::OutputMeaning::Xml; }
 
 void AppendMatrix(std::string& out, const D3DXMATRIX& matrix) {
   std::string cells[4][4];

@@ -191,9 +191,11 @@ bool ViewApi::TexturePath(std::string_view id, std::string* path, std::string* e
 }
 
 ApiReply ViewApi::Textures() {
-  std::string count, error;
-  Run({"texture-count"}, &error, [&](const Answer& result) { AppendJson(result, count); });
-  const int textures = Json::parse(count)["outputs"].front().get<int>();
+  std::string error;
+  int textures = 0;
+  Run({"texture-count"}, &error, [&](const Answer& result) {
+    if (const float* count = FirstOutput<float>(result)) textures = static_cast<int>(*count);
+  });
   Json list = Json::array();
   for (int id = 0; id < textures; ++id) {
     std::string path, head, why;
