@@ -126,7 +126,9 @@ struct ValueObject {
   py::object operator()(const MatrixCollectionChannel* collection) const { return KeyList(*collection); }
 };
 
-// The Python objects that depend only on the info type, made once.
+// The Python objects that depend only on the info type. Like the keys below,
+// made on first use and never freed: they must not be released after the
+// interpreter has gone.
 struct Names {
   py::str query;
   py::int_ infoType;
@@ -139,8 +141,6 @@ struct AnswerKeys {
       messages{"messages"};
 };
 
-// Made on first use and never freed: Python objects must not be released
-// once the interpreter has gone.
 const AnswerKeys& Keys() {
   static const auto* keys = new AnswerKeys;
   return *keys;
