@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "cli/json_output.h"
 #include "host/mesh_channel.h"
+#include "session/json_output.h"
 
 namespace {
 
@@ -40,9 +40,9 @@ void BM_JsonMesh(benchmark::State& state) {
   sci::QueryRequest request;
   request.info = Importing::FindInfoType(Importing::SCI_GEOMETRY);
   request.inputs.push_back({sci::Inputs(*request.info).at(0), 0, {}});
-  sci::QueryResult result;
-  result.request = &request;
-  result.outputs.push_back({sci::Outputs(*request.info).at(0), &mesh});
+  sci::Answer answer;
+  answer.request = &request;
+  answer.outputs.push_back({sci::Outputs(*request.info).at(0), sci::ReadOutput(ChildKind::Mesh, &mesh)});
 
   std::FILE* null = std::fopen("/dev/null", "w");
   std::size_t peakBuffer = 0;
@@ -50,7 +50,7 @@ void BM_JsonMesh(benchmark::State& state) {
   for (auto _ : state) {
     sci::TextSink sink(null);
     work.Start();
-    sci::WriteResultJson(result, sink);
+    sci::WriteAnswerJson(answer, sink);
     peakBuffer = std::max(peakBuffer, sink.text.capacity());
     sink.Write();
     work.Stop();

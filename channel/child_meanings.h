@@ -19,9 +19,10 @@ enum class InputDomain {
   Name,
 };
 
-// What an output means beyond its kind; Plain when the kind says it all.
+// What an output means beyond its kind; Plain when the kind says it all,
+// Xml for a text that is an XML document.
 enum class OutputMeaning {
-  None, Plain, ID, IDOrNone, Count, Angle, Ticks, Seconds, LightType, Flag, Colour, BoxCorner, RangeOrNone,
+  None, Plain, ID, IDOrNone, Count, Angle, Ticks, Seconds, LightType, Flag, Colour, BoxCorner, RangeOrNone, Xml,
 };
 
 struct ChildMeaning {
@@ -40,7 +41,7 @@ constexpr ChildMeaning In(InputDomain d) { return {d, OutputMeaning::None}; }
 constexpr ChildMeaning Out(OutputMeaning m) { return {InputDomain::None, m}; }
 
 inline constexpr InfoTypeMeaning kMeanings[kInfoTypeCount] = {
-    {{Out(M::Plain), {}, {}}},  // SCI_SCENE_HIERARCHY
+    {{Out(M::Xml), {}, {}}},  // SCI_SCENE_HIERARCHY
     {{Out(M::Count), {}, {}}},  // SCI_NODE_COUNT
     {{In(D::Name), Out(M::IDOrNone), {}}},  // SCI_NODE_ID
     {{In(D::Node), Out(M::Plain), {}}},  // SCI_NODE_NAME
@@ -66,7 +67,7 @@ inline constexpr InfoTypeMeaning kMeanings[kInfoTypeCount] = {
     {{In(D::Geometry), Out(M::Plain), {}}},  // SCI_GEOMETRY
     {{In(D::Geometry), Out(M::Count), {}}},  // SCI_GEOMETRY_VERTEX_COUNT
     {{Out(M::Count), {}, {}}},  // SCI_GEOMETRY_COUNT
-    {{In(D::Material), Out(M::Plain), {}}},  // SCI_MATERIAL_AS_XML
+    {{In(D::Material), Out(M::Xml), {}}},  // SCI_MATERIAL_AS_XML
     {{In(D::Material), Out(M::Plain), {}}},  // SCI_MATERIAL
     {{Out(M::Count), {}, {}}},  // SCI_MATERIAL_COUNT
     {{In(D::Material), Out(M::Count), {}}},  // SCI_MATERIAL_SURFACE_COUNT

@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "cli/exit_codes.h"
-#include "cli/json_output.h"
-#include "cli/node_names.h"
-#include "cli/text_output.h"
+#include "session/json_output.h"
+#include "session/node_names.h"
+#include "session/text_output.h"
 
 namespace sci {
 
@@ -107,12 +107,12 @@ int RunBatch(QuerySession& session, std::FILE* in, std::FILE* out, const OutputO
       std::fprintf(stderr, "sci: line %ld: %s\n", lineNumber, error.c_str());
       if (options.json) buffer += DumpLine(Json{{"line", lineNumber}, {"error", error}}) + '\n';
     } else {
-      const QueryResult& result = session.Run(request);
+      const Answer& result = session.Run(request);
       for (const auto& message : result.messages)
         std::fprintf(stderr, "sci: line %ld: %s: %s\n", lineNumber, ShortName(*request.info).c_str(), message.c_str());
       badInput = badInput || !result.messages.empty();
       if (options.json) {
-        WriteResultJson(result, sink);
+        WriteAnswerJson(result, sink);
         buffer += '\n';
       } else {
         buffer += "> ";

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/output_options.h"
-#include "cli/query_session.h"
+#include "session/query_session.h"
 
 namespace sci {
 

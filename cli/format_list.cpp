@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "cli/json_output.h"
 #include "scene/import/scene_importer.h"
+#include "session/json_output.h"
 
 namespace sci {
 

@@ -10,18 +10,18 @@
 #include "cli/exit_codes.h"
 #include "cli/format_list.h"
 #include "cli/graphviz.h"
-#include "cli/json_output.h"
 #include "cli/locations.h"
-#include "cli/node_names.h"
 #include "cli/options.h"
 #include "cli/progress.h"
-#include "cli/query_list.h"
-#include "cli/query_session.h"
-#include "cli/summary.h"
-#include "cli/scene_tree.h"
-#include "cli/text_output.h"
-#include "cli/tree_output.h"
 #include "cli/view/view_server.h"
+#include "session/json_output.h"
+#include "session/node_names.h"
+#include "session/query_list.h"
+#include "session/query_session.h"
+#include "session/scene_tree.h"
+#include "session/summary.h"
+#include "session/text_output.h"
+#include "session/tree_output.h"
 
 namespace sci {
 namespace {
@@ -177,11 +177,11 @@ int Run(int argc, const char* const* argv) {
     Fail(error);
     return kExitBadInput;
   }
-  const QueryResult& result = session.Run(request);
+  const Answer& result = session.Run(request);
   for (const auto& message : result.messages) Fail(ShortName(*request.info) + ": " + message);
   TextSink sink(stdout);
   if (options->output.json) {
-    WriteResultJson(result, sink);
+    WriteAnswerJson(result, sink);
     sink.text += '\n';
   } else {
     AppendText(result, options->output.full, sink.text);

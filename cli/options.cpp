@@ -8,8 +8,8 @@
 
 #include "cli/exit_codes.h"
 #include "cli/locations.h"
-#include "cli/printable.h"
-#include "cli/query_table.h"
+#include "session/printable.h"
+#include "session/query_table.h"
 
 namespace sci {
 

@@ -3,11 +3,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <variant>
 
-#include "host/material_channels.h"
-#include "host/matrix_collection_channel.h"
-#include "host/mesh_channel.h"
-#include "host/value_channels.h"
+#include "session/output_value.h"
 
 namespace crosscheck {
 
@@ -141,39 +139,24 @@ void AppendKeys(std::string& out, const MatrixCollectionChannel& collection) {
          ",\"calls\":" + std::to_string(collection.CallCount()) + ",\"digest\":" + digest.Hex() + '}';
 }
 
-void AppendOutput(std::string& out, ChildKind kind, const Orv_Channel* child) {
-  if (child == nullptr) {
-    out += "null";
-    return;
+// Writes an output's value; null for no child.
+struct ValueWriter {
+  std::string& out;
+
+  void operator()(std::monostate) { out += "null"; }
+  void operator()(float value) { AppendFloat(out, value); }
+  void operator()(sci::TextValue value) { AppendString(out, value.text); }
+  void operator()(const D3DXMATRIX& matrix) { AppendFloats(out, &matrix.m[0][0], 16); }
+  void operator()(const D3DXVECTOR3& vector) { AppendVector(out, vector); }
+  void operator()(const MeshChannel* mesh) { AppendMesh(out, *mesh); }
+  void operator()(const MaterialChannel* material) { AppendMaterial(out, *material); }
+  void operator()(const TextureChannel* texture) {
+    out += texture->GetTextureFlag() ? "{\"flag\":true,\"file\":" : "{\"flag\":false,\"file\":";
+    AppendString(out, texture->GetTextureFile().c_str());
+    out += '}';
   }
-  switch (kind) {
-    case ChildKind::Value:
-      return AppendFloat(out, static_cast<const ValueChannel*>(child)->GetValue());
-    case ChildKind::Text:
-      return AppendString(out, static_cast<const TextChannel*>(child)->GetText());
-    case ChildKind::Matrix:
-      return AppendFloats(out, &static_cast<const MatrixChannel*>(child)->GetMatrix().m[0][0], 16);
-    case ChildKind::ValueVector:
-      return AppendVector(out, static_cast<const ValueVectorChannel*>(child)->GetVector());
-    case ChildKind::Mesh:
-      return AppendMesh(out, *static_cast<const MeshChannel*>(child));
-    case ChildKind::Material:
-      return AppendMaterial(out, *static_cast<const MaterialChannel*>(child));
-    case ChildKind::Texture: {
-      const auto* texture = static_cast<const TextureChannel*>(child);
-      out += texture->GetTextureFlag() ? "{\"flag\":true,\"file\":" : "{\"flag\":false,\"file\":";
-      AppendString(out, texture->GetTextureFile().c_str());
-      out += '}';
-      return;
-    }
-    case ChildKind::MatrixCollection:
-      return AppendKeys(out, *static_cast<const MatrixCollectionChannel*>(child));
-    case ChildKind::None:
-    case ChildKind::SceneContainer:
-      break;
-  }
-  out += "null";
-}
+  void operator()(const MatrixCollectionChannel* collection) { AppendKeys(out, *collection); }
+};
 
 }  // namespace
 
@@ -193,7 +176,7 @@ std::string AnswerLine(const Question& question, const Orv_Channel& channel, con
     if (!IsOutputChild(info, index)) continue;
     if (!first) out += ',';
     first = false;
-    AppendOutput(out, info.children[index - 1].kind, channel.GetChild(index));
+    std::visit(ValueWriter{out}, sci::ReadOutput(info.children[index - 1].kind, channel.GetChild(index)));
   }
   out += "],\"messages\":[";
   for (std::size_t i = 0; i < messages.size(); ++i) {

@@ -7,9 +7,9 @@
 
 #include "cli/batch.h"
 #include "cli/exit_codes.h"
-#include "cli/query_session.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_targets.h"
+#include "session/query_session.h"
 
 namespace sci_fuzz {
 

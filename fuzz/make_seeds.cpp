@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "channel/scene_container_info.h"
-#include "cli/query_table.h"
 #include "host/orv_file.h"
 #include "host/project_file.h"
 #include "host/value_channels.h"
@@ -19,6 +18,7 @@
 #include "scene/import/scene_importer.h"
 #include "scene/scene_container.h"
 #include "scene/snapshot.h"
+#include "session/query_table.h"
 
 namespace {
 

@@ -13,13 +13,14 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/query_list.h"
-#include "cli/query_table.h"
-#include "cli/number_text.h"
+#include "python/answer_object.h"
 #include "python/plugin_location.h"
 #include "python/scene_handle.h"
 #include "scene/import/guarded_import.h"
 #include "scene/import/scene_importer.h"
+#include "session/query_list.h"
+#include "session/query_table.h"
+#include "session/value_text.h"
 
 namespace py = pybind11;
 using sceneinfo::SceneHandle;
@@ -35,9 +36,34 @@ namespace {
 
 py::object ParseJson(const std::string& text) { return py::module_::import("json").attr("loads")(text); }
 
+// The query a str names. Names found are kept (a bounded number of them),
+// so that a name asked again is not folded and looked up again; the dict is
+// never freed, as it must not outlive the interpreter.
+const sci::InfoTypeInfo* FindNamedQuery(const py::handle& name) {
+  static PyObject* const found = PyDict_New();
+  if (PyObject* index = PyDict_GetItemWithError(found, name.ptr())) return &Importing::kInfoTypes[PyLong_AsLong(index)];
+  if (PyErr_Occurred()) throw py::error_already_set();
+  const sci::InfoTypeInfo* info = sci::FindQuery(name.cast<std::string>());
+  if (info != nullptr && PyDict_Size(found) < 1024 &&
+      PyDict_SetItem(found, name.ptr(), py::int_(static_cast<int>(info->value)).ptr()) != 0)
+    throw py::error_already_set();
+  return info;
+}
+
+// A Python int read as sci reads its decimal text: the nearest float. False
+// for anything else, and for ints too large for this shortcut.
+bool ReadInt(const py::handle& value, float* number) {
+  if (!PyLong_CheckExact(value.ptr())) return false;
+  int overflow = 0;
+  const long long whole = PyLong_AsLongLongAndOverflow(value.ptr(), &overflow);
+  if (overflow != 0) return false;
+  *number = static_cast<float>(whole);
+  return true;
+}
+
 const sci::InfoTypeInfo& FindQuery(const py::handle& query) {
   const sci::InfoTypeInfo* info = nullptr;
-  if (py::isinstance<py::str>(query)) info = sci::FindQuery(query.cast<std::string>());
+  if (py::isinstance<py::str>(query)) info = FindNamedQuery(query);
   else if (py::isinstance<py::int_>(query) && !py::isinstance<py::bool_>(query))
     info = sci::FindQuery(py::str(query).cast<std::string>());
   else throw py::type_error("a query is named by its name or number, not " + std::string(py::str(query.get_type().attr("__name__"))));
@@ -55,7 +81,8 @@ const sci::InfoTypeInfo& FindQuery(const py::handle& query) {
 sci::QueryRequest Request(const py::handle& query, const py::tuple& inputs) {
   sci::QueryRequest request;
   request.info = &FindQuery(query);
-  const auto children = sci::Inputs(*request.info);
+  const auto& children = sci::Inputs(*request.info);
+  request.inputs.reserve(children.size());
   const std::string& name = sci::ShortName(*request.info);
   if (inputs.size() != children.size())
     throw py::type_error(name + " takes " + std::to_string(children.size()) +
@@ -74,11 +101,13 @@ sci::QueryRequest Request(const py::handle& query, const py::tuple& inputs) {
       if (isText || py::isinstance<py::bytes>(value) || !PyNumber_Check(value.ptr()))
         throw py::type_error(name + ": " + children[i].label + (isNodeID ? " must be a number or a node's name, not " : " must be a number, not ") +
                              std::string(py::str(value.get_type().attr("__name__"))));
-      const std::string text = py::str(value);
-      if (!sci::ParseFloat(text, &input.number))
-        throw py::value_error(name + ": " + children[i].label + " must be a finite 32-bit float, not " + text);
-      if (sci::TakesWholeNumber(children[i]) && std::trunc(input.number) != input.number)
-        throw py::value_error(name + ": " + children[i].label + " must be a whole number, not " + text);
+      if (!ReadInt(value, &input.number)) {
+        const std::string text = py::str(value);
+        if (!sci::ParseFloat(text, &input.number))
+          throw py::value_error(name + ": " + children[i].label + " must be a finite 32-bit float, not " + text);
+        if (sci::TakesWholeNumber(children[i]) && std::trunc(input.number) != input.number)
+          throw py::value_error(name + ": " + children[i].label + " must be a whole number, not " + text);
+      }
     }
     request.inputs.push_back(std::move(input));
   }
@@ -114,14 +143,20 @@ std::unique_ptr<SceneHandle> Open(const std::string& path, bool cache, const std
 
 py::object Query(SceneHandle& scene, const py::handle& query, const py::args& inputs) {
   sci::QueryRequest request = Request(query, inputs);
-  std::string json, error;
+  py::object answer;
+  std::string error;
   bool answered;
   {
+    // The scene is locked without the GIL, so that a thread waiting for it
+    // never holds the GIL that the thread inside needs to build its answer.
     py::gil_scoped_release release;
-    answered = scene.QueryJson(std::move(request), &json, &error);
+    answered = scene.Query(request, &error, [&](const sci::Answer& result) {
+      py::gil_scoped_acquire acquire;
+      answer = sceneinfo::AnswerObject(result);
+    });
   }
   if (!answered) Raise("QueryInputError", error);
-  return ParseJson(json);
+  return answer;
 }
 
 py::dict Geometry(SceneHandle& scene, const py::handle& id) {

@@ -4,11 +4,9 @@
 #include <cstring>
 #include <new>
 
-#include "cli/json_output.h"
-#include "cli/node_names.h"
-#include "cli/scene_tree.h"
-#include "cli/summary.h"
 #include "host/mesh_channel.h"
+#include "session/scene_tree.h"
+#include "session/summary.h"
 
 namespace sceneinfo {
 
@@ -93,15 +91,6 @@ SceneHandle::~SceneHandle() {
   session_.reset();
 }
 
-bool SceneHandle::QueryJson(sci::QueryRequest request, std::string* json, std::string* error) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!sci::ResolveNodeNames(*session_, request, error)) return false;
-  sci::TextSink sink;
-  sci::WriteResultJson(session_->Run(request), sink);
-  *json = std::move(sink.text);
-  return true;
-}
-
 std::string SceneHandle::SummaryJson() {
   std::lock_guard<std::mutex> lock(mutex_);
   return sci::SummaryJson(sci::Summarize(*session_, path_));
@@ -119,12 +108,12 @@ bool SceneHandle::Geometry(float geometryID, GeometryArrays* arrays, std::vector
   sci::QueryRequest request;
   request.info = Importing::FindInfoType(Importing::SCI_GEOMETRY);
   request.inputs.push_back({sci::Inputs(*request.info).at(0), geometryID, {}});
-  const sci::QueryResult& result = session_->Run(request);
+  const sci::Answer& result = session_->Run(request);
   *messages = result.messages;
-  const Orv_Channel* mesh = result.outputs.at(0).channel;
+  const MeshChannel* const* mesh = sci::FirstOutput<const MeshChannel*>(result);
   if (mesh == nullptr) messages->push_back("The host could not create the mesh.");
   if (!messages->empty()) return false;
-  CopyMesh(*static_cast<const MeshChannel*>(mesh), arrays);
+  CopyMesh(**mesh, arrays);
   return true;
 }
 

@@ -9,7 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "cli/query_session.h"
+#include "session/node_names.h"
+#include "session/query_session.h"
 
 namespace sceneinfo {
 
@@ -52,11 +53,16 @@ class SceneHandle {
                                            const Importing::GuardedImportOptions& options, std::string* error,
                                            OpenFailure* failure);
 
-  // The answer to `request` as sci --json writes it, on one line, into
-  // `json`; the channel's messages are in the answer's "messages". Node IDs
-  // given by name are looked up first, as sci does; false, with the reason
-  // in `error`, when no node has such a name.
-  bool QueryJson(sci::QueryRequest request, std::string* json, std::string* error);
+  // Runs `request` and hands its answer to `use` while the scene stays
+  // locked. Node IDs given by name are looked up first, as sci does; false,
+  // with the reason in `error`, when no node has such a name.
+  template <class Use>
+  bool Query(sci::QueryRequest& request, std::string* error, Use use) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!sci::ResolveNodeNames(*session_, request, error)) return false;
+    use(session_->Run(request));
+    return true;
+  }
   // The scene's summary as sci --json writes it when given no query.
   std::string SummaryJson();
   // The node tree as sci --tree --format json writes it; what the channel

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "cli/number_text.h"
+#include "session/value_text.h"
 #include "xml/number_text.h"
 
 namespace {

@@ -4,17 +4,17 @@
 #include <cstdint>
 #include <filesystem>
 
-#include "cli/json_output.h"
-#include "cli/node_names.h"
-#include "cli/query_list.h"
-#include "cli/scene_tree.h"
-#include "cli/summary.h"
-#include "cli/text_output.h"
 #include "cli/view/geometry_binary.h"
 #include "cli/view/texture_decoding.h"
 #include "cli/view/texture_files.h"
 #include "host/mesh_channel.h"
 #include "host/value_channels.h"
+#include "session/json_output.h"
+#include "session/node_names.h"
+#include "session/query_list.h"
+#include "session/scene_tree.h"
+#include "session/summary.h"
+#include "session/text_output.h"
 
 namespace sci {
 
@@ -35,10 +35,10 @@ bool ParseId(std::string_view text, int* id) {
 }
 
 // The result as `sci --json` writes it.
-void AppendJson(const QueryResult& result, std::string& out) {
+void AppendJson(const Answer& result, std::string& out) {
   TextSink sink;
   sink.text.swap(out);
-  WriteResultJson(result, sink);
+  WriteAnswerJson(result, sink);
   sink.text.swap(out);
 }
 
@@ -64,13 +64,13 @@ bool WordsOf(const nlohmann::json& request, std::vector<std::string>* words, std
 ViewApi::ViewApi(QuerySession& session, std::string scenePath, std::vector<std::string> textureRoots)
     : session_(session), scenePath_(std::move(scenePath)), textureRoots_(std::move(textureRoots)) {}
 
-template <class Answer>
-bool ViewApi::Run(const std::vector<std::string>& words, std::string* error, Answer answer) {
+template <class Use>
+bool ViewApi::Run(const std::vector<std::string>& words, std::string* error, Use use) {
   QueryRequest request;
   if (!ParseQuery(std::vector<std::string_view>(words.begin(), words.end()), &request, error)) return false;
   const std::lock_guard<std::mutex> lock(channels_);
   if (!ResolveNodeNames(session_, request, error)) return false;
-  answer(session_.Run(request));
+  use(session_.Run(request));
   return true;
 }
 
@@ -89,7 +89,7 @@ ApiReply ViewApi::Queries() { return {200, "application/json", QueryListJson()};
 ApiReply ViewApi::Query(const std::vector<std::string>& words) {
   ApiReply reply;
   std::string error;
-  if (!Run(words, &error, [&](const QueryResult& result) { AppendJson(result, reply.body); }))
+  if (!Run(words, &error, [&](const Answer& result) { AppendJson(result, reply.body); }))
     return Error(400, error);
   return reply;
 }
@@ -105,7 +105,7 @@ ApiReply ViewApi::QueryJson(std::string_view body) {
   if (*format != "text") return Error(400, "\"format\" is \"json\" (the default) or \"text\"");
   // The text sci prints for a person, meanings included.
   ApiReply reply{200, "text/plain; charset=utf-8", {}};
-  if (!Run(words, &error, [&](const QueryResult& result) { AppendText(result, false, reply.body); }))
+  if (!Run(words, &error, [&](const Answer& result) { AppendText(result, false, reply.body); }))
     return Error(400, error);
   return reply;
 }
@@ -120,7 +120,7 @@ ApiReply ViewApi::Batch(std::string_view body) {
     std::vector<std::string> words;
     std::string error;
     if (!WordsOf(request, &words, &error) ||
-        !Run(words, &error, [&](const QueryResult& result) { AppendJson(result, reply.body); }))
+        !Run(words, &error, [&](const Answer& result) { AppendJson(result, reply.body); }))
       reply.body += DumpLine(Json{{"error", error}});
   }
   reply.body += ']';
@@ -166,10 +166,10 @@ ApiReply ViewApi::Geometries(std::string_view first, std::string_view count) {
   // In 64 bits: start + n passes INT_MAX for a first ID near it.
   for (std::int64_t id = start; id < std::int64_t{start} + n; ++id) {
     std::string error;
-    const bool ran = Run({"geometry", std::to_string(id)}, &error, [&](const QueryResult& result) {
+    const bool ran = Run({"geometry", std::to_string(id)}, &error, [&](const Answer& result) {
       if (!result.messages.empty()) error = result.messages.front();
-      else if (result.outputs.empty() || result.outputs[0].channel == nullptr) error = "the plug-in gave no mesh";
-      else AppendGeometry(*static_cast<const MeshChannel*>(result.outputs[0].channel), reply.body);
+      else if (const MeshChannel* const* mesh = FirstOutput<const MeshChannel*>(result)) AppendGeometry(**mesh, reply.body);
+      else error = "the plug-in gave no mesh";
     });
     if (!ran) return Error(400, error);
     if (!error.empty()) return Error(404, error);
@@ -179,11 +179,11 @@ ApiReply ViewApi::Geometries(std::string_view first, std::string_view count) {
 
 bool ViewApi::TexturePath(std::string_view id, std::string* path, std::string* error, int* status) {
   *status = 400;
-  if (!Run({"texture-path", std::string(id)}, error, [&](const QueryResult& result) {
-        const auto* text = result.outputs.empty() ? nullptr : static_cast<const TextChannel*>(result.outputs[0].channel);
+  if (!Run({"texture-path", std::string(id)}, error, [&](const Answer& result) {
+        const TextValue* text = FirstOutput<TextValue>(result);
         if (!result.messages.empty()) *error = result.messages.front();
-        else if (text == nullptr || text->GetText() == nullptr) *error = "the plug-in gave no texture path";
-        else *path = text->GetText();
+        else if (text == nullptr || text->text == nullptr) *error = "the plug-in gave no texture path";
+        else *path = text->text;
       }))
     return false;
   *status = 404;
@@ -191,9 +191,11 @@ bool ViewApi::TexturePath(std::string_view id, std::string* path, std::string* e
 }
 
 ApiReply ViewApi::Textures() {
-  std::string count, error;
-  Run({"texture-count"}, &error, [&](const QueryResult& result) { AppendJson(result, count); });
-  const int textures = Json::parse(count)["outputs"].front().get<int>();
+  std::string error;
+  int textures = 0;
+  Run({"texture-count"}, &error, [&](const Answer& result) {
+    if (const float* count = FirstOutput<float>(result)) textures = static_cast<int>(*count);
+  });
   Json list = Json::array();
   for (int id = 0; id < textures; ++id) {
     std::string path, head, why;

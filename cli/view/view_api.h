@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/query_session.h"
+#include "session/query_session.h"
 
 // What the inspector's server answers, apart from HTTP: every answer comes
 // from the session's plug-in channels, as sci gives it on the command line.
@@ -69,9 +69,9 @@ class ViewApi {
 
  private:
   // Runs the query that `words` name; false with the reason in `error` when
-  // they name none. `answer` sees the result while the channels are locked.
-  template <class Answer>
-  bool Run(const std::vector<std::string>& words, std::string* error, Answer answer);
+  // they name none. `use` sees the answer while the channels are locked.
+  template <class Use>
+  bool Run(const std::vector<std::string>& words, std::string* error, Use use);
 
   // The texture path of `id` as the plug-in gives it; false with the reason
   // in `error` (status 400 or 404 in `status`).

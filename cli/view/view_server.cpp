@@ -165,8 +165,8 @@ ApiReply Post(const Server& server, std::string_view path, const std::string& bo
 // Called by the daemon for each request: first with the headers (checked
 // here, before any body is read), then with each piece of the body, then
 // once more with none to answer.
-MHD_Result Answer(void* context, MHD_Connection* connection, const char* url, const char* method, const char*,
-                  const char* upload, std::size_t* uploadSize, void** state) {
+MHD_Result Respond(void* context, MHD_Connection* connection, const char* url, const char* method, const char*,
+                   const char* upload, std::size_t* uploadSize, void** state) {
   const Server& server = *static_cast<const Server*>(context);
   const std::string_view path(url), verb(method);
   const bool post = verb == MHD_HTTP_METHOD_POST;
@@ -246,7 +246,7 @@ int RunView(QuerySession& session, const std::string& scenePath, const ViewOptio
   sigaddset(&stops, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &stops, &previous);
   MHD_Daemon* daemon = MHD_start_daemon(
-      MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_INTERNAL_POLLING_THREAD, 0, nullptr, nullptr, &Answer, &server,
+      MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_INTERNAL_POLLING_THREAD, 0, nullptr, nullptr, &Respond, &server,
       MHD_OPTION_LISTEN_SOCKET, socket, MHD_OPTION_THREAD_POOL_SIZE, kThreads, MHD_OPTION_CONNECTION_LIMIT,
       kMaxConnections, MHD_OPTION_CONNECTION_TIMEOUT, kIdleSeconds, MHD_OPTION_NOTIFY_COMPLETED, &Forget, nullptr,
       MHD_OPTION_END);

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "cli/query_session.h"
 #include "cli/view/view_options.h"
+#include "session/query_session.h"
 
 namespace sci {
 

@@ -89,7 +89,10 @@ class Scene:
         that no node has always raises QueryInputError.
         Raises ValueError for an unknown query and TypeError for wrong inputs.
         """
-        answer = self._open_native().query(query, *inputs)
+        native = self._native  # _open_native() inline: this is the path every query takes
+        if native is None:
+            raise SceneClosedError(f"{self._path}: the scene is closed")
+        answer = native.query(query, *inputs)
         if check and answer["messages"]:
             raise QueryInputError(answer["messages"][0], answer)
         return answer

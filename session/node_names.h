@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "cli/query_request.h"
-#include "cli/query_session.h"
+#include "session/query_request.h"
+#include "session/query_session.h"
 
 namespace sci {
 

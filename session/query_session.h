@@ -6,28 +6,13 @@
 #include <vector>
 
 #include "channel/scene_container_info.h"
-#include "cli/query_request.h"
 #include "host/host.h"
 #include "scene/import/guarded_import.h"
 #include "scene/scene_container.h"
+#include "session/answer.h"
+#include "session/query_request.h"
 
 namespace sci {
-
-// One output child of a query that has run; valid until the next run of a
-// query of the same info type.
-struct QueryOutput {
-  QueryChild child;
-  const Orv_Channel* channel = nullptr;  // null when the host could not make the child
-};
-
-struct QueryResult {
-  const QueryRequest* request = nullptr;
-  std::vector<QueryOutput> outputs;
-  std::vector<std::string> messages;  // debug messages shown by the channel
-  // For a Material output: the material's name, asked through the plug-in
-  // with the same material ID; empty when that query failed.
-  std::string materialName;
-};
 
 // A host with the plug-in loaded and one imported scene. Queries run through
 // the plug-in's channel, one channel per info type, made on first use and
@@ -44,9 +29,9 @@ class QuerySession {
   bool LoadScene(const std::string& path, std::string* error, std::function<void(float)> progress,
                  Importing::GuardedImportOptions options = {});
 
-  // Runs one query. Its outputs start from a fresh child's state, so a
-  // result never shows what an earlier query left behind.
-  const QueryResult& Run(const QueryRequest& request);
+  // Runs one query and reads its answer. Its outputs start from a fresh
+  // child's state, so an answer never shows what an earlier query left.
+  const Answer& Run(const QueryRequest& request);
 
   const Importing::SceneContainer& Scene() const { return *scene_; }
 
@@ -60,7 +45,7 @@ class QuerySession {
   Guid channelTypeId_;
   Importing::SceneContainer* scene_;
   std::array<Importing::SceneContainerInfo*, Importing::kInfoTypeCount> channels_{};
-  QueryResult result_;
+  Answer answer_;
 };
 
 }  // namespace sci

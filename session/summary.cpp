@@ -1,14 +1,14 @@
-#include "cli/summary.h"
+#include "session/summary.h"
 
 #include <algorithm>
+#include <variant>
 
-#include "cli/asker.h"
-#include "cli/json_output.h"
-#include "cli/number_text.h"
-#include "cli/printable.h"
-#include "cli/text_output.h"
-#include "cli/tree_output.h"
-#include "host/value_channels.h"
+#include "session/asker.h"
+#include "session/json_output.h"
+#include "session/printable.h"
+#include "session/text_output.h"
+#include "session/tree_output.h"
+#include "session/value_text.h"
 
 namespace sci {
 
@@ -36,10 +36,14 @@ SceneSummary Summarize(QuerySession& session, const std::string& path) {
   count("cameras", SCI_CAMERA_COUNT);
   count("lights", SCI_LIGHT_COUNT);
 
-  const QueryResult& box = ask.Run(SCI_SCENE_BOUNDING_BOX);
-  if (box.outputs.size() == 2 && box.outputs[0].channel && box.outputs[1].channel) {
-    summary.boxMin = static_cast<const ValueVectorChannel*>(box.outputs[0].channel)->GetVector();
-    summary.boxMax = static_cast<const ValueVectorChannel*>(box.outputs[1].channel)->GetVector();
+  const Answer& box = ask.Run(SCI_SCENE_BOUNDING_BOX);
+  if (box.outputs.size() == 2) {
+    const auto* min = std::get_if<D3DXVECTOR3>(&box.outputs[0].value);
+    const auto* max = std::get_if<D3DXVECTOR3>(&box.outputs[1].value);
+    if (min && max) {
+      summary.boxMin = *min;
+      summary.boxMax = *max;
+    }
   }
   summary.tree = BuildSceneTree(session);
   summary.messages.insert(summary.messages.end(), summary.tree.messages.begin(), summary.tree.messages.end());

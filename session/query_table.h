@@ -33,8 +33,8 @@ const InfoTypeInfo* FindQuery(std::string_view text);
 std::vector<std::string> SimilarQueryNames(std::string_view text);
 
 // The query's inputs and outputs, in child order.
-std::vector<QueryChild> Inputs(const InfoTypeInfo& info);
-std::vector<QueryChild> Outputs(const InfoTypeInfo& info);
+const std::vector<QueryChild>& Inputs(const InfoTypeInfo& info);
+const std::vector<QueryChild>& Outputs(const InfoTypeInfo& info);
 
 // "; did you mean 'node-count'?" for a misspelt query name, or empty.
 std::string DidYouMean(std::string_view text);

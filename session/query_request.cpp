@@ -1,9 +1,9 @@
-#include "cli/query_request.h"
+#include "session/query_request.h"
 
 #include <cmath>
 
-#include "cli/number_text.h"
-#include "cli/printable.h"
+#include "session/printable.h"
+#include "session/value_text.h"
 
 namespace sci {
 

@@ -1,13 +1,12 @@
-#include "cli/tree_output.h"
+#include "session/tree_output.h"
 
 #include <algorithm>
 #include <functional>
 #include <utility>
 #include <vector>
 
-#include "cli/number_text.h"
-#include "cli/printable.h"
-#include "cli/value_names.h"
+#include "session/printable.h"
+#include "session/value_text.h"
 
 namespace sci {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/query_session.h"
+#include "session/query_session.h"
 
 namespace sci {
 
@@ -16,7 +16,7 @@ class Asker {
   Asker(QuerySession& session, std::vector<std::string>& messages) : session_(session), messages_(messages) {}
 
   // Runs `type` with its inputs set, in child order, to `first` and `second`.
-  const QueryResult& Run(Importing::SCI_INFO_TYPE type, float first = 0, float second = 0);
+  const Answer& Run(Importing::SCI_INFO_TYPE type, float first = 0, float second = 0);
   // The first output of `type` as a Value, or -1 when there is none.
   float Value(Importing::SCI_INFO_TYPE type, float first = 0, float second = 0);
   // The first output of `type` as a Text; empty when there is none.

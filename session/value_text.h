@@ -5,6 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "session/query_table.h"
+
+// How numbers and coded values are written for people, and how typed
+// numbers are read: the one place of these rules for every host. (The XML
+// texts keep their own exact rules, in xml/number_text.h.)
 namespace sci {
 
 // Appends the shortest text that reads back as the same float ("2", "0.1").
@@ -39,5 +44,25 @@ inline bool ParseFloat(std::string_view text, float* value) {
   const auto result = std::from_chars(text.data(), end, *value);
   return !text.empty() && result.ec == std::errc() && result.ptr == end && std::isfinite(*value);
 }
+
+// "point", "spot", "directional", ...; "unknown" for any other value.
+const char* LightTypeName(int type);
+
+// "point list", "line list", "triangle list"; "none" for any other value.
+const char* PrimitiveTypeName(int code);
+
+// What to write after the number of a Value answer of `info`, for people:
+// " (spot)" for light type 2, " rad (45 degrees)" for an angle, " (none)"
+// for the range of a light without one, " s (2400 ticks)" for a key time,
+// " (none)" for an ID of -1 that a search answers. Empty when the number
+// says it all.
+std::string ValueSuffix(const InfoTypeInfo& info, float value);
+
+// The name of a coded value for JSON's "names": a light type's name, or
+// "none" for a value that marks an absence. Empty when it has none.
+std::string ValueName(const InfoTypeInfo& info, float value);
+
+// The conventions behind the numbers, for the end of the query list.
+const char* NumberConventions();
 
 }  // namespace sci

@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "cli/query_session.h"
-#include "cli/scene_tree.h"
+#include "session/query_session.h"
+#include "session/scene_tree.h"
 
 namespace sci {
 

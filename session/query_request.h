@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/query_table.h"
+#include "session/query_table.h"
 
 namespace sci {
 

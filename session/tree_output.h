@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "cli/scene_tree.h"
+#include "session/scene_tree.h"
 
 namespace sci {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/query_session.h"
+#include "session/query_session.h"
 
 // The scene's node tree as data, asked through the plug-in's channel with
 // the same queries a user can run, and written as JSON, text or Graphviz.

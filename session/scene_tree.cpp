@@ -1,11 +1,11 @@
-#include "cli/scene_tree.h"
+#include "session/scene_tree.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "cli/asker.h"
-#include "cli/json_output.h"
-#include "cli/value_names.h"
+#include "session/asker.h"
+#include "session/json_output.h"
+#include "session/value_text.h"
 
 namespace sci {
 

@@ -5,8 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli/query_session.h"
-#include "cli/text_sink.h"
+#include "session/answer.h"
+#include "session/text_sink.h"
 
 namespace sci {
 
@@ -28,7 +28,7 @@ Json JsonVector(const D3DXVECTOR3& v);
 // channel's raw values; "names" the name of each output that has one
 // ("spot" for a light type, "none" for an absent range or ID). Meshes and
 // key lists are written piece by piece, spilling to the sink as they go.
-void WriteResultJson(const QueryResult& result, TextSink& sink);
+void WriteAnswerJson(const Answer& answer, TextSink& sink);
 
 // One line of JSON text; bytes that are not UTF-8 become U+FFFD.
 std::string DumpLine(const Json& json);

@@ -1,13 +1,9 @@
-#include "cli/json_output.h"
+#include "session/json_output.h"
 
 #include <cmath>
+#include <variant>
 
-#include "cli/meaning.h"
-#include "cli/number_text.h"
-#include "host/material_channels.h"
-#include "host/matrix_collection_channel.h"
-#include "host/mesh_channel.h"
-#include "host/value_channels.h"
+#include "session/value_text.h"
 
 namespace sci {
 
@@ -133,55 +129,34 @@ void WriteKeys(TextSink& sink, const MatrixCollectionChannel& collection) {
   out += "]}";
 }
 
-void AppendOutputJson(TextSink& sink, const QueryOutput& output, const QueryResult& result) {
-  std::string& out = sink.text;
-  const Orv_Channel* channel = output.channel;
-  if (channel == nullptr) {
-    out += "null";
-    return;
+// Writes an output's value as JSON; null for no child or no text.
+struct ValueWriter {
+  TextSink& sink;
+  const Answer& answer;
+
+  void operator()(std::monostate) { sink.text += "null"; }
+  void operator()(float value) { AppendJsonNumber(sink.text, value); }
+  void operator()(TextValue value) {
+    if (value.text == nullptr) sink.text += "null";
+    else AppendJsonString(sink.text, value.text);
   }
-  switch (output.child.kind) {
-    case ChildKind::Value:
-      AppendJsonNumber(out, static_cast<const ValueChannel*>(channel)->GetValue());
-      return;
-    case ChildKind::Text: {
-      const char* text = static_cast<const TextChannel*>(channel)->GetText();
-      if (text == nullptr) out += "null";
-      else AppendJsonString(out, text);
-      return;
+  void operator()(const D3DXMATRIX& matrix) {
+    for (int i = 0; i < 16; ++i) {
+      sink.text += i == 0 ? '[' : ',';
+      AppendJsonNumber(sink.text, matrix.m[i / 4][i % 4]);
     }
-    case ChildKind::Matrix: {
-      const D3DXMATRIX& matrix = static_cast<const MatrixChannel*>(channel)->GetMatrix();
-      for (int i = 0; i < 16; ++i) {
-        out += i == 0 ? '[' : ',';
-        AppendJsonNumber(out, matrix.m[i / 4][i % 4]);
-      }
-      out += ']';
-      return;
-    }
-    case ChildKind::ValueVector:
-      AppendJsonVector(out, static_cast<const ValueVectorChannel*>(channel)->GetVector());
-      return;
-    case ChildKind::Mesh:
-      WriteMesh(sink, *static_cast<const MeshChannel*>(channel));
-      return;
-    case ChildKind::Material:
-      out += DumpLine(JsonMaterial(*static_cast<const MaterialChannel*>(channel), result.materialName));
-      return;
-    case ChildKind::Texture: {
-      const auto* texture = static_cast<const TextureChannel*>(channel);
-      out += DumpLine(Json{{"flag", texture->GetTextureFlag()}, {"file", texture->GetTextureFile()}});
-      return;
-    }
-    case ChildKind::MatrixCollection:
-      WriteKeys(sink, *static_cast<const MatrixCollectionChannel*>(channel));
-      return;
-    case ChildKind::None:
-    case ChildKind::SceneContainer:
-      break;
+    sink.text += ']';
   }
-  out += "null";
-}
+  void operator()(const D3DXVECTOR3& vector) { AppendJsonVector(sink.text, vector); }
+  void operator()(const MeshChannel* mesh) { WriteMesh(sink, *mesh); }
+  void operator()(const MaterialChannel* material) {
+    sink.text += DumpLine(JsonMaterial(*material, answer.materialName));
+  }
+  void operator()(const TextureChannel* texture) {
+    sink.text += DumpLine(Json{{"flag", texture->GetTextureFlag()}, {"file", texture->GetTextureFile()}});
+  }
+  void operator()(const MatrixCollectionChannel* collection) { WriteKeys(sink, *collection); }
+};
 
 }  // namespace
 
@@ -198,9 +173,9 @@ void AppendJsonNumber(std::string& out, float value) {
 
 Json JsonVector(const D3DXVECTOR3& v) { return Json::array({JsonNumber(v.x), JsonNumber(v.y), JsonNumber(v.z)}); }
 
-void WriteResultJson(const QueryResult& result, TextSink& sink) {
+void WriteAnswerJson(const Answer& answer, TextSink& sink) {
   std::string& out = sink.text;
-  const QueryRequest& request = *result.request;
+  const QueryRequest& request = *answer.request;
   const Fragments& fragments = FragmentsOf(*request.info);
   out += fragments.head;
   for (std::size_t i = 0; i < request.inputs.size(); ++i) {
@@ -210,16 +185,16 @@ void WriteResultJson(const QueryResult& result, TextSink& sink) {
     else AppendJsonNumber(out, input.number);
   }
   out += "},\"outputs\":{";
-  for (std::size_t i = 0; i < result.outputs.size(); ++i) {
+  for (std::size_t i = 0; i < answer.outputs.size(); ++i) {
     out += fragments.outputKeys[i];
-    AppendOutputJson(sink, result.outputs[i], result);
+    std::visit(ValueWriter{sink, answer}, answer.outputs[i].value);
   }
   out += "},\"names\":{";
   bool named = false;
-  for (std::size_t i = 0; i < result.outputs.size(); ++i) {
-    const QueryOutput& output = result.outputs[i];
-    if (output.child.kind != ChildKind::Value || output.channel == nullptr) continue;
-    const std::string name = ValueName(*request.info, static_cast<const ValueChannel*>(output.channel)->GetValue());
+  for (std::size_t i = 0; i < answer.outputs.size(); ++i) {
+    const float* value = std::get_if<float>(&answer.outputs[i].value);
+    if (value == nullptr) continue;
+    const std::string name = ValueName(*request.info, *value);
     if (name.empty()) continue;
     // The output keys carry a leading comma except the first.
     const std::string& key = fragments.outputKeys[i];
@@ -228,9 +203,9 @@ void WriteResultJson(const QueryResult& result, TextSink& sink) {
     named = true;
   }
   out += "},\"messages\":[";
-  for (std::size_t i = 0; i < result.messages.size(); ++i) {
+  for (std::size_t i = 0; i < answer.messages.size(); ++i) {
     if (i > 0) out += ',';
-    AppendJsonString(out, result.messages[i]);
+    AppendJsonString(out, answer.messages[i]);
   }
   out += "]}";
 }

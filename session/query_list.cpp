@@ -1,10 +1,10 @@
-#include "cli/query_list.h"
+#include "session/query_list.h"
 
 #include <algorithm>
 
-#include "cli/json_output.h"
-#include "cli/meaning.h"
-#include "cli/query_table.h"
+#include "session/json_output.h"
+#include "session/query_table.h"
+#include "session/value_text.h"
 
 namespace sci {
 

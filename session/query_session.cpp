@@ -1,12 +1,9 @@
-#include "cli/query_session.h"
+#include "session/query_session.h"
 
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
-#include "host/material_channels.h"
-#include "host/matrix_collection_channel.h"
-#include "host/mesh_channel.h"
 #include "host/value_channels.h"
 
 namespace sci {
@@ -14,51 +11,6 @@ namespace sci {
 namespace {
 
 constexpr const char* kChannelTypeName = "SceneContainerInfo";
-
-// Puts a channel of a large kind back into the state of a new one, keeping
-// the name and host context it was given when it was linked.
-template <class Kind>
-void Renew(Orv_Channel& channel) {
-  auto& typed = static_cast<Kind&>(channel);
-  Kind fresh;
-  fresh.SetChannelName(typed.GetChannelName().c_str());
-  fresh.SetHostContext(typed.GetHostContext());
-  typed = fresh;
-}
-
-void ResetOutput(ChildKind kind, Orv_Channel& channel) {
-  switch (kind) {
-    case ChildKind::Value:
-      static_cast<ValueChannel&>(channel).SetValue(0);
-      break;
-    case ChildKind::Text:
-      static_cast<TextChannel&>(channel).SetText(nullptr);
-      break;
-    case ChildKind::Matrix: {
-      const D3DXMATRIX identity;
-      static_cast<MatrixChannel&>(channel).SetMatrix(&identity);
-      break;
-    }
-    case ChildKind::ValueVector:
-      static_cast<ValueVectorChannel&>(channel).SetVector(D3DXVECTOR3{});
-      break;
-    case ChildKind::Mesh:
-      Renew<MeshChannel>(channel);
-      break;
-    case ChildKind::Material:
-      Renew<MaterialChannel>(channel);
-      break;
-    case ChildKind::Texture:
-      Renew<TextureChannel>(channel);
-      break;
-    case ChildKind::MatrixCollection:
-      Renew<MatrixCollectionChannel>(channel);
-      break;
-    case ChildKind::None:
-    case ChildKind::SceneContainer:
-      break;
-  }
-}
 
 }  // namespace
 
@@ -99,15 +51,15 @@ Importing::SceneContainerInfo* QuerySession::ChannelFor(const InfoTypeInfo& info
   return channel;
 }
 
-const QueryResult& QuerySession::Run(const QueryRequest& request) {
-  result_.request = &request;
-  result_.outputs.clear();
-  result_.messages.clear();
-  result_.materialName.clear();
+const Answer& QuerySession::Run(const QueryRequest& request) {
+  answer_.request = &request;
+  answer_.outputs.clear();
+  answer_.messages.clear();
+  answer_.materialName.clear();
   Importing::SceneContainerInfo* channel = ChannelFor(*request.info);
   if (channel == nullptr) {
-    result_.messages.push_back("The plug-in could not create a channel.");
-    return result_;
+    answer_.messages.push_back("The plug-in could not create a channel.");
+    return answer_;
   }
   for (const QueryInput& input : request.inputs) {
     Orv_Channel* child = channel->GetChild(input.child.index);
@@ -117,19 +69,19 @@ const QueryResult& QuerySession::Run(const QueryRequest& request) {
     else
       static_cast<ValueChannel*>(child)->SetValue(input.number);
   }
-  for (const QueryChild& output : Outputs(*request.info)) {
-    Orv_Channel* child = channel->GetChild(output.index);
-    if (child != nullptr) ResetOutput(output.kind, *child);
-    result_.outputs.push_back({output, child});
-  }
+  const std::vector<QueryChild>& outputs = Outputs(*request.info);
+  for (const QueryChild& output : outputs)
+    if (Orv_Channel* child = channel->GetChild(output.index)) ResetOutput(output.kind, *child);
 
   host_.ClearMessages();
   channel->CallChannel();
-  result_.messages = host_.Messages();
+  answer_.messages = host_.Messages();
+  for (const QueryChild& output : outputs)
+    answer_.outputs.push_back({output, ReadOutput(output.kind, channel->GetChild(output.index))});
 
-  if (request.info->value == Importing::SCI_MATERIAL && result_.messages.empty())
-    result_.materialName = MaterialName(request.inputs.at(0).number);
-  return result_;
+  if (request.info->value == Importing::SCI_MATERIAL && answer_.messages.empty())
+    answer_.materialName = MaterialName(request.inputs.at(0).number);
+  return answer_;
 }
 
 std::string QuerySession::MaterialName(float materialID) {

@@ -1,4 +1,4 @@
-#include "cli/query_table.h"
+#include "session/query_table.h"
 
 #include <algorithm>
 #include <array>
@@ -63,6 +63,19 @@ std::vector<QueryChild> Children(const InfoTypeInfo& info, bool outputs) {
   return children;
 }
 
+// Inputs then outputs of each info type, made once.
+const std::array<std::vector<QueryChild>, 2 * kInfoTypeCount>& AllChildren() {
+  static const auto all = [] {
+    std::array<std::vector<QueryChild>, 2 * kInfoTypeCount> result;
+    for (int i = 0; i < kInfoTypeCount; ++i) {
+      result[2 * i] = Children(kInfoTypes[i], false);
+      result[2 * i + 1] = Children(kInfoTypes[i], true);
+    }
+    return result;
+  }();
+  return all;
+}
+
 }  // namespace
 
 const std::string& ShortName(const InfoTypeInfo& info) { return ShortNames()[info.value]; }
@@ -103,8 +116,8 @@ std::string DidYouMean(std::string_view text) {
   return hint.empty() ? hint : hint + "?";
 }
 
-std::vector<QueryChild> Inputs(const InfoTypeInfo& info) { return Children(info, false); }
-std::vector<QueryChild> Outputs(const InfoTypeInfo& info) { return Children(info, true); }
+const std::vector<QueryChild>& Inputs(const InfoTypeInfo& info) { return AllChildren()[2 * info.value]; }
+const std::vector<QueryChild>& Outputs(const InfoTypeInfo& info) { return AllChildren()[2 * info.value + 1]; }
 
 std::string InputLabels(const InfoTypeInfo& info) {
   std::string labels;

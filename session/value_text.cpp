@@ -1,10 +1,8 @@
-#include "cli/meaning.h"
+#include "session/value_text.h"
 
 #include <cfloat>
 #include <cmath>
 
-#include "cli/number_text.h"
-#include "cli/value_names.h"
 #include "scene/records.h"
 
 namespace sci {
@@ -25,6 +23,26 @@ OutputMeaning ValueMeaning(const InfoTypeInfo& info) {
 }
 
 }  // namespace
+
+const char* LightTypeName(int type) {
+  switch (type) {
+    case Light::LIGHT_POINT: return "point";
+    case Light::LIGHT_SPOT: return "spot";
+    case Light::LIGHT_DIRECTIONAL: return "directional";
+    case Light::LIGHT_AMBIENT: return "ambient";
+    case Light::LIGHT_AREA: return "area";
+    default: return "unknown";
+  }
+}
+
+const char* PrimitiveTypeName(int code) {
+  switch (code) {
+    case 1: return "point list";
+    case 2: return "line list";
+    case 4: return "triangle list";
+    default: return "none";
+  }
+}
 
 std::string ValueName(const InfoTypeInfo& info, float value) {
   const OutputMeaning meaning = ValueMeaning(info);

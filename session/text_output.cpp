@@ -1,18 +1,16 @@
-#include "cli/text_output.h"
+#include "session/text_output.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string_view>
+#include <variant>
 
-#include "cli/meaning.h"
-#include "cli/number_text.h"
-#include "cli/printable.h"
-#include "cli/value_names.h"
 #include "host/material_channels.h"
 #include "host/matrix_collection_channel.h"
 #include "host/mesh_channel.h"
 #include "host/value_channels.h"
 #include "scene/records.h"
+#include "session/printable.h"
+#include "session/value_text.h"
 
 namespace sci {
 
@@ -25,9 +23,7 @@ constexpr std::size_t kSummaryKeys = 8;
 
 // XML outputs are printed bare, so that they can be redirected to a file;
 // only control characters, which XML cannot hold anyway, are escaped.
-bool IsXmlOutput(const QueryChild& child) {
-  return child.kind == ChildKind::Text && std::strstr(child.label, "XML") != nullptr;
-}
+bool IsXmlOutput(const QueryChild& child) { return child.meaning.output == Importing::OutputMeaning::Xml; }
 
 void AppendMatrix(std::string& out, const D3DXMATRIX& matrix) {
   std::string cells[4][4];
@@ -140,6 +136,47 @@ void AppendTextValue(std::string& out, const char* text) {
   }
 }
 
+// Writes an output's value after its label and the colon.
+struct ValueWriter {
+  std::string& out;
+  const Answer& answer;
+  bool full;
+
+  void operator()(std::monostate) { out += " (no channel)\n"; }
+  void operator()(float value) {
+    out += ' ';
+    AppendNumber(out, value);
+    out += ValueSuffix(*answer.request->info, value) + '\n';
+  }
+  void operator()(TextValue value) { AppendTextValue(out, value.text); }
+  void operator()(const D3DXMATRIX& matrix) {
+    out += '\n';
+    AppendMatrix(out, matrix);
+  }
+  void operator()(const D3DXVECTOR3& vector) {
+    out += ' ';
+    AppendVector(out, vector);
+    out += '\n';
+  }
+  void operator()(const MeshChannel* mesh) {
+    out += '\n';
+    AppendMesh(out, *mesh, full);
+  }
+  void operator()(const MaterialChannel* material) {
+    out += '\n';
+    AppendMaterial(out, *material, answer.materialName);
+  }
+  void operator()(const TextureChannel* texture) {
+    out += "\n  flag: ";
+    out += texture->GetTextureFlag() ? "true" : "false";
+    out += "\n  file: " + Printable(texture->GetTextureFile()) + '\n';
+  }
+  void operator()(const MatrixCollectionChannel* collection) {
+    out += ' ' + std::to_string(collection->GetKeys().size()) + " keys\n";
+    AppendKeys(out, *collection, full);
+  }
+};
+
 }  // namespace
 
 void AppendVector(std::string& out, const D3DXVECTOR3& v) {
@@ -150,72 +187,22 @@ void AppendVector(std::string& out, const D3DXVECTOR3& v) {
   AppendNumber(out, v.z);
 }
 
-void AppendText(const QueryResult& result, bool full, std::string& out) {
-  for (const QueryOutput& output : result.outputs) {
-    const Orv_Channel* channel = output.channel;
+void AppendText(const Answer& answer, bool full, std::string& out) {
+  for (const AnswerOutput& output : answer.outputs) {
     if (IsXmlOutput(output.child)) {
-      const char* text = channel ? static_cast<const TextChannel*>(channel)->GetText() : nullptr;
-      if (text == nullptr || *text == '\0') {
+      const auto* value = std::get_if<TextValue>(&output.value);
+      if (value == nullptr || value->text == nullptr || *value->text == '\0') {
         out += output.child.label;
         out += ": (empty)\n";
         continue;
       }
-      AppendWithoutControls(out, text);
+      AppendWithoutControls(out, value->text);
       if (out.back() != '\n') out += '\n';
       continue;
     }
     out += output.child.label;
     out += ':';
-    if (channel == nullptr) {
-      out += " (no channel)\n";
-      continue;
-    }
-    switch (output.child.kind) {
-      case ChildKind::Value: {
-        const float value = static_cast<const ValueChannel*>(channel)->GetValue();
-        out += ' ';
-        AppendNumber(out, value);
-        out += ValueSuffix(*result.request->info, value) + '\n';
-        break;
-      }
-      case ChildKind::Text:
-        AppendTextValue(out, static_cast<const TextChannel*>(channel)->GetText());
-        break;
-      case ChildKind::Matrix:
-        out += '\n';
-        AppendMatrix(out, static_cast<const MatrixChannel*>(channel)->GetMatrix());
-        break;
-      case ChildKind::ValueVector:
-        out += ' ';
-        AppendVector(out, static_cast<const ValueVectorChannel*>(channel)->GetVector());
-        out += '\n';
-        break;
-      case ChildKind::Mesh:
-        out += '\n';
-        AppendMesh(out, *static_cast<const MeshChannel*>(channel), full);
-        break;
-      case ChildKind::Material:
-        out += '\n';
-        AppendMaterial(out, *static_cast<const MaterialChannel*>(channel), result.materialName);
-        break;
-      case ChildKind::Texture: {
-        const auto* texture = static_cast<const TextureChannel*>(channel);
-        out += "\n  flag: ";
-        out += texture->GetTextureFlag() ? "true" : "false";
-        out += "\n  file: " + Printable(texture->GetTextureFile()) + '\n';
-        break;
-      }
-      case ChildKind::MatrixCollection: {
-        const auto* collection = static_cast<const MatrixCollectionChannel*>(channel);
-        out += ' ' + std::to_string(collection->GetKeys().size()) + " keys\n";
-        AppendKeys(out, *collection, full);
-        break;
-      }
-      case ChildKind::None:
-      case ChildKind::SceneContainer:
-        out += '\n';
-        break;
-    }
+    std::visit(ValueWriter{out, answer, full}, output.value);
   }
 }
 

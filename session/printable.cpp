@@ -1,4 +1,4 @@
-#include "cli/printable.h"
+#include "session/printable.h"
 
 namespace sci {
 

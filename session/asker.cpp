@@ -1,12 +1,10 @@
-#include "cli/asker.h"
+#include "session/asker.h"
 
 #include <cmath>
 
-#include "host/value_channels.h"
-
 namespace sci {
 
-const QueryResult& Asker::Run(Importing::SCI_INFO_TYPE type, float first, float second) {
+const Answer& Asker::Run(Importing::SCI_INFO_TYPE type, float first, float second) {
   const InfoTypeInfo* info = Importing::FindInfoType(type);
   if (request_.info != info) {
     request_.info = info;
@@ -15,22 +13,19 @@ const QueryResult& Asker::Run(Importing::SCI_INFO_TYPE type, float first, float 
   }
   if (!request_.inputs.empty()) request_.inputs[0].number = first;
   if (request_.inputs.size() > 1) request_.inputs[1].number = second;
-  const QueryResult& result = session_.Run(request_);
-  messages_.insert(messages_.end(), result.messages.begin(), result.messages.end());
-  return result;
+  const Answer& answer = session_.Run(request_);
+  messages_.insert(messages_.end(), answer.messages.begin(), answer.messages.end());
+  return answer;
 }
 
 float Asker::Value(Importing::SCI_INFO_TYPE type, float first, float second) {
-  const QueryResult& result = Run(type, first, second);
-  const Orv_Channel* channel = result.outputs.empty() ? nullptr : result.outputs.front().channel;
-  return channel ? static_cast<const ValueChannel*>(channel)->GetValue() : -1.0f;
+  const float* value = FirstOutput<float>(Run(type, first, second));
+  return value ? *value : -1.0f;
 }
 
 std::string Asker::Text(Importing::SCI_INFO_TYPE type, float first, float second) {
-  const QueryResult& result = Run(type, first, second);
-  const Orv_Channel* channel = result.outputs.empty() ? nullptr : result.outputs.front().channel;
-  const char* text = channel ? static_cast<const TextChannel*>(channel)->GetText() : nullptr;
-  return text ? text : std::string();
+  const TextValue* value = FirstOutput<TextValue>(Run(type, first, second));
+  return value && value->text ? value->text : std::string();
 }
 
 int Asker::Id(Importing::SCI_INFO_TYPE type, float first, float second) {
