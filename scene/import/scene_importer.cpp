@@ -22,6 +22,7 @@
 #include "scene/import/gltf/gltf_reader.h"
 #include "scene/import/gltf/json_value.h"
 #include "scene/import/large_stack.h"
+#include "scene/import/mapped_file.h"
 #include "scene/import/material_conversion.h"
 #include "scene/import/mesh_conversion.h"
 #include "scene/import/node_conversion.h"
@@ -238,7 +239,7 @@ class FilesBeside {
   std::vector<std::string> missing_;
 };
 
-bool ImportGltfHere(const std::string& path, const std::string& bytes, const struct stat& info,
+bool ImportGltfHere(const std::string& path, std::string_view bytes, const struct stat& info,
                     SceneContainer& container, std::string* error, const ImportOptions& options) {
   FilesBeside files(path);
   SceneData data;
@@ -271,13 +272,14 @@ bool ImportSceneHere(const std::string& path, SceneContainer& container, std::st
     probe.read(head.data(), static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<std::size_t>(probe.gcount()));
     if (IsGltfExtension(lowerExtension) || LooksLikeGltf(head)) {
-      const auto bytes = ReadWhole(path, static_cast<std::uint64_t>(info.st_size));
-      if (!bytes) {
+      const MappedFile file(path, static_cast<std::size_t>(info.st_size));
+      if (!file.Mapped()) {
         SetError(error, "Cannot import '" + path + "': it cannot be read");
         return false;
       }
-      if (options.gltfReader == GltfReader::Native) return ImportGltfHere(path, *bytes, info, container, error, options);
-      const std::string undecoded = UndecodedByAssimp(*bytes);
+      if (options.gltfReader == GltfReader::Native)
+        return ImportGltfHere(path, file.Bytes(), info, container, error, options);
+      const std::string undecoded = UndecodedByAssimp(file.Bytes());
       if (!undecoded.empty()) {
         SetError(error, "Cannot import '" + path + "': it uses " + undecoded +
                             ", which the Assimp reader does not decode; the native reader does");

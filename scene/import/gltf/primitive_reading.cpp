@@ -136,7 +136,7 @@ bool ListsEachVertexOnceInOrder(const std::vector<std::uint32_t>& indices, std::
 
 }  // namespace
 
-Geometry ReadPrimitive(const Document& document, const JsonValue& primitive) {
+void ReadPrimitive(const Document& document, const JsonValue& primitive, Geometry& geometry) {
   const std::uint64_t mode = primitive.OptionalIndex("mode").value_or(kTriangles);
   if (mode > kTriangleFan) primitive.Fail("mode " + std::to_string(mode) + " is not one of the format's");
   const JsonValue attributes = primitive.At("attributes");
@@ -165,24 +165,22 @@ Geometry ReadPrimitive(const Document& document, const JsonValue& primitive) {
     uvSets = Vertex::kMaxUVSets;
   }
 
-  Geometry geometry(mode == kPoints ? 1 : mode <= kLineStrip ? 2 : 3);
+  geometry.SetPrimitiveSize(mode == kPoints ? 1 : mode <= kLineStrip ? 2 : 3);
   geometry.Vertices.reserve(read.vertexCount);
   const bool normals = !read.normals.empty();
   for (std::uint64_t i = 0; i < read.vertexCount; ++i) {
     const float* p = &read.positions[i * 3];
     const D3DXVECTOR3 normal = normals ? D3DXVECTOR3{read.normals[i * 3], read.normals[i * 3 + 1], read.normals[i * 3 + 2]}
                                        : D3DXVECTOR3{};
-    Vertex vertex({p[0], p[1], p[2]}, normal);
+    Vertex& vertex = geometry.Vertices.emplace_back(D3DXVECTOR3{p[0], p[1], p[2]}, normal);
     for (std::size_t set = 0; set < uvSets; ++set) {
       const std::vector<float>& uv = read.uvSets[set];
       vertex.AddUV(uv.empty() ? D3DXVECTOR2{} : D3DXVECTOR2{uv[i * 2], 1 - uv[i * 2 + 1]});
     }
-    geometry.Vertices.push_back(vertex);
   }
   geometry.Indices = Faces(read.indices, static_cast<int>(mode), document.warnings, place);
   if (ListsEachVertexOnceInOrder(geometry.Indices, geometry.Vertices.size())) WeldIdenticalVertices(geometry);
   geometry.UpdateBoundingBox();
-  return geometry;
 }
 
 }  // namespace Importing::Import::Gltf

@@ -12,6 +12,8 @@
 
 namespace Importing::Import::Gltf {
 
-Geometry ReadPrimitive(const Document& document, const JsonValue& primitive);
+// Fills `geometry` (empty, in its final place: records are copied, never
+// moved, so the caller keeps it where it will stay).
+void ReadPrimitive(const Document& document, const JsonValue& primitive, Geometry& geometry);
 
 }  // namespace Importing::Import::Gltf

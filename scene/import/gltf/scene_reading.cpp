@@ -347,7 +347,7 @@ class SceneReader {
       for (const JsonValue& primitive : doc_.meshes[m].At("primitives").Items()) {
         const auto material = primitive.OptionalIndex("material");
         const int materialID = material ? materialOrder_.IdOf(static_cast<std::size_t>(*material)) : defaultMaterial;
-        data_.geometries.push_back(ReadPrimitive(doc_, primitive));
+        ReadPrimitive(doc_, primitive, data_.geometries.emplace_back());
         Surface surface(static_cast<int>(data_.surfaces.size()), materialID);
         surface.Textures = texturesByMaterial_[static_cast<std::size_t>(materialID)];
         data_.surfaces.push_back(std::move(surface));
