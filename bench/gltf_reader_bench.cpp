@@ -23,7 +23,7 @@
 
 #include "bench_support.h"
 #include "generated_files.h"
-#include "scene/import/assimp_reading.h"
+#include "scene/import/assimp/assimp_reading.h"
 #include "scene/import/scene_importer.h"
 
 namespace {

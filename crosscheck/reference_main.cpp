@@ -10,7 +10,7 @@
 #include "crosscheck/answer_session.h"
 #include "crosscheck/project_check.h"
 #include "crosscheck/reference_folder.h"
-#include "scene/import/assimp_reading.h"
+#include "scene/import/assimp/assimp_reading.h"
 #include "scene/import/scene_importer.h"
 #include "scene/snapshot.h"
 

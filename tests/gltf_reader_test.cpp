@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "scene/import/assimp_reading.h"
+#include "scene/import/assimp/assimp_reading.h"
 #include "scene/import/scene_importer.h"
 #include "tests/scene_comparison.h"
 

@@ -7,9 +7,9 @@
 #include <cmath>
 #include <vector>
 
-#include "scene/import/animation_conversion.h"
-#include "scene/import/camera_light_conversion.h"
-#include "scene/import/mesh_conversion.h"
+#include "scene/import/assimp/animation_conversion.h"
+#include "scene/import/assimp/camera_light_conversion.h"
+#include "scene/import/assimp/mesh_conversion.h"
 #include "scene/import/texture_matrix.h"
 
 namespace Importing::Import {

@@ -13,7 +13,7 @@
 #include <tuple>
 #include <vector>
 
-#include "scene/import/assimp_reading.h"
+#include "scene/import/assimp/assimp_reading.h"
 #include "scene/import/scene_importer.h"
 #include "scene/import/vertex_welding.h"
 

@@ -13,7 +13,7 @@
 
 #include <gtest/gtest.h>
 
-#include "scene/import/raw_scene_checks.h"
+#include "scene/import/assimp/raw_scene_checks.h"
 #include "scene/import/scene_importer.h"
 
 namespace Importing::Import {

@@ -10,7 +10,7 @@
 #include <optional>
 #include <system_error>
 
-#include "scene/import/assimp_reading.h"
+#include "scene/import/assimp/assimp_reading.h"
 #include "scene/import/file_identity.h"
 #include "scene/import/helper_process.h"
 #include "scene/import/import_helper.h"

@@ -12,7 +12,7 @@
 #include <new>
 #include <string>
 
-#include "scene/import/assimp_reading.h"
+#include "scene/import/assimp/assimp_reading.h"
 #include "scene/import/helper_process.h"
 #include "scene/import/scene_importer.h"
 #include "scene/snapshot.h"

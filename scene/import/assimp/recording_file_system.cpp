@@ -1,4 +1,4 @@
-#include "scene/import/recording_file_system.h"
+#include "scene/import/assimp/recording_file_system.h"
 
 #include <assimp/IOStream.hpp>
 #include <fcntl.h>

@@ -1,8 +1,8 @@
-#include "scene/import/mesh_conversion.h"
+#include "scene/import/assimp/mesh_conversion.h"
 
 #include <assimp/mesh.h>
 
-#include "scene/import/convert_math.h"
+#include "scene/import/assimp/convert_math.h"
 #include "scene/import/vertex_welding.h"
 
 namespace Importing::Import {

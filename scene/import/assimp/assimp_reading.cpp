@@ -1,6 +1,6 @@
-#include "scene/import/assimp_reading.h"
+#include "scene/import/assimp/assimp_reading.h"
 
-#include "scene/import/raw_scene_checks.h"
+#include "scene/import/assimp/raw_scene_checks.h"
 #include "scene/import/scene_importer.h"
 
 #include <assimp/IOStream.hpp>

@@ -1,4 +1,4 @@
-#include "scene/import/ply_header_check.h"
+#include "scene/import/assimp/ply_header_check.h"
 
 #include <algorithm>
 #include <cctype>

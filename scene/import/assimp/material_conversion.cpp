@@ -1,4 +1,4 @@
-#include "scene/import/material_conversion.h"
+#include "scene/import/assimp/material_conversion.h"
 
 #include <assimp/material.h>
 #include <assimp/scene.h>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "scene/import/convert_math.h"
+#include "scene/import/assimp/convert_math.h"
 #include "scene/import/texture_matrix.h"
 
 namespace Importing::Import {

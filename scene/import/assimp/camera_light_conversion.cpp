@@ -1,4 +1,4 @@
-#include "scene/import/camera_light_conversion.h"
+#include "scene/import/assimp/camera_light_conversion.h"
 
 #include <assimp/camera.h>
 #include <assimp/light.h>
@@ -6,7 +6,7 @@
 #include <cfloat>
 #include <cmath>
 
-#include "scene/import/convert_math.h"
+#include "scene/import/assimp/convert_math.h"
 
 namespace Importing::Import {
 namespace {

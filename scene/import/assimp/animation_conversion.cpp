@@ -1,4 +1,4 @@
-#include "scene/import/animation_conversion.h"
+#include "scene/import/assimp/animation_conversion.h"
 
 #include <assimp/anim.h>
 

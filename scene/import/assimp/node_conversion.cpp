@@ -1,4 +1,4 @@
-#include "scene/import/node_conversion.h"
+#include "scene/import/assimp/node_conversion.h"
 
 #include <assimp/scene.h>
 
@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "scene/import/convert_math.h"
+#include "scene/import/assimp/convert_math.h"
 
 namespace Importing::Import {
 namespace {

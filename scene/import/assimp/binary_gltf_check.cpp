@@ -1,4 +1,4 @@
-#include "scene/import/binary_gltf_check.h"
+#include "scene/import/assimp/binary_gltf_check.h"
 
 #include <cstring>
 

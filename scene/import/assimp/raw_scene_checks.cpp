@@ -1,4 +1,4 @@
-#include "scene/import/raw_scene_checks.h"
+#include "scene/import/assimp/raw_scene_checks.h"
 
 #include <assimp/scene.h>
 
