@@ -40,6 +40,7 @@ function(sci_pkg_config target description requires libs)
 endfunction()
 sci_pkg_config(orvhost "Host framework for channel plug-ins: channels, child kinds, project files, plug-in loader" "" "")
 sci_pkg_config(scenecontainer "Scene container channel and its records" "sci-host" "")
-sci_pkg_config(sceneimport "Fills a scene container from 3D files through Assimp" "sci-scene assimp" "-pthread")
+sci_pkg_config(sceneimport "Fills a scene container from 3D files: glTF with its own reader, the rest through Assimp"
+  "sci-scene assimp simdjson draco" "-lmeshoptimizer -pthread")
 
 install(FILES LICENSE README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -15,6 +15,6 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
-# The CMake package finds Assimp for hosts built against it.
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "libassimp-dev, cmake, pkg-config")
+# The CMake package finds Assimp and the glTF reader's libraries for hosts built against it.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "libassimp-dev, libsimdjson-dev, libmeshoptimizer-dev, libdraco-dev, cmake, pkg-config")
 include(CPack)
