@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "generated_files.h"
 #include "scene/import/scene_importer.h"
 #include "scene/import/gltf/gltf_reader.h"
 
@@ -117,6 +118,20 @@ SceneContainer Read(const fs::path& path) {
   return scene;
 }
 
+// A generated scene (a node tree with grid meshes), written once per run.
+std::string GeneratedGlb() {
+  // A folder per process (ctest runs each test in one), a name the same in
+  // every run (it names the test case).
+  static const std::string path = [] {
+    static const fs::path folder = fs::path(::testing::TempDir()) / ("sci_generated_" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    std::atexit([] { fs::remove_all(folder); });
+    const std::string file = (folder / "generated_tree.glb").string();
+    return bench::WriteGridTreeGlb(file, 300, 30, 200) ? file : std::string();
+  }();
+  return path;
+}
+
 std::vector<std::string> PlainFiles() {
   std::vector<std::string> files;
   std::error_code ec;
@@ -127,6 +142,7 @@ std::vector<std::string> PlainFiles() {
     }
   std::sort(files.begin(), files.end());
   files.push_back(kDemo.string());
+  if (!GeneratedGlb().empty()) files.push_back(GeneratedGlb());
   return files;
 }
 

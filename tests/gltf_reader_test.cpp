@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "scene/import/assimp/assimp_reading.h"
+#include "generated_files.h"
 #include "scene/import/scene_importer.h"
 #include "tests/scene_comparison.h"
 
@@ -29,6 +31,20 @@ bool IsGltf(const fs::path& path) {
   return ext == "gltf" || ext == "glb";
 }
 
+// A generated scene (a node tree with grid meshes), written once per run.
+std::string GeneratedGlb() {
+  // A folder per process (ctest runs each test in one), a name the same in
+  // every run (it names the test case).
+  static const std::string path = [] {
+    static const fs::path folder = fs::path(::testing::TempDir()) / ("sci_generated_" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    std::atexit([] { fs::remove_all(folder); });
+    const std::string file = (folder / "generated_tree.glb").string();
+    return bench::WriteGridTreeGlb(file, 300, 30, 200) ? file : std::string();
+  }();
+  return path;
+}
+
 std::vector<std::string> PlainGltfFiles() {
   std::vector<std::string> files;
   std::error_code ec;
@@ -39,6 +55,7 @@ std::vector<std::string> PlainGltfFiles() {
           files.push_back(entry.path().string());
   std::sort(files.begin(), files.end());
   files.push_back(kDemo.string());
+  if (!GeneratedGlb().empty()) files.push_back(GeneratedGlb());
   return files;
 }
 
