@@ -13,6 +13,7 @@ constexpr double kTicksPerSecond = 1000;  // the Assimp route's glTF times are m
 struct Sampler {
   std::vector<float> times, values;
   bool cubic = false;
+  int components = 0;  // values an output element holds
 };
 
 struct Paths {
@@ -28,6 +29,7 @@ Sampler ReadSampler(const Document& document, const JsonValue& sampler, int comp
   out.times = document.data.Floats(sampler.Index("input"), 1, place + ".input");
   out.values = document.data.Floats(sampler.Index("output"), components, place + ".output");
   out.cubic = sampler.String("interpolation", "LINEAR") == "CUBICSPLINE";
+  out.components = components;
   for (std::size_t i = 0; i < out.times.size(); ++i)
     if (!std::isfinite(out.times[i]) || (i > 0 && !(out.times[i] > out.times[i - 1])))
       sampler.Fail("input times must be finite and increase; time " + std::to_string(i) + " is " +
@@ -95,7 +97,10 @@ std::vector<NodeTrack> ReadAnimation(const Document& document, const JsonValue& 
     Paths& paths = byNode[retrievalIndex(*node)];
     paths.node = *node;
     if (path != "translation" && path != "rotation" && path != "scale") continue;  // morph weights: not kept
-    if (!samplers[s]) samplers[s] = ReadSampler(document, sampler, path == "rotation" ? 4 : 3);
+    const int components = path == "rotation" ? 4 : 3;
+    if (!samplers[s]) samplers[s] = ReadSampler(document, sampler, components);
+    if (samplers[s]->components != components)
+      channel.Fail("uses " + user + " for a " + path + ", which needs another number of values than its other channel");
     (path == "translation" ? paths.translation : path == "rotation" ? paths.rotation : paths.scale) = &*samplers[s];
   }
   if (aimless > 0)
