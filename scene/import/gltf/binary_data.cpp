@@ -360,6 +360,40 @@ std::vector<float> BinaryData::Floats(std::uint64_t id, int components, const st
   return values;
 }
 
+void FloatElements::Read(std::uint64_t index, float* out) const {
+  if (!first_) {
+    std::copy_n(decoded_.begin() + static_cast<std::ptrdiff_t>(index * static_cast<std::uint64_t>(components_)),
+                components_, out);
+    return;
+  }
+  Convert(componentType_, first_ + index * stride_, stride_, 1, components_, normalized_, out);
+}
+
+FloatElements FloatElements::Of(std::vector<float> values, int components) {
+  FloatElements elements;
+  elements.components_ = components;
+  elements.count_ = components > 0 ? values.size() / static_cast<std::size_t>(components) : 0;
+  elements.decoded_ = std::move(values);
+  return elements;
+}
+
+FloatElements BinaryData::Elements(std::uint64_t id, int components, const std::string& user) const {
+  const Accessor& accessor = AccessorAt(id, user);
+  FloatElements elements;
+  elements.count_ = accessor.count;
+  elements.components_ = components;
+  if (!accessor.view || accessor.sparseCount > 0 || accessor.components != components) {
+    elements.decoded_ = Floats(id, components, user);
+    return elements;
+  }
+  std::uint64_t stride = 0;
+  elements.first_ = ElementBytes(accessor, stride).data();
+  elements.stride_ = stride;
+  elements.componentType_ = accessor.componentType;
+  elements.normalized_ = accessor.normalized;
+  return elements;
+}
+
 std::vector<std::uint32_t> BinaryData::Indices(std::uint64_t id, const std::string& user) const {
   const Accessor& accessor = AccessorAt(id, user);
   if (accessor.components != 1 ||

@@ -23,6 +23,25 @@ namespace Importing::Import::Gltf {
 // nullopt when there is no such file (the caller reports it missing).
 using FileReader = std::function<std::optional<std::string>(const std::string& relativePath)>;
 
+// The elements of one accessor as floats, read one at a time where they lie
+// (or from a decoded copy, for sparse accessors and those without a view).
+class FloatElements {
+ public:
+  // Elements already decoded (Draco's), `components` floats each.
+  static FloatElements Of(std::vector<float> values, int components);
+
+  std::uint64_t Count() const { return count_; }
+  void Read(std::uint64_t index, float* out) const;
+
+ private:
+  friend class BinaryData;
+  const char* first_ = nullptr;
+  std::uint64_t stride_ = 0, count_ = 0;
+  int componentType_ = 0, components_ = 0;
+  bool normalized_ = false;
+  std::vector<float> decoded_;
+};
+
 class BinaryData {
  public:
   // `body`: the GLB binary chunk, when the document came in a GLB that has one.
@@ -35,6 +54,8 @@ class BinaryData {
   // Accessor `id` as floats, `components` per element (it must have that
   // many), integers converted as the format defines (normalized or not).
   std::vector<float> Floats(std::uint64_t id, int components, const std::string& user) const;
+  // The same, checked alike, without a copy where the accessor is plain.
+  FloatElements Elements(std::uint64_t id, int components, const std::string& user) const;
   // Accessor `id` as indices: a scalar of unsigned bytes, shorts or ints.
   std::vector<std::uint32_t> Indices(std::uint64_t id, const std::string& user) const;
   // The bytes of buffer view `id` (decoded, for a compressed one).

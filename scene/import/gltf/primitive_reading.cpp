@@ -1,5 +1,8 @@
 #include "scene/import/gltf/primitive_reading.h"
 
+#include <sys/mman.h>
+
+#include <cstdint>
 #include <map>
 #include <numeric>
 
@@ -14,8 +17,8 @@ enum Mode { kPoints = 0, kLines, kLineLoop, kLineStrip, kTriangles, kTriangleStr
 // The attributes a geometry record keeps, decoded to floats.
 struct Attributes {
   std::uint64_t vertexCount = 0;
-  std::vector<float> positions, normals;
-  std::vector<std::vector<float>> uvSets;  // by set number; an empty set the file skips
+  std::optional<FloatElements> positions, normals;
+  std::vector<std::optional<FloatElements>> uvSets;  // by set number; empty for a set the file skips
   std::vector<std::uint32_t> indices;
   bool indexed = false;
 };
@@ -36,7 +39,7 @@ int ComponentsFor(std::string_view semantic) {
   return UvSetNumber(semantic) >= 0 ? 2 : 0;
 }
 
-void Store(Attributes& out, std::string_view semantic, std::vector<float> values) {
+void Store(Attributes& out, std::string_view semantic, FloatElements values) {
   if (semantic == "POSITION") out.positions = std::move(values);
   else if (semantic == "NORMAL") out.normals = std::move(values);
   else {
@@ -63,7 +66,7 @@ Attributes ReadDraco(const Document& document, const JsonValue& primitive, const
       draco.Fail("decodes " + std::to_string(decoded.vertexCount) + " vertices where the POSITION accessor claims " +
                  std::to_string(claimed));
   }
-  for (const auto& [semantic, values] : decoded.attributes) Store(out, semantic, values);
+  for (const auto& [semantic, values] : decoded.attributes) Store(out, semantic, FloatElements::Of(values, ComponentsFor(semantic)));
   out.indices = decoded.indices;
   out.indexed = primitive.Find("indices").has_value() || !decoded.indices.empty();
   return out;
@@ -81,7 +84,7 @@ Attributes ReadPlain(const Document& document, const JsonValue& primitive, const
     const std::uint64_t count = document.data.ElementCount(id.AsIndex(), user);
     if (count != out.vertexCount)
       id.Fail("has " + std::to_string(count) + " elements where POSITION has " + std::to_string(out.vertexCount));
-    Store(out, semantic, document.data.Floats(id.AsIndex(), components, user));
+    Store(out, semantic, document.data.Elements(id.AsIndex(), components, user));
   });
   if (const auto indices = primitive.OptionalIndex("indices")) {
     out.indices = document.data.Indices(*indices, primitive.Place() + ".indices");
@@ -91,7 +94,7 @@ Attributes ReadPlain(const Document& document, const JsonValue& primitive, const
 }
 
 // The primitive's indices as the faces of its mode list them.
-std::vector<std::uint32_t> Faces(const std::vector<std::uint32_t>& in, int mode, std::vector<std::string>& warnings,
+std::vector<std::uint32_t> Faces(std::vector<std::uint32_t> in, int mode, std::vector<std::string>& warnings,
                                  const std::string& place) {
   const std::size_t n = in.size();
   std::vector<std::uint32_t> out;
@@ -103,8 +106,8 @@ std::vector<std::uint32_t> Faces(const std::vector<std::uint32_t>& in, int mode,
       return in;
     case kLines:
       if (n % 2 != 0) dropped("lines");
-      out.assign(in.begin(), in.begin() + static_cast<std::ptrdiff_t>(n - n % 2));
-      return out;
+      in.resize(n - n % 2);
+      return in;
     case kLineLoop:
     case kLineStrip:
       if (n < 2) return out;
@@ -113,8 +116,8 @@ std::vector<std::uint32_t> Faces(const std::vector<std::uint32_t>& in, int mode,
       return out;
     case kTriangles:
       if (n % 3 != 0) dropped("triangles");
-      out.assign(in.begin(), in.begin() + static_cast<std::ptrdiff_t>(n - n % 3));
-      return out;
+      in.resize(n - n % 3);
+      return in;
     case kTriangleStrip:
       for (std::size_t i = 0; i + 2 < n; ++i) {
         if (i % 2 == 0) out.insert(out.end(), {in[i], in[i + 1], in[i + 2]});
@@ -125,6 +128,15 @@ std::vector<std::uint32_t> Faces(const std::vector<std::uint32_t>& in, int mode,
       for (std::size_t i = 1; i + 1 < n; ++i) out.insert(out.end(), {in[0], in[i], in[i + 1]});
       return out;
   }
+}
+
+// A large array is first written here: asking for huge pages over its
+// aligned middle spares the kernel one page fault per 4 KiB, where it offers them.
+void AdviseHugePages(const void* data, std::size_t bytes) {
+  constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
+  const auto start = reinterpret_cast<std::uintptr_t>(data);
+  const std::uintptr_t begin = (start + kHuge - 1) & ~(kHuge - 1), end = (start + bytes) & ~(kHuge - 1);
+  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
 bool ListsEachVertexOnceInOrder(const std::vector<std::uint32_t>& indices, std::size_t vertexCount) {
@@ -144,6 +156,7 @@ void ReadPrimitive(const Document& document, const JsonValue& primitive, Geometr
   if (const auto extensions = primitive.Find("extensions")) draco = extensions->Find("KHR_draco_mesh_compression");
   Attributes read = draco ? ReadDraco(document, primitive, *draco, attributes) : ReadPlain(document, primitive, attributes);
 
+  if (read.vertexCount > 0 && !read.positions) primitive.Fail("has vertices but no POSITION");
   if (!read.indexed) {
     read.indices.resize(read.vertexCount);
     std::iota(read.indices.begin(), read.indices.end(), 0u);
@@ -156,7 +169,7 @@ void ReadPrimitive(const Document& document, const JsonValue& primitive, Geometr
   const std::string place = primitive.Place();
   std::size_t uvSets = read.uvSets.size();
   for (std::size_t set = 0; set < uvSets; ++set)
-    if (read.uvSets[set].empty())
+    if (!read.uvSets[set])
       document.warnings.push_back(place + ": has no TEXCOORD_" + std::to_string(set) +
                                   " but a later set; that set is given zeros");
   if (uvSets > Vertex::kMaxUVSets) {
@@ -167,18 +180,19 @@ void ReadPrimitive(const Document& document, const JsonValue& primitive, Geometr
 
   geometry.SetPrimitiveSize(mode == kPoints ? 1 : mode <= kLineStrip ? 2 : 3);
   geometry.Vertices.reserve(read.vertexCount);
-  const bool normals = !read.normals.empty();
+  AdviseHugePages(geometry.Vertices.data(), read.vertexCount * sizeof(Vertex));
   for (std::uint64_t i = 0; i < read.vertexCount; ++i) {
-    const float* p = &read.positions[i * 3];
-    const D3DXVECTOR3 normal = normals ? D3DXVECTOR3{read.normals[i * 3], read.normals[i * 3 + 1], read.normals[i * 3 + 2]}
-                                       : D3DXVECTOR3{};
-    Vertex& vertex = geometry.Vertices.emplace_back(D3DXVECTOR3{p[0], p[1], p[2]}, normal);
+    float p[3], n[3] = {0, 0, 0};
+    read.positions->Read(i, p);
+    if (read.normals) read.normals->Read(i, n);
+    Vertex& vertex = geometry.Vertices.emplace_back(D3DXVECTOR3{p[0], p[1], p[2]}, D3DXVECTOR3{n[0], n[1], n[2]});
     for (std::size_t set = 0; set < uvSets; ++set) {
-      const std::vector<float>& uv = read.uvSets[set];
-      vertex.AddUV(uv.empty() ? D3DXVECTOR2{} : D3DXVECTOR2{uv[i * 2], 1 - uv[i * 2 + 1]});
+      float uv[2] = {0, 1};  // (0, 0) once V is flipped
+      if (read.uvSets[set]) read.uvSets[set]->Read(i, uv);
+      vertex.AddUV({uv[0], 1 - uv[1]});
     }
   }
-  geometry.Indices = Faces(read.indices, static_cast<int>(mode), document.warnings, place);
+  geometry.Indices = Faces(std::move(read.indices), static_cast<int>(mode), document.warnings, place);
   if (ListsEachVertexOnceInOrder(geometry.Indices, geometry.Vertices.size())) WeldIdenticalVertices(geometry);
   geometry.UpdateBoundingBox();
 }
