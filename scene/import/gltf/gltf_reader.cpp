@@ -146,7 +146,7 @@ bool ReadGltf(std::string_view bytes, const Gltf::FileReader& readFile, SceneDat
     Gltf::ReadScene(document, read);
     for (const std::string& fault : Gltf::ValueFaults(read))
       read.source.warnings.push_back("Kept as the file holds it: " + fault);
-    read.source.format = parts.body || (bytes.size() >= 4 && Word(bytes, 0) == kGlbMagic) ? "glTF 2.0 (binary)" : "glTF 2.0";
+    read.source.format = bytes.size() >= 4 && Word(bytes, 0) == kGlbMagic ? "glTF 2.0 GLB" : "glTF 2.0";
     data = std::move(read);
     return true;
   } catch (const FormatError& failure) {
