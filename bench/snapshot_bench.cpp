@@ -13,7 +13,7 @@
 #include "bench_support.h"
 #include "generated_files.h"
 #include "scene/import/scene_importer.h"
-#include "scene/snapshot.h"
+#include "scene/snapshot/snapshot.h"
 
 namespace {
 

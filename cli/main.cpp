@@ -154,6 +154,10 @@ int Run(int argc, const char* const* argv) {
       return kExitSceneUnreadable;
     }
   }
+  if (!session.Load(Importing::kSourcePart, Importing::kNoGeometry, &error)) {
+    Fail(error);
+    return kExitSceneUnreadable;
+  }
   for (const auto& warning : session.Scene().Source().warnings) Fail("warning: " + warning);
 
   if (options->view.enabled) return RunView(session, scenePath, options->view, options->import);

@@ -15,7 +15,7 @@ install(TARGETS SceneContainerInfo EXPORT SceneContainerInfoTargets
   LIBRARY DESTINATION ${SCI_INSTALL_PLUGINDIR}
   RUNTIME DESTINATION ${SCI_INSTALL_PLUGINDIR})
 install(DIRECTORY host scene channel module DESTINATION ${SCI_INSTALL_INCLUDEDIR}
-  FILES_MATCHING PATTERN "*.h" PATTERN "snapshot_*.h" EXCLUDE)  # the snapshot format's internals stay private
+  FILES_MATCHING PATTERN "*.h" PATTERN "snapshot_format.h" EXCLUDE PATTERN "snapshot_bytes.h" EXCLUDE)  # the snapshot format's internals stay private
 
 install(EXPORT SceneContainerInfoTargets NAMESPACE SceneContainerInfo::
   DESTINATION ${SCI_INSTALL_CMAKEDIR})

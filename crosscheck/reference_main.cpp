@@ -12,7 +12,7 @@
 #include "crosscheck/reference_folder.h"
 #include "scene/import/assimp/assimp_reading.h"
 #include "scene/import/scene_importer.h"
-#include "scene/snapshot.h"
+#include "scene/snapshot/snapshot.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "crosscheck/answer_session.h"
 #include "crosscheck/project_check.h"
 #include "crosscheck/reference_folder.h"
-#include "scene/snapshot.h"
+#include "scene/snapshot/snapshot.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "module/entry_points.h"
 #include "scene/import/scene_importer.h"
 #include "scene/scene_container.h"
-#include "scene/snapshot.h"
+#include "scene/snapshot/snapshot.h"
 #include "session/query_table.h"
 
 namespace {

@@ -1,4 +1,3 @@
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -6,32 +5,15 @@
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_targets.h"
 #include "fuzz/query_sweep.h"
-#include "scene/snapshot.h"
-#include "scene/snapshot_bytes.h"
+#include "scene/snapshot/snapshot.h"
+#include "scene/snapshot/snapshot_format.h"
 
 namespace sci_fuzz {
-
-namespace {
-
-// Rewrites every section checksum that lies within the bytes, so that the
-// decoders behind the checksums see mutated payloads.
-void FixChecksums(std::vector<std::uint8_t>& bytes) {
-  for (std::size_t at = 16; bytes.size() >= 24 && at <= bytes.size() - 24;) {
-    std::uint64_t length;
-    std::memcpy(&length, &bytes[at + 8], 8);
-    if (length > bytes.size() - at - 24) return;
-    const std::uint64_t checksum = Importing::snapshot::Checksum(&bytes[at + 24], length);
-    std::memcpy(&bytes[at + 16], &checksum, 8);
-    at += 24 + length;
-  }
-}
-
-}  // namespace
 
 int Snapshot(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   std::vector<std::uint8_t> bytes(data + 1, data + size);
-  if (data[0] & 1) FixChecksums(bytes);
+  if (data[0] & 1) Importing::snapshot::Reseal(bytes);
 
   ChannelRig rig;
   Importing::SnapshotProvenance provenance;

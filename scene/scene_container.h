@@ -37,9 +37,18 @@ struct SceneData {
   int rootNodeID = -1;  // -1: no root
 };
 
+// What is derived from every node or vertex: each node's parent and global
+// matrix, and the scene box.
+struct SceneDerivedData {
+  std::vector<int> parents;
+  std::vector<D3DXMATRIX> globals;
+  D3DXVECTOR3 boxMin, boxMax;
+};
+
 // A channel that holds one imported scene. Filled as a whole with Fill, which
-// also rebuilds what is derived from the records (name index, parents,
-// global matrices, scene box), so that derived data never go stale.
+// also rebuilds what is derived from the records (parents, global matrices,
+// scene box), so that derived data never go stale; or in parts by a host that
+// reads a snapshot (FillStored), which stored the derived data with the records.
 class SCENE_API SceneContainer : public Orv_Channel {
  public:
   static constexpr ChildKind kKind = ChildKind::SceneContainer;
@@ -49,6 +58,12 @@ class SCENE_API SceneContainer : public Orv_Channel {
 
   // Replaces the whole scene.
   void Fill(SceneData data);
+  // Replaces the scene with records and derived data taken as given: for a
+  // host that fills, before each query, the parts that query reads, and has
+  // checked them against each other. Parts not filled are empty.
+  void FillStored(SceneData data, SceneDerivedData derived);
+  // Moves the scene out, to add parts to it and FillStored it again.
+  void Release(SceneData& data, SceneDerivedData& derived);
   // Swaps scenes with `other` (derived data included).
   void Swap(SceneContainer& other) noexcept;
 
@@ -61,6 +76,7 @@ class SCENE_API SceneContainer : public Orv_Channel {
   const std::vector<Material>& Materials() const { return data_.materials; }
   const std::vector<Node>& Nodes() const { return data_.nodes; }
   const std::vector<Surface>& Surfaces() const { return data_.surfaces; }
+  const SceneDerivedData& Derived() const { return derived_; }
 
   // The root node's ID; -1 when the scene has no root.
   virtual int GetRootNodeID() const;
@@ -82,10 +98,10 @@ class SCENE_API SceneContainer : public Orv_Channel {
   void RebuildDerivedData();
 
   SceneData data_;
-  std::unordered_map<std::string, int> nodeIDsByName_;
-  std::vector<int> parents_;
-  std::vector<D3DXMATRIX> globals_;
-  D3DXVECTOR3 boxMin_, boxMax_;
+  SceneDerivedData derived_;
+  // Built on the first FindNodeID: a question that names no node never pays for it.
+  mutable std::unordered_map<std::string, int> nodeIDsByName_;
+  mutable bool nameIndexBuilt_ = false;
 };
 
 // Multiplies a by b, row-major (row-vector convention: a is applied first).

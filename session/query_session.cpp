@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "channel/query_reads.h"
 #include "host/value_channels.h"
 
 namespace sci {
@@ -15,7 +16,8 @@ constexpr const char* kChannelTypeName = "SceneContainerInfo";
 }  // namespace
 
 QuerySession::QuerySession()
-    : scene_(static_cast<Importing::SceneContainer*>(host_.Adopt(std::make_unique<Importing::SceneContainer>()))) {}
+    : scene_(static_cast<Importing::SceneContainer*>(host_.Adopt(std::make_unique<Importing::SceneContainer>()))),
+      reader_(std::make_unique<Importing::SnapshotReader>()) {}
 
 bool QuerySession::LoadPlugin(const std::string& path, std::string* error) {
   const ChannelType* type = host_.LoadPlugin(path, error);
@@ -34,7 +36,38 @@ bool QuerySession::LoadScene(const std::string& path, std::string* error, std::f
   options.progress = std::move(progress);
   if (!options.warning)
     options.warning = [](const std::string& warning) { std::fprintf(stderr, "Warning: %s\n", warning.c_str()); };
-  return Importing::ImportSceneGuarded(path, *scene_, error, options);
+  // A scene that cannot be opened leaves the one before in place.
+  auto reader = std::make_unique<Importing::SnapshotReader>();
+  std::string entry;
+  if (!Importing::OpenSceneGuarded(path, *reader, &entry, error, options)) return false;
+  reader_ = std::move(reader);
+  cacheEntry_ = std::move(entry);
+  broken_.clear();
+  scene_->Fill(Importing::SceneData());
+  return true;
+}
+
+bool QuerySession::Load(Importing::ScenePartSet parts, std::int64_t geometry, std::string* error) {
+  if (broken_.empty() && !reader_->Load(parts, geometry, *scene_, &broken_)) {
+    broken_ = "Cannot load snapshot '" + (cacheEntry_.empty() ? std::string("of this scene") : cacheEntry_) +
+              "': " + broken_;
+    if (!cacheEntry_.empty()) std::remove(cacheEntry_.c_str());
+  }
+  if (broken_.empty()) return true;
+  *error = broken_;
+  return false;
+}
+
+bool QuerySession::LoadFor(const QueryRequest& request, std::string* error) {
+  const Importing::QueryReads& reads = Importing::kQueryReads[request.info->value];
+  std::int64_t geometry = Importing::kNoGeometry;
+  if (reads.geometryFromInput && !request.inputs.empty()) {
+    // An input that names no whole, in-range ID loads none: the query refuses it.
+    const float id = request.inputs.front().number;
+    if (id >= 0 && id < 4294967296.0f && id == static_cast<float>(static_cast<std::int64_t>(id)))
+      geometry = static_cast<std::int64_t>(id);
+  }
+  return Load(reads.parts, geometry, error);
 }
 
 Importing::SceneContainerInfo* QuerySession::ChannelFor(const InfoTypeInfo& info) {
@@ -56,6 +89,11 @@ const Answer& QuerySession::Run(const QueryRequest& request) {
   answer_.outputs.clear();
   answer_.messages.clear();
   answer_.materialName.clear();
+  std::string why;
+  if (!LoadFor(request, &why)) {
+    answer_.messages.push_back(why);
+    return answer_;
+  }
   Importing::SceneContainerInfo* channel = ChannelFor(*request.info);
   if (channel == nullptr) {
     answer_.messages.push_back("The plug-in could not create a channel.");

@@ -15,6 +15,8 @@ namespace sci {
 SceneSummary Summarize(QuerySession& session, const std::string& path) {
   using namespace Importing;
   SceneSummary summary;
+  std::string error;
+  if (!session.Load(kSourcePart, kNoGeometry, &error)) summary.messages.push_back(error);
   summary.path = session.Scene().Source().path.empty() ? path : session.Scene().Source().path;
   summary.format = session.Scene().Source().format;
   Asker ask(session, summary.messages);

@@ -12,7 +12,7 @@ $sudo apt-get install -y --no-install-recommends \
   libassimp-dev assimp-utils \
   libcli11-dev nlohmann-json3-dev \
   libcpp-httplib-dev libmicrohttpd-dev libstb-dev pkg-config \
-  libsimdjson-dev libmeshoptimizer-dev libdraco-dev gltfpack \
+  libsimdjson-dev libxxhash-dev libmeshoptimizer-dev libdraco-dev gltfpack \
   clang libclang-rt-14-dev
 # Packaging and installed-use checks (.ci/run) and bench/compare.sh.
 $sudo apt-get install -y --no-install-recommends \

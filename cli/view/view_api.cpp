@@ -150,7 +150,9 @@ ApiReply ViewApi::Changes() {
 std::vector<std::string> ViewApi::Companions() {
   const std::lock_guard<std::mutex> lock(channels_);
   std::vector<std::string> names;
-  for (const std::string& path : session_.Scene().TexturePaths()) names.push_back(path);
+  std::string error;
+  if (session_.Load(Importing::kTexturePathsPart, Importing::kNoGeometry, &error))
+    for (const std::string& path : session_.Scene().TexturePaths()) names.push_back(path);
   const std::filesystem::path scene(scenePath_);
   for (const char* extension : {".bin", ".mtl"}) names.push_back(scene.stem().string() + extension);
   return names;
@@ -196,6 +198,7 @@ ApiReply ViewApi::Textures() {
   Run({"texture-count"}, &error, [&](const Answer& result) {
     if (const float* count = FirstOutput<float>(result)) textures = static_cast<int>(*count);
   });
+  if (!session_.Load(Importing::kSourcePart, Importing::kNoGeometry, &error)) return Error(500, error);
   Json list = Json::array();
   for (int id = 0; id < textures; ++id) {
     std::string path, head, why;
@@ -218,6 +221,7 @@ ApiReply ViewApi::Texture(std::string_view id) {
   std::string path, error;
   int status = 0;
   if (!TexturePath(id, &path, &error, &status)) return Error(status, error);
+  if (!session_.Load(Importing::kSourcePart, Importing::kNoGeometry, &error)) return Error(500, error);
   ApiReply reply;
   std::string why;
   if (!ReadTextureImage(scenePath_, session_.Scene().Source(), path, &reply.body, &why, textureRoots_))

@@ -15,7 +15,8 @@
 #include "scene/import/helper_process.h"
 #include "scene/import/import_helper.h"
 #include "scene/import/snapshot_cache.h"
-#include "scene/snapshot.h"
+#include "scene/snapshot/snapshot.h"
+#include "scene/snapshot/snapshot_reader.h"
 
 namespace Importing {
 namespace {
@@ -62,21 +63,12 @@ bool UsableCache(const SnapshotCache& cache, const GuardedImportOptions& options
 
 Outcome Fail(ImportFailure failure, std::string error) { return {false, failure, std::move(error)}; }
 
-// Loads a snapshot into `container` whole, or leaves it as it was.
-bool LoadInto(const std::string& snapshot, SceneContainer& container, std::string* why) {
-  SceneContainer loaded;
-  if (!LoadSnapshot(snapshot, loaded, nullptr, why)) return false;
-  container.Swap(loaded);
-  return true;
-}
-
-// Tries the cache; true when `container` now holds the scene.
-bool LoadCached(const SnapshotCache& cache, const std::string& entry, const FileIdentity& scene,
-                SceneContainer& container) {
-  SnapshotProvenance provenance;
+// Tries the cache; true when `reader` is open on a fresh entry.
+bool OpenCached(const SnapshotCache& cache, const std::string& entry, const FileIdentity& scene,
+                SnapshotReader& reader) {
   std::string why;
-  if (!SnapshotCache::OwnEntry(entry) || ::access(entry.c_str(), R_OK) != 0 || !ReadSnapshotProvenance(entry, provenance, &why) ||
-      !cache.IsFresh(provenance, scene) || !LoadInto(entry, container, &why))
+  if (!SnapshotCache::OwnEntry(entry) || ::access(entry.c_str(), R_OK) != 0 || !reader.OpenFile(entry, &why) ||
+      !cache.IsFresh(reader.Provenance(), scene))
     return false;
   SnapshotCache::Touch(entry);
   return true;
@@ -108,7 +100,8 @@ Outcome ExplainHelperEnd(const std::string& path, const HelperResult& result, co
   return {true, ImportFailure::None, {}};
 }
 
-Outcome ImportInHelper(const std::string& path, SceneContainer& container, const GuardedImportOptions& options) {
+Outcome ImportInHelper(const std::string& path, SnapshotReader& reader, std::string* entry,
+                       const GuardedImportOptions& options) {
   struct stat info;
   if (::stat(path.c_str(), &info) != 0) return Fail(ImportFailure::Unreadable, "Cannot import '" + path + "': no such file");
   if (!S_ISREG(info.st_mode))
@@ -130,7 +123,8 @@ Outcome ImportInHelper(const std::string& path, SceneContainer& container, const
   const bool caching = options.useCache && UsableCache(cache, options);
   if (caching) {
     snapshot = cache.EntryPath(scene);
-    if (LoadCached(cache, snapshot, scene, container)) return {true, ImportFailure::None, {}};
+    if (entry) *entry = snapshot;
+    if (OpenCached(cache, snapshot, scene, reader)) return {true, ImportFailure::None, {}};
   }
   std::optional<ScratchDir> scratch;
   if (!caching) {
@@ -146,8 +140,10 @@ Outcome ImportInHelper(const std::string& path, SceneContainer& container, const
                 {maxMemory, options.timeoutSeconds}, options.progress);
   Outcome outcome = ExplainHelperEnd(path, result, options, maxMemory);
   if (!outcome.ok) return outcome;
+  // The host reads from what the helper wrote exactly what a warm run would
+  // read; a scratch snapshot stays readable through the open file once its folder is gone.
   std::string why;
-  if (!LoadInto(snapshot, container, &why))
+  if (!reader.OpenFile(snapshot, &why))
     return Fail(ImportFailure::Unreadable, "Cannot import '" + path + "': the reader's result cannot be loaded: " + why);
   if (caching) cache.Trim(options.cacheCapBytes);
   return outcome;
@@ -176,11 +172,12 @@ std::string MemorySizeText(std::uint64_t bytes) {
   return text;
 }
 
-bool ImportSceneGuarded(const std::string& path, SceneContainer& container, std::string* error,
-                        const GuardedImportOptions& options, ImportFailure* failure) {
+bool OpenSceneGuarded(const std::string& path, SnapshotReader& reader, std::string* entry, std::string* error,
+                      const GuardedImportOptions& options, ImportFailure* failure) {
   Outcome outcome;
+  if (entry) entry->clear();
   try {
-    outcome = ImportInHelper(path, container, options);
+    outcome = ImportInHelper(path, reader, entry, options);
   } catch (const std::bad_alloc&) {
     outcome = Fail(ImportFailure::Unreadable, "Cannot import '" + path + "': ran out of memory while loading it");
   } catch (const std::exception& thrown) {
@@ -189,6 +186,25 @@ bool ImportSceneGuarded(const std::string& path, SceneContainer& container, std:
   if (!outcome.ok && error) *error = outcome.error;
   if (failure) *failure = outcome.failure;
   return outcome.ok;
+}
+
+}  // namespace Importing
+
+namespace Importing {
+
+bool ImportSceneGuarded(const std::string& path, SceneContainer& container, std::string* error,
+                        const GuardedImportOptions& options, ImportFailure* failure) {
+  SnapshotReader reader;
+  if (!OpenSceneGuarded(path, reader, nullptr, error, options, failure)) return false;
+  SceneContainer loaded;
+  std::string why;
+  if (!reader.Load(kEveryPart, kEveryGeometry, loaded, &why)) {
+    if (error) *error = "Cannot import '" + path + "': the reader's result cannot be loaded: " + why;
+    if (failure) *failure = ImportFailure::Unreadable;
+    return false;
+  }
+  container.Swap(loaded);
+  return true;
 }
 
 }  // namespace Importing

@@ -12,6 +12,7 @@
 
 #include "scene/import/scene_importer.h"
 #include "scene/scene_container.h"
+#include "scene/snapshot/snapshot_reader.h"
 
 namespace Importing {
 
@@ -49,6 +50,13 @@ std::uint64_t DefaultImportMemoryLimit();
 
 // "12 GiB", "512 MiB", "100 KiB" or "100 bytes".
 std::string MemorySizeText(std::uint64_t bytes);
+
+// Opens `path` as ImportSceneGuarded does, without loading a record: on
+// success `reader` is open on the snapshot (the cache entry, or the one the
+// helper has just written), from which the host loads what each question
+// reads; `entry` (may be null) names the cache entry, empty when nothing is kept.
+bool OpenSceneGuarded(const std::string& path, SnapshotReader& reader, std::string* entry, std::string* error,
+                      const GuardedImportOptions& options = {}, ImportFailure* failure = nullptr);
 
 // Reads `path` into `container` as ImportScene does, guarded and cached as
 // described above. On failure returns false, leaves `container` as it was,

@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include "scene/import/build_id.h"
-#include "scene/snapshot.h"
+#include "scene/snapshot/snapshot.h"
 
 
 namespace Importing::Import {

@@ -15,7 +15,7 @@
 #include "scene/import/assimp/assimp_reading.h"
 #include "scene/import/helper_process.h"
 #include "scene/import/scene_importer.h"
-#include "scene/snapshot.h"
+#include "scene/snapshot/snapshot.h"
 
 namespace {
 

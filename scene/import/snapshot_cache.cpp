@@ -14,6 +14,9 @@
 #include <utility>
 #include <vector>
 
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
 namespace Importing::Import {
 namespace {
 
@@ -21,16 +24,12 @@ namespace fs = std::filesystem;
 
 constexpr const char* kEntryExtension = ".scisnap";
 
-// Two independent FNV-1a hashes: 128 bits, so unrelated keys never meet.
+// XXH3-128 of the key: unrelated keys never meet.
 std::string KeyHash(const std::string& text) {
-  std::uint64_t a = 14695981039346656037ull, b = 0x6c62272e07bb0142ull;
-  for (unsigned char byte : text) {
-    a = (a ^ byte) * 1099511628211ull;
-    b = (b ^ byte) * 0x100000001b3ull + 0x9e3779b97f4a7c15ull;
-  }
+  const XXH128_hash_t hash = XXH3_128bits(text.data(), text.size());
   char hex[33];
-  std::snprintf(hex, sizeof hex, "%016llx%016llx", static_cast<unsigned long long>(a),
-                static_cast<unsigned long long>(b));
+  std::snprintf(hex, sizeof hex, "%016llx%016llx", static_cast<unsigned long long>(hash.high64),
+                static_cast<unsigned long long>(hash.low64));
   return hex;
 }
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "scene/import/file_identity.h"
-#include "scene/snapshot.h"
+#include "scene/snapshot/snapshot.h"
 
 namespace Importing::Import {
 

@@ -1,46 +1,21 @@
-#include "scene/snapshot_bytes.h"
+#include "scene/snapshot/snapshot_bytes.h"
+
+#define XXH_INLINE_ALL
+#include <xxhash.h>
 
 namespace Importing::snapshot {
 
 namespace {
 
-constexpr std::uint64_t kMul1 = 0x9E3779B97F4A7C15ULL;
-constexpr std::uint64_t kMul2 = 0xBF58476D1CE4E5B9ULL;
-constexpr std::uint64_t kMul3 = 0x94D049BB133111EBULL;
-
-std::uint64_t Rotl(std::uint64_t v, int r) { return (v << r) | (v >> (64 - r)); }
-
 std::uint64_t Word64(const std::uint8_t* p) {
-  std::uint64_t v;
-  std::memcpy(&v, p, 8);
-  if constexpr (!kLittleEndianHost) v = __builtin_bswap64(v);
+  std::uint64_t v = 0;
+  for (int i = 7; i >= 0; --i) v = v << 8 | p[i];
   return v;
 }
 
-// Each step is a bijection of the lane for a given word and of the word for
-// a given lane, so a changed word always leaves a changed lane.
-std::uint64_t Step(std::uint64_t lane, std::uint64_t word) { return Rotl(lane + word * kMul2, 31) * kMul1; }
-
-std::uint64_t Fold(std::uint64_t h, std::uint64_t lane) { return Rotl(h ^ Step(0, lane), 27) * kMul1 + kMul3; }
-
 }  // namespace
 
-std::uint64_t Checksum(const std::uint8_t* data, std::size_t size) {
-  std::uint64_t lanes[4] = {kMul1 + kMul2, kMul2, 0, kMul1 ^ kMul3};
-  std::size_t i = 0;
-  // Four independent lanes keep the multipliers busy: this runs near memory speed.
-  for (; i + 32 <= size; i += 32)
-    for (int k = 0; k < 4; ++k) lanes[k] = Step(lanes[k], Word64(data + i + 8 * k));
-  std::uint64_t h = static_cast<std::uint64_t>(size) * kMul3;
-  for (const std::uint64_t lane : lanes) h = Fold(h, lane);
-  for (; i + 8 <= size; i += 8) h = Fold(h, Word64(data + i));
-  for (; i < size; ++i) h = Rotl(h ^ (data[i] * kMul3), 11) * kMul1;
-  h ^= h >> 33;
-  h *= kMul2;
-  h ^= h >> 29;
-  h *= kMul3;
-  return h ^ (h >> 32);
-}
+std::uint64_t Checksum(const std::uint8_t* data, std::size_t size) { return XXH3_64bits(data, size); }
 
 void ByteReader::Fail(const std::string& why) {
   if (error_.empty()) error_ = "section '" + section_ + "': " + why;

@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "scene/snapshot_format.h"
+#include "scene/snapshot/snapshot_format.h"
 
 namespace Importing::snapshot {
 
@@ -66,49 +66,9 @@ void WriteLights(const std::vector<Light>& lights, ByteWriter& out) {
   }
 }
 
-// Vertices go as streams (all positions, all normals, then each UV set) so
-// that a reader copies arrays rather than parsing fields.
-void WriteGeometry(const Geometry& geometry, ByteWriter& out) {
-  const std::vector<Vertex>& vertices = geometry.Vertices;
-  std::uint64_t fewestSets = Vertex::kMaxUVSets, mostSets = 0;
-  for (const Vertex& v : vertices) {
-    fewestSets = std::min(fewestSets, v.GetUVSetCount());
-    mostSets = std::max(mostSets, v.GetUVSetCount());
-  }
-  const bool uvCountsVary = !vertices.empty() && fewestSets != mostSets;
-
-  out.I64(geometry.GetPrimitiveSize());
-  D3DXVECTOR3 min, max;
-  geometry.GetBoundingBox(min, max);
-  Write(min, out);
-  Write(max, out);
-  out.U32(static_cast<std::uint32_t>(vertices.size()));
-  out.U32(static_cast<std::uint32_t>(geometry.Indices.size()));
-  out.U8(static_cast<std::uint8_t>(mostSets));
-  out.U8(uvCountsVary ? 1 : 0);
-  if (uvCountsVary)
-    for (const Vertex& v : vertices) out.U8(static_cast<std::uint8_t>(v.GetUVSetCount()));
-
-  std::vector<float> stream(vertices.size() * 3);
-  for (const bool normals : {false, true}) {
-    for (std::size_t i = 0; i < vertices.size(); ++i) {
-      const D3DXVECTOR3 v = normals ? vertices[i].GetNormal() : vertices[i].GetPosition();
-      stream[3 * i] = v.x;
-      stream[3 * i + 1] = v.y;
-      stream[3 * i + 2] = v.z;
-    }
-    out.Words32(stream.data(), stream.size());
-  }
-  stream.resize(vertices.size() * 2);
-  for (std::size_t set = 0; set < mostSets; ++set) {
-    for (std::size_t i = 0; i < vertices.size(); ++i) {
-      const D3DXVECTOR2 uv = vertices[i].GetUV(set);
-      stream[2 * i] = uv.x;
-      stream[2 * i + 1] = uv.y;
-    }
-    out.Words32(stream.data(), stream.size());
-  }
-  out.Words32(geometry.Indices.data(), geometry.Indices.size());
+void WriteMatrices(const std::vector<D3DXMATRIX>& matrices, ByteWriter& out) {
+  out.U32(static_cast<std::uint32_t>(matrices.size()));
+  out.Words32(matrices.data(), matrices.size() * 16);
 }
 
 void WriteMaterials(const std::vector<Material>& materials, ByteWriter& out) {
@@ -171,21 +131,101 @@ void WriteProvenance(const SnapshotProvenance& provenance, ByteWriter& out) {
   out.Strings(provenance.missingPaths);
 }
 
+Counts CountsOf(const SceneContainer& c) {
+  const auto size = [](const auto& collection) { return static_cast<std::uint32_t>(collection.size()); };
+  return {size(c.Animations()), size(c.Cameras()),   size(c.Lights()), size(c.TexturePaths()),
+          size(c.Materials()),  size(c.Nodes()),     size(c.Surfaces()), size(c.Geometries())};
+}
+
+void WriteCounts(const Counts& counts, ByteWriter& out) {
+  for (const std::uint32_t count : {counts.animations, counts.cameras, counts.lights, counts.texturePaths,
+                                    counts.materials, counts.nodes, counts.surfaces, counts.geometries})
+    out.U32(count);
+}
+
+// Vertices go as streams (all positions, all normals, then each UV set) so
+// that a reader copies arrays rather than parsing fields.
+GeometryHeader WriteGeometryData(const Geometry& geometry, ByteWriter& out) {
+  const std::vector<Vertex>& vertices = geometry.Vertices;
+  std::uint64_t fewestSets = Vertex::kMaxUVSets, mostSets = 0;
+  for (const Vertex& v : vertices) {
+    fewestSets = std::min(fewestSets, v.GetUVSetCount());
+    mostSets = std::max(mostSets, v.GetUVSetCount());
+  }
+  GeometryHeader header;
+  header.primitiveSize = geometry.GetPrimitiveSize();
+  geometry.GetBoundingBox(header.min, header.max);
+  header.vertexCount = static_cast<std::uint32_t>(vertices.size());
+  header.indexCount = static_cast<std::uint32_t>(geometry.Indices.size());
+  header.uvSets = static_cast<std::uint8_t>(mostSets);
+  header.uvCountsVary = !vertices.empty() && fewestSets != mostSets ? 1 : 0;
+
+  out.PadTo(kAlignment);
+  const std::size_t start = out.Size();
+  std::vector<float> stream(vertices.size() * 3);
+  for (const bool normals : {false, true}) {
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+      const D3DXVECTOR3 v = normals ? vertices[i].GetNormal() : vertices[i].GetPosition();
+      stream[3 * i] = v.x;
+      stream[3 * i + 1] = v.y;
+      stream[3 * i + 2] = v.z;
+    }
+    out.Words32(stream.data(), stream.size());
+  }
+  stream.resize(vertices.size() * 2);
+  for (std::size_t set = 0; set < mostSets; ++set) {
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+      const D3DXVECTOR2 uv = vertices[i].GetUV(set);
+      stream[2 * i] = uv.x;
+      stream[2 * i + 1] = uv.y;
+    }
+    out.Words32(stream.data(), stream.size());
+  }
+  out.Words32(geometry.Indices.data(), geometry.Indices.size());
+  if (header.uvCountsVary)
+    for (const Vertex& v : vertices) out.U8(static_cast<std::uint8_t>(v.GetUVSetCount()));
+  header.offset = start;
+  header.length = out.Size() - start;
+  header.checksum = Checksum(out.At(start), header.length);
+  return header;
+}
+
+void WriteGeometryHeaders(const std::vector<GeometryHeader>& headers, ByteWriter& out) {
+  out.U32(static_cast<std::uint32_t>(headers.size()));
+  for (const GeometryHeader& header : headers) {
+    out.I64(header.primitiveSize);
+    Write(header.min, out);
+    Write(header.max, out);
+    out.U32(header.vertexCount);
+    out.U32(header.indexCount);
+    out.U8(header.uvSets);
+    out.U8(header.uvCountsVary);
+    out.U64(header.offset);
+    out.U64(header.length);
+    out.U64(header.checksum);
+  }
+}
+
 void WriteSection(Section section, const SceneContainer& container, ByteWriter& out) {
+  const SceneDerivedData& derived = container.Derived();
   switch (section) {
     case kSource: return WriteSource(container.Source(), out);
     case kAnimations: return WriteAnimations(container.Animations(), out);
     case kCameras: return WriteCameras(container.Cameras(), out);
     case kLights: return WriteLights(container.Lights(), out);
-    case kGeometries:
-      out.U32(static_cast<std::uint32_t>(container.Geometries().size()));
-      for (const Geometry& geometry : container.Geometries()) WriteGeometry(geometry, out);
-      return;
     case kTexturePaths: return out.Strings(container.TexturePaths());
     case kMaterials: return WriteMaterials(container.Materials(), out);
     case kNodes: return WriteNodes(container.Nodes(), container.GetRootNodeID(), out);
     case kSurfaces: return WriteSurfaces(container.Surfaces(), out);
+    case kParents: return WriteIds(derived.parents, out);
+    case kGlobals: return WriteMatrices(derived.globals, out);
+    case kSceneBox:
+      Write(derived.boxMin, out);
+      return Write(derived.boxMax, out);
     case kProvenance:
+    case kCounts:
+    case kGeometryHeaders:
+    case kGeometryData:
     case kSectionCount: return;
   }
 }

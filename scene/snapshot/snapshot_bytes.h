@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+
 // Little-endian encoding for snapshots: a writer that appends to a byte
 // vector and a bounds-checked reader over untrusted bytes. On little-endian
 // hosts arrays move with one memcpy; elsewhere each element is swapped.
@@ -17,8 +18,7 @@ inline constexpr bool kLittleEndianHost = false;
 inline constexpr bool kLittleEndianHost = true;
 #endif
 
-// A 64-bit hash of `size` bytes. It is the same on every host, and any
-// change to a single 8-byte word of the input changes it.
+// XXH3-64 of `size` bytes: the same on every host.
 std::uint64_t Checksum(const std::uint8_t* data, std::size_t size);
 
 // Copies `count` elements of 4 bytes between host order and little-endian order.
@@ -60,6 +60,8 @@ class ByteWriter {
     U32(static_cast<std::uint32_t>(list.size()));
     for (const std::string& s : list) String(s);
   }
+  // Appends zeros up to the next multiple of `alignment` bytes.
+  void PadTo(std::size_t alignment) { out_.resize((out_.size() + alignment - 1) / alignment * alignment, 0); }
   std::size_t Size() const { return out_.size(); }
   std::uint8_t* At(std::size_t offset) { return out_.data() + offset; }
 
@@ -79,6 +81,9 @@ class ByteReader {
   const std::string& Error() const { return error_; }
   std::size_t Left() const { return static_cast<std::size_t>(end_ - at_); }
   void Fail(const std::string& why);
+  void FailUnlessEmpty(const std::string& why) {
+    if (!why.empty()) Fail(why);
+  }
 
   std::uint8_t U8();
   std::uint32_t U32();
