@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "channel/info_types.h"
 #include "scene/scene_parts.h"
 
@@ -87,6 +89,14 @@ inline constexpr QueryReads kQueryReads[kInfoTypeCount] = {
     {SCI_LIGHT_SHADOW_DENSITY, kLightsPart, false},
     {SCI_MATERIAL_NAME, kMaterialsPart, false},
 };
+
+// The geometry whose vertices a query of row `reads` reads, given its first
+// input truncated toward zero as the queries read it: kNoGeometry for a row
+// that reads none and for an input no ID check accepts (NaN, below 0, 2^31 up).
+constexpr std::int64_t GeometryRead(const QueryReads& reads, float firstInput) {
+  if (!reads.geometryFromInput || !(firstInput > -1.0f && firstInput < 2147483648.0f)) return kNoGeometry;
+  return static_cast<std::int64_t>(firstInput);
+}
 
 constexpr bool RowsFollowTheTable() {
   for (int i = 0; i < kInfoTypeCount; ++i)

@@ -60,14 +60,8 @@ bool QuerySession::Load(Importing::ScenePartSet parts, std::int64_t geometry, st
 
 bool QuerySession::LoadFor(const QueryRequest& request, std::string* error) {
   const Importing::QueryReads& reads = Importing::kQueryReads[request.info->value];
-  std::int64_t geometry = Importing::kNoGeometry;
-  if (reads.geometryFromInput && !request.inputs.empty()) {
-    // An input that names no whole, in-range ID loads none: the query refuses it.
-    const float id = request.inputs.front().number;
-    if (id >= 0 && id < 4294967296.0f && id == static_cast<float>(static_cast<std::int64_t>(id)))
-      geometry = static_cast<std::int64_t>(id);
-  }
-  return Load(reads.parts, geometry, error);
+  const float first = request.inputs.empty() ? -1 : request.inputs.front().number;
+  return Load(reads.parts, Importing::GeometryRead(reads, first), error);
 }
 
 Importing::SceneContainerInfo* QuerySession::ChannelFor(const InfoTypeInfo& info) {
