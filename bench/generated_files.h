@@ -125,6 +125,27 @@ inline bool WriteGridTreeGlb(const std::filesystem::path& path, int nodeCount, i
   return std::fclose(file) == 0;
 }
 
+// A Wavefront OBJ of one grid mesh of `side` x `side` vertices (positions,
+// normals, one UV set) and its 2 (side - 1)^2 triangles. Returns false when
+// it cannot be written.
+inline bool WriteGridObj(const std::filesystem::path& path, int side) {
+  std::FILE* file = std::fopen(path.string().c_str(), "wb");
+  if (!file) return false;
+  std::fprintf(file, "o grid\n");
+  const float step = 1.0f / static_cast<float>(side - 1);
+  for (int r = 0; r < side; ++r)
+    for (int c = 0; c < side; ++c) std::fprintf(file, "v %g %g %g\n", c * step, r * step, 0.01f * ((r + c) % 7));
+  for (int r = 0; r < side; ++r)
+    for (int c = 0; c < side; ++c) std::fprintf(file, "vt %g %g\n", c * step, r * step);
+  std::fprintf(file, "vn 0 0 1\n");
+  for (int r = 0; r + 1 < side; ++r)
+    for (int c = 0; c + 1 < side; ++c) {
+      const int a = r * side + c + 1, b = a + 1, d = a + side, e = d + 1;
+      std::fprintf(file, "f %d/%d/1 %d/%d/1 %d/%d/1\nf %d/%d/1 %d/%d/1 %d/%d/1\n", a, a, b, b, e, e, a, a, e, e, d, d);
+    }
+  return std::fclose(file) == 0;
+}
+
 // A folder of its own under the system's temporary folder, removed with it.
 class TempFolder {
  public:

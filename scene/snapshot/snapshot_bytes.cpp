@@ -22,26 +22,14 @@ void ByteReader::Fail(const std::string& why) {
   at_ = end_;
 }
 
-const std::uint8_t* ByteReader::Take(std::size_t bytes, const char* what) {
-  if (!Ok()) return nullptr;
-  if (bytes > Left()) {
-    Fail(std::string(what) + " needs " + std::to_string(bytes) + " bytes, " + std::to_string(Left()) + " left");
-    return nullptr;
-  }
-  const std::uint8_t* taken = at_;
-  at_ += bytes;
-  return taken;
+const std::uint8_t* ByteReader::TakeFailed(std::size_t bytes, const char* what) {
+  if (Ok()) Fail(std::string(what) + " needs " + std::to_string(bytes) + " bytes, " + std::to_string(Left()) + " left");
+  return nullptr;
 }
 
 std::uint8_t ByteReader::U8() {
   const std::uint8_t* p = Take(1, "a byte");
   return p ? *p : 0;
-}
-
-std::uint32_t ByteReader::U32() {
-  std::uint32_t v = 0;
-  Words32(&v, 1, "a 32-bit field");
-  return v;
 }
 
 float ByteReader::F32() {

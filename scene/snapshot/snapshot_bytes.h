@@ -86,7 +86,11 @@ class ByteReader {
   }
 
   std::uint8_t U8();
-  std::uint32_t U32();
+  std::uint32_t U32() {
+    std::uint32_t v = 0;
+    if (const std::uint8_t* p = Take(4, "a 32-bit field")) CopyWords32(&v, p, 1);
+    return v;
+  }
   std::int32_t I32() { return static_cast<std::int32_t>(U32()); }
   float F32();
   std::uint64_t U64();
@@ -99,11 +103,18 @@ class ByteReader {
   std::uint32_t Count(std::size_t minBytes, const char* what);
   std::vector<std::string> Strings(const char* what);
   // A pointer to the next `bytes` bytes, which the reader skips; null once failed.
-  const std::uint8_t* Take(std::size_t bytes, const char* what);
+  const std::uint8_t* Take(std::size_t bytes, const char* what) {
+    if (bytes > Left() || !Ok()) return TakeFailed(bytes, what);
+    const std::uint8_t* taken = at_;
+    at_ += bytes;
+    return taken;
+  }
   // Fails unless every byte of the section was read.
   void ExpectEnd();
 
  private:
+  const std::uint8_t* TakeFailed(std::size_t bytes, const char* what);
+
   const std::uint8_t* at_;
   const std::uint8_t* end_;
   std::string section_;

@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "scene/huge_pages.h"
 #include "scene/snapshot/snapshot_format.h"
 
 namespace Importing::snapshot {
@@ -104,7 +105,10 @@ void ReadMaterials(ByteReader& in, std::vector<Material>& materials) {
 
 void ReadNodes(ByteReader& in, SceneData& data) {
   data.rootNodeID = in.I32();
-  data.nodes.resize(in.Count(kNodeBytes, "nodes"));
+  const std::uint32_t count = in.Count(kNodeBytes, "nodes");
+  data.nodes.reserve(count);
+  AdviseHugePages(data.nodes.data(), count * sizeof(Node));
+  data.nodes.resize(count);
   for (Node& node : data.nodes) {
     node.SetName(in.String("a node name"));
     node.SetNote(in.String("a node note"));
@@ -279,6 +283,7 @@ void ReadGeometryData(ByteReader& in, const GeometryHeader& header, Geometry& ge
   }
   std::vector<Vertex> vertices;
   vertices.reserve(vertexCount);
+  AdviseHugePages(vertices.data(), vertexCount * sizeof(Vertex));
   for (std::size_t i = 0; i < vertexCount; ++i) {
     D3DXVECTOR3 position, normal;
     CopyWords32(&position, positions + 12 * i, 3);

@@ -13,6 +13,7 @@
 #include <exception>
 #include <new>
 
+#include "scene/huge_pages.h"
 #include "scene/snapshot/snapshot_format.h"
 
 namespace Importing {
@@ -62,6 +63,23 @@ std::string ReadFully(int fd, std::uint64_t offset, std::uint64_t length, std::u
   return {};
 }
 
+// Bytes read from a file, reused from one read to the next; not cleared first.
+class ReadBuffer {
+ public:
+  std::uint8_t* Hold(std::size_t size) {
+    if (size > capacity_) {
+      bytes_.reset(new std::uint8_t[size]);
+      capacity_ = size;
+      AdviseHugePages(bytes_.get(), size);
+    }
+    return bytes_.get();
+  }
+
+ private:
+  std::unique_ptr<std::uint8_t[]> bytes_;
+  std::size_t capacity_ = 0;
+};
+
 template <class Work>
 std::string Guarded(Work work) {
   try {
@@ -108,7 +126,7 @@ struct SnapshotReader::State {
     if (fd >= 0) ::close(fd);
   }
 
-  std::string ReadAt(std::uint64_t offset, std::uint64_t length, std::vector<std::uint8_t>& buffer,
+  std::string ReadAt(std::uint64_t offset, std::uint64_t length, ReadBuffer& buffer,
                      const std::uint8_t*& out) {
     if (offset > size || length > size - offset)
       return std::to_string(length) + " bytes from byte " + std::to_string(offset) + " pass its end at byte " +
@@ -118,13 +136,12 @@ struct SnapshotReader::State {
       out = bytes + offset;
       return {};
     }
-    buffer.resize(static_cast<std::size_t>(length));
-    out = buffer.data();
-    return ReadFully(fd, offset, length, buffer.data());
+    out = buffer.Hold(static_cast<std::size_t>(length));
+    return ReadFully(fd, offset, length, buffer.Hold(static_cast<std::size_t>(length)));
   }
 
   // Reads section `section`'s payload and checks it against its checksum.
-  std::string ReadPayload(std::size_t section, std::vector<std::uint8_t>& buffer, const std::uint8_t*& out) {
+  std::string ReadPayload(std::size_t section, ReadBuffer& buffer, const std::uint8_t*& out) {
     const Place& place = places[section];
     std::string why = ReadAt(place.offset, place.length, buffer, out);
     if (why.empty() && Checksum(out, place.length) != place.checksum)
@@ -133,7 +150,7 @@ struct SnapshotReader::State {
   }
 
   std::string OpenHeader() {
-    std::vector<std::uint8_t> buffer;
+    ReadBuffer buffer;
     const std::uint8_t* head = nullptr;
     if (size < kFileHeaderSize) return "too short to be a snapshot (" + std::to_string(size) + " bytes)";
     std::string why = ReadAt(0, kFileHeaderSize, buffer, head);
@@ -148,7 +165,7 @@ struct SnapshotReader::State {
     if (count > kMaxSectionCount || count * kIndexEntrySize > size - kFileHeaderSize)
       return "an index of " + std::to_string(count) + " sections does not fit in " + std::to_string(size) + " bytes";
 
-    std::vector<std::uint8_t> indexBuffer;
+    ReadBuffer indexBuffer;
     const std::uint8_t* index = nullptr;
     why = ReadAt(kFileHeaderSize, count * kIndexEntrySize, indexBuffer, index);
     if (!why.empty()) return why;
@@ -199,7 +216,7 @@ struct SnapshotReader::State {
 
   // What is wrong with the padding, or the empty text: any byte but zero
   // there would be a second encoding of the same scene.
-  std::string PaddingDefect(std::vector<std::uint8_t>& buffer) {
+  std::string PaddingDefect(ReadBuffer& buffer) {
     for (const Gap& gap : gaps) {
       const std::uint8_t* bytes = nullptr;
       std::string why = ReadAt(gap.offset, gap.length, buffer, bytes);
@@ -211,7 +228,7 @@ struct SnapshotReader::State {
   }
 
   std::string LoadHeaders() {
-    std::vector<std::uint8_t> buffer;
+    ReadBuffer buffer;
     const std::uint8_t* payload = nullptr;
     std::string why = ReadPayload(kGeometryHeaders, buffer, payload);
     if (!why.empty()) return why;
@@ -238,7 +255,7 @@ struct SnapshotReader::State {
     parts &= kEveryPart;
     SceneData data;
     SceneDerivedData derived;
-    std::vector<std::uint8_t> buffer;
+    ReadBuffer buffer;
     ScenePartSet added = 0;
     for (std::size_t bit = 0; bit < 12; ++bit) {
       const ScenePartSet part = 1u << bit;

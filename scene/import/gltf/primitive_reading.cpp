@@ -1,11 +1,10 @@
 #include "scene/import/gltf/primitive_reading.h"
 
-#include <sys/mman.h>
-
 #include <cstdint>
 #include <map>
 #include <numeric>
 
+#include "scene/huge_pages.h"
 #include "scene/import/gltf/draco_decoding.h"
 #include "scene/import/vertex_welding.h"
 
@@ -128,15 +127,6 @@ std::vector<std::uint32_t> Faces(std::vector<std::uint32_t> in, int mode, std::v
       for (std::size_t i = 1; i + 1 < n; ++i) out.insert(out.end(), {in[0], in[i], in[i + 1]});
       return out;
   }
-}
-
-// A large array is first written here: asking for huge pages over its
-// aligned middle spares the kernel one page fault per 4 KiB, where it offers them.
-void AdviseHugePages(const void* data, std::size_t bytes) {
-  constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
-  const auto start = reinterpret_cast<std::uintptr_t>(data);
-  const std::uintptr_t begin = (start + kHuge - 1) & ~(kHuge - 1), end = (start + bytes) & ~(kHuge - 1);
-  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
 bool ListsEachVertexOnceInOrder(const std::vector<std::uint32_t>& indices, std::size_t vertexCount) {
