@@ -37,8 +37,12 @@ void LoadInParts(const std::vector<std::uint8_t>& bytes, bool loadsWhole, const 
   if (!loadsWhole || !allLoaded) return;
   SCI_FUZZ_CHECK(reader.Load(Importing::kEveryPart, Importing::kEveryGeometry, scene, &error), "the rest loads");
   std::vector<std::uint8_t> again;
-  SCI_FUZZ_CHECK(Importing::SaveSnapshotToBytes(scene, reader.Provenance(), again, &error) && again == bytes,
-                 "a snapshot loaded in parts saves to the same bytes");
+  SCI_FUZZ_CHECK(Importing::SaveSnapshotToBytes(scene, reader.Provenance(), again, &error), "a loaded scene saves");
+  std::vector<std::uint8_t> whole;
+  Importing::SceneContainer loaded;
+  SCI_FUZZ_CHECK(Importing::LoadSnapshotFromBytes(bytes.data(), bytes.size(), loaded, nullptr, &error) &&
+                     Importing::SaveSnapshotToBytes(loaded, reader.Provenance(), whole, &error) && again == whole,
+                 "a snapshot loaded in parts saves as it does loaded whole");
 }
 
 }  // namespace
@@ -68,7 +72,9 @@ int Snapshot(const std::uint8_t* data, std::size_t size) {
   // Each scene has one encoding, and what loads is a scene the writer accepts.
   std::vector<std::uint8_t> again;
   SCI_FUZZ_CHECK(Importing::SaveSnapshotToBytes(*rig.scene, provenance, again, &error), "a loaded scene saves");
-  SCI_FUZZ_CHECK(again == bytes, "a loaded snapshot saves to the same bytes");
+  // Sections of tags this build does not know are skipped, and not written again.
+  const bool onlyKnownSections = bytes[12] == Importing::snapshot::kSectionCount && bytes[13] == 0;
+  SCI_FUZZ_CHECK(again == bytes || !onlyKnownSections, "a loaded snapshot saves to the same bytes");
   LoadInParts(bytes, true, order, orderSize);
   SweepQueries(rig, false);
   return 0;

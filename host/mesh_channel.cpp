@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "host/huge_pages.h"
+
 // An update starts afresh from the shown primitive type, with no vertices
 // and no indices, whatever an update that never ended left.
 void MeshChannel::BeginMeshUpdate() {
@@ -42,7 +44,11 @@ void MeshChannel::SetVertexCount(int count) {
     vertex.normal = {};
     vertex.uvs.clear();
   }
-  if (vertices.size() < size) vertices.resize(size);
+  if (vertices.size() < size) {
+    vertices.reserve(size);
+    AdviseHugePages(vertices.data(), size * sizeof(Vertex));
+    vertices.resize(size);
+  }
 }
 
 // Grows a vertex's UV list to hold `set`, zeros in any sets skipped. UV sets

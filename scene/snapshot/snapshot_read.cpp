@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "scene/huge_pages.h"
+#include "host/huge_pages.h"
 #include "scene/snapshot/snapshot_format.h"
 
 namespace Importing::snapshot {

@@ -13,7 +13,7 @@
 #include <exception>
 #include <new>
 
-#include "scene/huge_pages.h"
+#include "host/huge_pages.h"
 #include "scene/snapshot/snapshot_format.h"
 
 namespace Importing {
@@ -196,6 +196,8 @@ struct SnapshotReader::State {
     }
     for (std::size_t s = 0; s < kSectionCount; ++s)
       if (!places[s].present) return SectionName(s) + " is missing";
+    if (places[kGeometryData].checksum != 0)
+      return SectionName(kGeometryData) + " has a checksum of its own (its geometries carry theirs)";
     if (end != size) return std::to_string(size - end) + " unexpected bytes after the last section";
 
     const std::uint8_t* payload = nullptr;

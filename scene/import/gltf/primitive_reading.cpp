@@ -4,7 +4,7 @@
 #include <map>
 #include <numeric>
 
-#include "scene/huge_pages.h"
+#include "host/huge_pages.h"
 #include "scene/import/gltf/draco_decoding.h"
 #include "scene/import/vertex_welding.h"
 

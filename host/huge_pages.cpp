@@ -1,12 +1,10 @@
-#include "scene/huge_pages.h"
+#include "host/huge_pages.h"
 
 #include <cstdint>
 
 #ifndef _WIN32
 #include <sys/mman.h>
 #endif
-
-namespace Importing {
 
 void AdviseHugePages(const void* data, std::size_t bytes) {
 #ifdef MADV_HUGEPAGE
@@ -19,5 +17,3 @@ void AdviseHugePages(const void* data, std::size_t bytes) {
   (void)bytes;
 #endif
 }
-
-}  // namespace Importing
