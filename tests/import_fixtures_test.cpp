@@ -6,7 +6,6 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -268,15 +267,6 @@ TEST_F(FixtureImport, ReportsProgressAndSource) {
   }
   EXPECT_EQ(scene_.Source().path, DataPath("points_lines.gltf"));
   EXPECT_EQ(scene_.Source().format, "glTF 2.0");
-}
-
-TEST_F(FixtureImport, FromMemory) {
-  std::ifstream in(DataPath("trs_animation.gltf"), std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::string error;
-  ASSERT_TRUE(ImportSceneFromMemory(bytes.data(), bytes.size(), "gltf", scene_, &error)) << error;
-  EXPECT_EQ(scene_.Animations().size(), 1u);
-  EXPECT_EQ(scene_.Animations()[0].size(), 5u);
 }
 
 // Failed imports explain themselves and leave the container as it was.
