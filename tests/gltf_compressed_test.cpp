@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "generated_files.h"
 #include "scene/import/scene_importer.h"
 #include "scene/import/gltf/gltf_reader.h"
+#include "tests/gltf_test_files.h"
 
 namespace Importing {
 namespace {
@@ -26,7 +26,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kScenes = SCI_SAMPLE_SCENES_DIR;
-const fs::path kDemo = SCI_DEMO_SCENE;
 constexpr double kTolerance = 1e-4;
 
 struct Box {
@@ -118,34 +117,6 @@ SceneContainer Read(const fs::path& path) {
   return scene;
 }
 
-// A generated scene (a node tree with grid meshes), written once per run.
-std::string GeneratedGlb() {
-  // A folder per process (ctest runs each test in one), a name the same in
-  // every run (it names the test case).
-  static const std::string path = [] {
-    static const fs::path folder = fs::path(::testing::TempDir()) / ("sci_generated_" + std::to_string(::getpid()));
-    fs::create_directories(folder);
-    std::atexit([] { fs::remove_all(folder); });
-    const std::string file = (folder / "generated_tree.glb").string();
-    return bench::WriteGridTreeGlb(file, 300, 30, 200) ? file : std::string();
-  }();
-  return path;
-}
-
-std::vector<std::string> PlainFiles() {
-  std::vector<std::string> files;
-  std::error_code ec;
-  if (fs::is_directory(kScenes, ec))
-    for (const auto& entry : fs::recursive_directory_iterator(kScenes, ec)) {
-      const std::string ext = entry.path().extension().string();
-      if (ext == ".gltf" || ext == ".glb") files.push_back(entry.path().string());
-    }
-  std::sort(files.begin(), files.end());
-  files.push_back(kDemo.string());
-  if (!GeneratedGlb().empty()) files.push_back(GeneratedGlb());
-  return files;
-}
-
 bool HaveGltfpack() { return std::system("gltfpack -h >/dev/null 2>&1") != 127 * 256 && std::system("command -v gltfpack >/dev/null") == 0; }
 
 class GltfpackTwin : public ::testing::TestWithParam<std::string> {};
@@ -176,28 +147,8 @@ TEST_P(GltfpackTwin, EveryVariantAnswersAsItsPlainTwin) {
   fs::remove_all(dir);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, GltfpackTwin, ::testing::ValuesIn(PlainFiles()),
-                         [](const ::testing::TestParamInfo<std::string>& info) {
-                           std::string name = fs::path(info.param).stem().string();
-                           for (char& c : name)
-                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                           return name + "_" + std::to_string(info.index);
-                         });
-
-std::string Base64(const std::string& bytes) {
-  static const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  for (std::size_t i = 0; i < bytes.size(); i += 3) {
-    const unsigned a = static_cast<unsigned char>(bytes[i]);
-    const unsigned b = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0;
-    const unsigned c = i + 2 < bytes.size() ? static_cast<unsigned char>(bytes[i + 2]) : 0;
-    out += alphabet[a >> 2];
-    out += alphabet[((a & 3) << 4) | (b >> 4)];
-    out += i + 1 < bytes.size() ? alphabet[((b & 15) << 2) | (c >> 6)] : '=';
-    out += i + 2 < bytes.size() ? alphabet[c & 63] : '=';
-  }
-  return out;
-}
+INSTANTIATE_TEST_SUITE_P(Files, GltfpackTwin, ::testing::ValuesIn(Testing::GltfFiles({kScenes})),
+                         Testing::FileTestName);
 
 // The triangle geometries of `scene`, each written as one mesh under its own
 // node: with float accessors, or Draco-compressed (sequential encoding, so
@@ -262,7 +213,7 @@ std::string GltfOf(const SceneContainer& scene, bool draco) {
          (draco ? R"("extensionsUsed":["KHR_draco_mesh_compression"],"extensionsRequired":["KHR_draco_mesh_compression"],)" : "") +
          R"("scene":0,"scenes":[{"nodes":[)" + roots + R"(]}],"nodes":[)" + nodes.str() + R"(],"meshes":[)" + meshes.str() +
          R"(],"accessors":[)" + accessors.str() + R"(],"bufferViews":[)" + views.str() + R"(],"buffers":[{"byteLength":)" +
-         std::to_string(buffer.size()) + R"(,"uri":"data:application/octet-stream;base64,)" + Base64(buffer) + "\"}]}";
+         std::to_string(buffer.size()) + R"(,"uri":"data:application/octet-stream;base64,)" + Testing::Base64(buffer) + "\"}]}";
 }
 
 SceneContainer ReadText(const std::string& gltf) {
@@ -288,13 +239,8 @@ TEST_P(DracoTwin, AnswersAsTheSameGeometryInFloats) {
     EXPECT_EQ(draco.Geometries()[g].Indices, twin.Geometries()[g].Indices) << "geometry " << g;
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, DracoTwin, ::testing::ValuesIn(PlainFiles()),
-                         [](const ::testing::TestParamInfo<std::string>& info) {
-                           std::string name = fs::path(info.param).stem().string();
-                           for (char& c : name)
-                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                           return name + "_" + std::to_string(info.index);
-                         });
+INSTANTIATE_TEST_SUITE_P(Files, DracoTwin, ::testing::ValuesIn(Testing::GltfFiles({kScenes})),
+                         Testing::FileTestName);
 
 }  // namespace
 }  // namespace Importing

@@ -8,13 +8,11 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
-#include "scene/import/assimp/assimp_reading.h"
-#include "generated_files.h"
 #include "scene/import/scene_importer.h"
+#include "tests/gltf_test_files.h"
 #include "tests/scene_comparison.h"
 
 namespace Importing {
@@ -24,40 +22,6 @@ namespace fs = std::filesystem;
 
 const fs::path kScenes = SCI_SAMPLE_SCENES_DIR;
 const fs::path kFixtures = SCI_TEST_DATA_DIR;
-const fs::path kDemo = SCI_DEMO_SCENE;
-
-bool IsGltf(const fs::path& path) {
-  const std::string ext = Import::LowerExtension(path.string());
-  return ext == "gltf" || ext == "glb";
-}
-
-// A generated scene (a node tree with grid meshes), written once per run.
-std::string GeneratedGlb() {
-  // A folder per process (ctest runs each test in one), a name the same in
-  // every run (it names the test case).
-  static const std::string path = [] {
-    static const fs::path folder = fs::path(::testing::TempDir()) / ("sci_generated_" + std::to_string(::getpid()));
-    fs::create_directories(folder);
-    std::atexit([] { fs::remove_all(folder); });
-    const std::string file = (folder / "generated_tree.glb").string();
-    return bench::WriteGridTreeGlb(file, 300, 30, 200) ? file : std::string();
-  }();
-  return path;
-}
-
-std::vector<std::string> PlainGltfFiles() {
-  std::vector<std::string> files;
-  std::error_code ec;
-  for (const fs::path& root : {kScenes, kFixtures})
-    if (fs::is_directory(root, ec))
-      for (const auto& entry : fs::recursive_directory_iterator(root, ec))
-        if (IsGltf(entry.path()) && entry.path().string().find("/fuzz/") == std::string::npos)
-          files.push_back(entry.path().string());
-  std::sort(files.begin(), files.end());
-  files.push_back(kDemo.string());
-  if (!GeneratedGlb().empty()) files.push_back(GeneratedGlb());
-  return files;
-}
 
 // Where the Assimp route answers wrongly, what the comparison leaves out.
 Testing::Comparison ComparisonFor(const std::string& path) {
@@ -86,34 +50,8 @@ TEST_P(PlainGltf, AnswersAsTheAssimpRoute) {
   EXPECT_TRUE(differences.empty()) << path << " (Assimp vs native):" << listed;
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, PlainGltf, ::testing::ValuesIn(PlainGltfFiles()),
-                         [](const ::testing::TestParamInfo<std::string>& info) {
-                           std::string name = fs::path(info.param).stem().string();
-                           for (char& c : name)
-                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                           return name + "_" + std::to_string(info.index);
-                         });
-
-}  // namespace
-}  // namespace Importing
-
-namespace Importing {
-namespace {
-
-std::string Base64(const std::string& bytes) {
-  static const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  for (std::size_t i = 0; i < bytes.size(); i += 3) {
-    const unsigned a = static_cast<unsigned char>(bytes[i]);
-    const unsigned b = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0;
-    const unsigned c = i + 2 < bytes.size() ? static_cast<unsigned char>(bytes[i + 2]) : 0;
-    out += alphabet[a >> 2];
-    out += alphabet[((a & 3) << 4) | (b >> 4)];
-    out += i + 1 < bytes.size() ? alphabet[((b & 15) << 2) | (c >> 6)] : '=';
-    out += i + 2 < bytes.size() ? alphabet[c & 63] : '=';
-  }
-  return out;
-}
+INSTANTIATE_TEST_SUITE_P(Files, PlainGltf, ::testing::ValuesIn(Testing::GltfFiles({kScenes, kFixtures})),
+                         Testing::FileTestName);
 
 template <typename T>
 std::string Bytes(std::initializer_list<T> values) {
@@ -127,7 +65,7 @@ std::string Doc(const std::string& members, const std::string& bytes = {}) {
   std::string doc = R"({"asset":{"version":"2.0"})";
   if (!bytes.empty())
     doc += R"(,"buffers":[{"byteLength":)" + std::to_string(bytes.size()) +
-           R"(,"uri":"data:application/octet-stream;base64,)" + Base64(bytes) + "\"}]";
+           R"(,"uri":"data:application/octet-stream;base64,)" + Testing::Base64(bytes) + "\"}]";
   return doc + (members.empty() ? "" : "," + members) + "}";
 }
 

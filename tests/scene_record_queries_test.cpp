@@ -109,13 +109,6 @@ TEST(SceneRecordQueries, Surfaces) {
   for (const Row& row : rows) CheckRow(row, scene);
 }
 
-TEST(SceneRecordQueries, SurfaceWithoutNodesHasNoOwner) {
-  SceneBuilder b;
-  b.AddSurface(-1, 0, 0);
-  b.AddSurface(-1, 0, 0);
-  for (float surface : {0.0f, 1.0f}) CheckRow({SCI_SURFACE_NODE_ID, {surface}, 0, nullptr, "-1"}, b);
-}
-
 // ---------------------------------------------------------------------------
 // Cameras. Camera 0 is listed by node 5 and then by node 3, camera 1 by
 // node 1 beside an element of -1 (0xFFFFFFFF), camera 2 by no node.

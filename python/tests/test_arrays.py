@@ -71,4 +71,6 @@ def test_records_index_like_sequences():
         nodes[len(nodes)]
     with pytest.raises(KeyError):
         nodes["no node has this name"]
+    # `in` takes a node's name as well as a node.
+    assert all(node.name in nodes for node in nodes) and "no node has this name" not in nodes
     assert scene.root == nodes[0] and nodes[0].parent is None

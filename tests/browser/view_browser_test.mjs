@@ -77,9 +77,7 @@ const browser = await puppeteer.launch({
   executablePath: chromium,
   headless: true,
   args: ['--no-sandbox', '--enable-unsafe-swiftshader', '--disable-background-networking',
-    '--disable-component-update', '--disable-sync', '--no-first-run', '--no-default-browser-check',
-    // A name that resolves to this machine, as a rebinding attacker's would.
-    '--host-resolver-rules=MAP evil.example 127.0.0.1'],
+    '--disable-component-update', '--disable-sync', '--no-first-run', '--no-default-browser-check'],
 });
 try {
   const page = await browser.newPage();
@@ -92,18 +90,13 @@ try {
   check(await page.evaluate(() => document.body.dataset.state) === 'ready', 'the page did not get ready');
   check(errors.length === 0, `console errors: ${errors.join(' | ')}`);
 
-  // Through a tunnel's name (localhost on the same port) the page works;
-  // a foreign name that resolves here is refused, page and API alike.
+  // Through a tunnel's name (localhost on the same port) the page works.
   if (basename(scene) === 'demo.gltf') {
     const port = new URL(url).port, token = new URL(url).searchParams.get('token');
     const tunnel = await browser.newPage();
     await tunnel.goto(`http://localhost:${port}/?token=${token}`);
     await tunnel.waitForFunction(() => document.body.dataset.state, { timeout: 30000 });
     check(await tunnel.evaluate(() => document.body.dataset.state) === 'ready', 'the page did not load through localhost');
-    for (const path of ['/', `/api/summary?token=${token}`]) {
-      const refused = await tunnel.goto(`http://evil.example:${port}${path}`);
-      check(refused.status() === 403, `evil.example${path.split('?')[0]} answered ${refused.status()}`);
-    }
     await tunnel.close();
   }
 
