@@ -98,18 +98,6 @@ bool LoadWhole(SnapshotReader& reader, SceneContainer& container, SnapshotProven
   return true;
 }
 
-// Runs `work`, turning an exception (exhausted memory above all) into a message.
-template <class Work>
-std::string Guarded(Work work) {
-  try {
-    return work();
-  } catch (const std::bad_alloc&) {
-    return "out of memory";
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-}
-
 std::string UniqueSuffix() {
   std::random_device device;
   const std::uint64_t bits = (static_cast<std::uint64_t>(device()) << 32) ^ device();

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
+#include <new>
 #include <string>
 
 #include "scene/scene_container.h"
@@ -98,6 +100,18 @@ std::vector<GeometryHeader> ReadGeometryHeaders(ByteReader& in, const Counts& co
 // Reads one geometry's streams (its header's `length` bytes) into `geometry`.
 void ReadGeometryData(ByteReader& in, const GeometryHeader& header, Geometry& geometry);
 void ApplyGeometryHeader(const GeometryHeader& header, Geometry& geometry);
+
+// Runs `work`, turning an exception (exhausted memory above all) into a message.
+template <class Work>
+std::string Guarded(Work work) {
+  try {
+    return work();
+  } catch (const std::bad_alloc&) {
+    return "out of memory";
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+}
 
 // Rewrites every checksum of a snapshot image (each geometry's, each
 // section's, the index's) that lies within it, for tests and fuzzers that

@@ -80,17 +80,6 @@ class ReadBuffer {
   std::size_t capacity_ = 0;
 };
 
-template <class Work>
-std::string Guarded(Work work) {
-  try {
-    return work();
-  } catch (const std::bad_alloc&) {
-    return "out of memory";
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-}
-
 bool Report(const std::string& why, std::string* error) {
   if (why.empty()) return true;
   if (error) *error = why;
