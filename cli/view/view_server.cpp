@@ -256,17 +256,21 @@ int RunView(QuerySession& session, const std::string& scenePath, const ViewOptio
     std::fprintf(stderr, "sci: cannot start the server on %s:%d\n", kAddress, port);
     return kExitServer;
   }
+  // Saving the scene (or a file it reads) imports it again; the page asks
+  // /api/changes and reloads. The watch starts before the address is printed,
+  // so that a save made as soon as the server answers is seen.
+  SceneWatcher watcher(scenePath, api.Companions(), [&api, &import, &scenePath] {
+    std::fprintf(stderr, "sci: %s changed; reading it again\n", scenePath.c_str());
+    api.Reload(import);
+  });
+  if (!watcher.Notified())
+    std::fprintf(stderr, "sci: the folder of %s cannot be watched (inotify's limit reached?); its files are compared every half second\n",
+                 scenePath.c_str());
   const std::string url = "http://" + std::string(kAddress) + ":" + std::to_string(port) + "/?token=" + token;
   std::printf("%s\n", url.c_str());
   std::fflush(stdout);
   std::fprintf(stderr, "sci: inspecting %s; Ctrl-C stops the server\n", scenePath.c_str());
   if (!options.noBrowser) OpenInBrowser(url);
-  // Saving the scene (or a file it reads) imports it again; the page asks
-  // /api/changes and reloads.
-  SceneWatcher watcher(scenePath, api.Companions(), [&api, &import, &scenePath] {
-    std::fprintf(stderr, "sci: %s changed; reading it again\n", scenePath.c_str());
-    api.Reload(import);
-  });
   int signal = 0;
   sigwait(&stops, &signal);
   std::fputs("\nsci: stopping the server\n", stderr);
