@@ -73,8 +73,17 @@ int Run(int argc, const char* const* argv) {
       Fail(std::string(option) + " takes no scene, query, batch file or other list");
       return kExitUsage;
     }
-    if (options->list) Print(options->output.json ? QueryListJson() : QueryListText());
-    else Print(options->output.json ? FormatListJson() : FormatListText());
+    if (options->list) {
+      Print(options->output.json ? QueryListJson() : QueryListText());
+      return kExitOk;
+    }
+    std::string error;
+    const std::string formats = options->output.json ? FormatListJson(&error) : FormatListText(&error);
+    if (formats.empty()) {
+      Fail("the formats cannot be listed: " + error);
+      return kExitSceneUnreadable;
+    }
+    Print(formats);
     return kExitOk;
   }
 

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,7 +18,7 @@
 #include "python/plugin_location.h"
 #include "python/scene_handle.h"
 #include "scene/import/guarded_import.h"
-#include "scene/import/scene_importer.h"
+#include "scene/import/import_settings.h"
 #include "session/query_list.h"
 #include "session/query_table.h"
 #include "session/value_text.h"
@@ -184,7 +185,9 @@ py::dict Geometry(SceneHandle& scene, const py::handle& id) {
 py::list SupportedExtensions() {
   // "*.3ds;*.dae;..." as [".3ds", ".dae", ...]
   py::list extensions;
-  const std::string all = Importing::SupportedExtensions();
+  std::string error;
+  const std::string all = Importing::Import::ReadableExtensions(&error);
+  if (all.empty()) throw std::runtime_error("the formats cannot be listed: " + error);
   std::size_t start = 0;
   while (start < all.size()) {
     std::size_t end = all.find(';', start);

@@ -142,7 +142,7 @@ void ReadSurfaces(ByteReader& in, std::vector<Surface>& surfaces) {
 
 void ReadProvenance(ByteReader& in, SnapshotProvenance& provenance) {
   provenance.importerBuildId = in.String("the importer build ID");
-  provenance.assimpVersion = in.String("the reader version");
+  provenance.readerLibraries = in.String("the reader libraries");
   provenance.importSettings = in.String("the import settings");
   provenance.files.resize(in.Count(kFileIdentityBytes, "file identities"));
   for (SnapshotFileIdentity& file : provenance.files) {
