@@ -25,9 +25,9 @@ from ._views import open as open_scene
 COLUMNS: list[tuple[str, str]] = [
     ("path", "TEXT PRIMARY KEY"), ("size", "INTEGER"), ("mtime_ns", "INTEGER"), ("ctime_ns", "INTEGER"),
     ("inode", "INTEGER"), ("device", "INTEGER"), ("blake2b", "TEXT"), ("format", "TEXT"),
-    ("nodes", "INTEGER"), ("meshes", "INTEGER"), ("vertices", "INTEGER"), ("triangles", "INTEGER"),
-    ("materials", "INTEGER"), ("textures", "INTEGER"), ("missing_textures", "TEXT"), ("animations", "INTEGER"),
-    ("cameras", "INTEGER"), ("lights", "INTEGER"),
+    ("nodes", "INTEGER"), ("surfaces", "INTEGER"), ("meshes", "INTEGER"), ("vertices", "INTEGER"),
+    ("triangles", "INTEGER"), ("materials", "INTEGER"), ("textures", "INTEGER"), ("missing_textures", "TEXT"),
+    ("animations", "INTEGER"), ("cameras", "INTEGER"), ("lights", "INTEGER"),
     ("box_min_x", "REAL"), ("box_min_y", "REAL"), ("box_min_z", "REAL"),
     ("box_max_x", "REAL"), ("box_max_y", "REAL"), ("box_max_z", "REAL"),
     ("import_seconds", "REAL"), ("error", "TEXT"),
@@ -35,8 +35,9 @@ COLUMNS: list[tuple[str, str]] = [
 NAMES = [name for name, _ in COLUMNS]
 IDENTITY = ["size", "mtime_ns", "ctime_ns", "inode", "device"]
 # Summary counts under the names the table gives them.
-COUNTS = {"nodes": "nodes", "meshes": "geometries", "vertices": "vertices", "materials": "materials",
-          "textures": "textures", "animations": "animations", "cameras": "cameras", "lights": "lights"}
+COUNTS = {"nodes": "nodes", "surfaces": "surfaces", "meshes": "geometries", "vertices": "vertices",
+          "materials": "materials", "textures": "textures", "animations": "animations", "cameras": "cameras",
+          "lights": "lights"}
 
 
 @dataclasses.dataclass
@@ -193,7 +194,7 @@ def index_library(root: PathLike, database: PathLike, client: Any = None, *, job
 
     The table ``files`` holds one row per file: its absolute path, identity (``size``,
     ``mtime_ns``, ``ctime_ns``, ``inode``, ``device``), ``blake2b`` content hash, ``format``,
-    counts (``nodes``, ``meshes``, ``vertices``, ``triangles``, ``materials``, ``textures``,
+    counts (``nodes``, ``surfaces``, ``meshes``, ``vertices``, ``triangles``, ``materials``, ``textures``,
     ``animations``, ``cameras``, ``lights``), ``missing_textures`` (the texture paths whose
     image is neither embedded nor found beside the scene, one a line), the scene box
     (``box_min_x`` ... ``box_max_z``), ``import_seconds`` and ``error`` (None when the file
