@@ -69,10 +69,11 @@ def _find_ignoring_case(folder: str, name: str) -> bool:
 
 
 def texture_found(scene_path: str, texture_path: str, embedded: list[str]) -> bool:
-    """Whether the image a texture path names is there, found as the texture server of
-    ``sci --view`` finds it: embedded in the scene file (``"*N"``, or the file name the
-    scene gave an embedded image, of those in ``embedded``), or a file where the path
-    leads from the scene's folder, or of its file name (in any case) in that folder."""
+    """Whether the image a texture path names is there, looked for where ``sci --view``
+    looks: embedded in the scene file (``"*N"``, or the file name the scene gave an
+    embedded image, of those in ``embedded``), a file where the path leads from the
+    scene's folder, or one of its file name (in any case) in that folder. Unlike the
+    view, any such file counts, wherever it lies and whatever it holds."""
     name = texture_path.replace("\\", "/")
     if texture_path.startswith("*"):
         return texture_path[1:].isdigit() and int(texture_path[1:]) < len(embedded)
