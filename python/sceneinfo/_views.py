@@ -346,18 +346,22 @@ class Node(_Record):
 
     @property
     def children(self) -> list["Node"]:
+        """The node's children, in order."""
         return self._list("node-child-count", "node-child", Node)
 
     @property
     def surfaces(self) -> list["Surface"]:
+        """The surfaces on the node."""
         return self._list("node-surface-count", "node-surface-id", Surface)
 
     @property
     def cameras(self) -> list["Camera"]:
+        """The cameras on the node."""
         return self._list("node-camera-count", "node-camera-id", Camera)
 
     @property
     def lights(self) -> list["Light"]:
+        """The lights on the node."""
         return self._list("node-light-count", "node-light-id", Light)
 
     @property
@@ -390,14 +394,17 @@ class Surface(_Record):
 
     @property
     def geometry_id(self) -> int:
+        """The ID of the surface's geometry (``geometry`` copies it)."""
         return int(self._ask("surface-geometry-id"))
 
     @property
     def material(self) -> "Material":
+        """The surface's material."""
         return Material(self.scene, int(self._ask("surface-material-id")))
 
     @property
     def node(self) -> Node:
+        """The node the surface is on."""
         return Node(self.scene, int(self._ask("surface-node-id")))
 
     @property
@@ -407,6 +414,7 @@ class Surface(_Record):
 
     @property
     def textures(self) -> list[SurfaceTexture]:
+        """The surface's texture maps, in order."""
         return [SurfaceTexture(self, k) for k in range(int(self._ask("surface-texture-count")))]
 
 
@@ -458,6 +466,7 @@ class Material(_Record):
 
     @property
     def name(self) -> str:
+        """The material's name."""
         return str(self._ask("material-name"))
 
     @property
@@ -472,28 +481,34 @@ class Material(_Record):
 
     @property
     def diffuse(self) -> Floats:
+        """Diffuse colour, float32 (3,)."""
         return _vector(self._channel["diffuse"])
 
     @property
     def emissive(self) -> Floats:
+        """Emissive colour, float32 (3,)."""
         return _vector(self._channel["emissive"])
 
     @property
     def specular(self) -> Floats:
+        """Specular colour, float32 (3,)."""
         return _vector(self._channel["specular"])
 
     @property
     def specular_power(self) -> Optional[float]:
+        """Specular power; None when unset."""
         power: Optional[float] = self._channel["specular_power"]
         return power
 
     @property
     def opacity(self) -> Optional[float]:
+        """Opacity; None when unset."""
         opacity: Optional[float] = self._channel["opacity"]
         return opacity
 
     @property
     def surfaces(self) -> list[Surface]:
+        """The surfaces that use the material."""
         return self._list("material-surface-count", "material-surface-id", Surface)
 
 
@@ -510,6 +525,7 @@ class Texture(_Record):
 
     @property
     def path(self) -> str:
+        """The image's path as the scene names it."""
         return str(self._ask("texture-path"))
 
 
@@ -539,6 +555,7 @@ class Animation(_Record):
 
     @property
     def keys(self) -> AnimationKeys:
+        """The animation's keys as arrays."""
         return AnimationKeys(self._ask("animation")["keys"])
 
     def matrix(self, key: int) -> Floats:
@@ -554,10 +571,12 @@ class Camera(_Record):
 
     @property
     def name(self) -> str:
+        """The camera's name."""
         return str(self._ask("camera-name"))
 
     @property
     def node(self) -> Node:
+        """The node the camera hangs on."""
         return Node(self.scene, int(self._ask("camera-node-id")))
 
     @property
@@ -572,14 +591,17 @@ class Camera(_Record):
 
     @property
     def near_z(self) -> float:
+        """Distance of the near clip plane."""
         return _number(self._ask("camera-near-z"))
 
     @property
     def far_z(self) -> float:
+        """Distance of the far clip plane."""
         return _number(self._ask("camera-far-z"))
 
     @property
     def offset_matrix(self) -> Floats:
+        """The camera's matrix relative to its node: float32 (4, 4), row-major."""
         return _matrix(self._ask("camera-offset-matrix"))
 
 
@@ -591,10 +613,12 @@ class Light(_Record):
 
     @property
     def name(self) -> str:
+        """The light's name."""
         return str(self._ask("light-name"))
 
     @property
     def node(self) -> Node:
+        """The node the light hangs on."""
         return Node(self.scene, int(self._ask("light-node-id")))
 
     @property
@@ -604,18 +628,22 @@ class Light(_Record):
 
     @property
     def diffuse(self) -> Floats:
+        """Diffuse colour, float32 (3,)."""
         return _vector(self._ask("light-diffuse"))
 
     @property
     def ambient(self) -> Floats:
+        """Ambient colour, float32 (3,)."""
         return _vector(self._ask("light-ambient"))
 
     @property
     def specular(self) -> Floats:
+        """Specular colour, float32 (3,)."""
         return _vector(self._ask("light-specular"))
 
     @property
     def attenuation(self) -> Floats:
+        """Constant, linear and quadratic attenuation, float32 (3,)."""
         return _vector(self._ask("light-attenuation"))
 
     @property
@@ -636,12 +664,15 @@ class Light(_Record):
 
     @property
     def casts_shadow(self) -> bool:
+        """Whether the light casts shadows."""
         return bool(self._ask("light-shadow-cast"))
 
     @property
     def shadow_density(self) -> float:
+        """How dark the light's shadows are."""
         return _number(self._ask("light-shadow-density"))
 
     @property
     def offset_matrix(self) -> Floats:
+        """The light's matrix relative to its node: float32 (4, 4), row-major."""
         return _matrix(self._ask("light-offset-matrix"))
