@@ -13,6 +13,7 @@ import os
 import sqlite3
 import sys
 import time
+import warnings
 from collections.abc import Iterable, Iterator
 from typing import Any, Optional
 
@@ -145,6 +146,11 @@ def _scene_files(root: str) -> dict[str, list[int]]:
             if os.path.splitext(name)[1].lower() not in extensions:
                 continue
             try:
+                path.encode("utf-8")
+            except UnicodeEncodeError:
+                warnings.warn(f"{path!r}: not indexed, its name is not UTF-8", stacklevel=3)
+                continue
+            try:
                 info = os.stat(path)
             except OSError:
                 continue  # gone since the folder was listed
@@ -159,7 +165,7 @@ def _row(record: dict[str, Any], identity: list[int]) -> list[Any]:
     values: dict[str, Any] = {
         "path": record["path"], **dict(zip(IDENTITY, identity)), "blake2b": record.get("blake2b"),
         "format": summary.get("format"), **{column: counts.get(count) for column, count in COUNTS.items()},
-        "triangles": record.get("triangles"), "import_seconds": record.get("import_seconds"),
+        "triangles": record.get("triangles"), "import_seconds": record.get("import_seconds", record.get("seconds")),
         "error": record.get("error"),
     }
     missing = record.get("missing_textures")
