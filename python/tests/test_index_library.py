@@ -1,17 +1,21 @@
 """index_library over a copy of the sample scenes: every scene file gets a row holding
 what its queries answer; a second run reads nothing, a touched file is read again alone,
-a deleted one is dropped. On a Dask cluster the rows are those of a local run."""
+a deleted one is dropped. On a Dask cluster and through the example the rows are those of a local run."""
 
 import csv
 import hashlib
 import os
 import shutil
 import sqlite3
+import subprocess
+import sys
 
 import pytest
 
 import sceneinfo
 from conftest import DEMO, FAILING_SAMPLE, sample
+
+SCRIPT = os.path.join(os.environ.get("SCI_SOURCE_DIR", ""), "examples", "index_library.py")
 
 COUNTS = {"nodes": "nodes", "surfaces": "surfaces", "meshes": "geometries", "vertices": "vertices",
           "materials": "materials", "textures": "textures", "animations": "animations", "cameras": "cameras",
@@ -79,7 +83,7 @@ def test_rows_hold_the_answers_and_later_runs_read_only_what_changed(tmp_path):
     assert all(line["triangles"] == written(after[line["path"]]["triangles"]) for line in lines)
 
 
-def test_missing_textures_and_a_dask_cluster_give_the_rows_of_a_local_run(tmp_path):
+def test_missing_textures_and_a_dask_cluster_or_the_example_give_the_rows_of_a_local_run(tmp_path):
     from dask.distributed import Client, LocalCluster
 
     root = tmp_path / "scenes"
@@ -90,8 +94,11 @@ def test_missing_textures_and_a_dask_cluster_give_the_rows_of_a_local_run(tmp_pa
     with LocalCluster(n_workers=1, threads_per_worker=2, processes=True, dashboard_address=None) as cluster, \
             Client(cluster) as client:
         run = sceneinfo.index_library(root, distributed, client)
+    example = subprocess.run([sys.executable, SCRIPT, str(root), str(tmp_path / "example.db")],
+                             capture_output=True, text=True, check=True)
     assert (run.read, run.failed) == (1, 0)
+    assert example.stdout.startswith("1 files read (0 failed), 0 unchanged, 0 dropped")
     without_time = lambda table: {p: {**row, "import_seconds": None} for p, row in table.items()}
-    assert without_time(rows(distributed)) == without_time(rows(local))
+    assert without_time(rows(distributed)) == without_time(rows(local)) == without_time(rows(tmp_path / "example.db"))
     row = rows(local)[str(root / "demo" / "demo.gltf")]
     assert row["textures"] == 3 and row["missing_textures"] == "textures/glaze.png"
