@@ -60,6 +60,8 @@ def test_rows_hold_the_answers_and_later_runs_read_only_what_changed(tmp_path):
             assert row["error"] is None and row["format"] == summary["format"]
             assert {name: row[column] for column, name in COUNTS.items()} == summary["counts"]
             assert row["triangles"] == triangles_as_queried(scene)
+            # Every sample has its textures, in the file (some by name only) or beside it.
+            assert row["missing_textures"] == ""
             box = [row[f"box_{corner}_{axis}"] for corner in ("min", "max") for axis in "xyz"]
             assert box == pytest.approx(summary["scene_box"]["min"] + summary["scene_box"]["max"], rel=1e-6)
 
