@@ -235,6 +235,21 @@ PYBIND11_MODULE(_native, m) {
           },
           "tree() -> (dict, list)\n\nThe node tree as sci --tree --format json writes it, and the messages the channel\n"
           "showed while it was asked.")
+      .def(
+          "embedded_image_names",
+          [](SceneHandle& scene) {
+            std::vector<std::string> names;
+            std::string error;
+            bool read = false;
+            {
+              py::gil_scoped_release release;
+              read = scene.EmbeddedImageNames(&names, &error);
+            }
+            if (!read) Raise("SceneReadError", scene.Path() + ": " + error);
+            return names;
+          },
+          "embedded_image_names() -> list\n\nThe file names the scene gave the images embedded in it, by N of\n"
+          "their \"*N\" texture paths (empty where it gave none).")
       .def("geometry", &Geometry, py::arg("id"),
            "geometry(id) -> dict\n\n"
            "The geometry query's mesh as arrays: primitive_type, positions and normals (N, 3) float32,\n"
