@@ -32,8 +32,11 @@ void ExpectCount(ByteReader& in, std::size_t read, std::uint32_t counted, const 
 
 template <class Id>
 void ReadIds(ByteReader& in, std::vector<Id>& ids, const char* what) {
-  ids.resize(in.Count(4, what));
-  in.Words32(ids.data(), ids.size(), what);
+  const std::uint32_t count = in.Count(4, what);
+  ids.clear();
+  if (count == 0) return;  // most of a node's lists: nothing to size or copy
+  ids.resize(count);
+  in.Words32(ids.data(), count, what);
 }
 
 void ReadSource(ByteReader& in, SceneSource& source) {
