@@ -138,7 +138,10 @@ int Run(int argc, const char* const* argv) {
     }
   }
 
-  QuerySession session;
+  // Kept until the process ends rather than destroyed on return: freeing a
+  // scene of a million nodes record by record costs more than the answer.
+  static QuerySession* const kept = new QuerySession;
+  QuerySession& session = *kept;
   if (!LoadPlugin(session, options->plugin, &error)) {
     Fail(error);
     return kExitPluginUnusable;
