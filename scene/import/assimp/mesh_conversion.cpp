@@ -34,13 +34,33 @@ Geometry ConvertMesh(const aiMesh& mesh, std::vector<std::string>& warnings, boo
     uvSets = Vertex::kMaxUVSets;
   }
 
-  geometry.Vertices.reserve(mesh.mNumVertices);
-  for (unsigned i = 0; i < mesh.mNumVertices; ++i) {
+  // Formats that write a vertex per face corner are welded on Assimp's own
+  // streams, so that records are made for the survivors only: a million
+  // corners cost no million records.
+  std::vector<std::uint32_t> survivorOf, survivors;
+  if (mesh.mNumVertices >= 2 && mesh.mVertices != nullptr && (!indexedFormat || HasOneVertexPerCorner(mesh))) {
+    static_assert(sizeof(aiVector3D) == 3 * sizeof(float), "Assimp's vectors are read as three floats");
+    WeldStreams streams;
+    streams.count = mesh.mNumVertices;
+    streams.positions = &mesh.mVertices[0].x;
+    streams.normals = mesh.mNormals ? &mesh.mNormals[0].x : nullptr;
+    streams.uvSets = uvSets;
+    for (unsigned set = 0; set < uvSets; ++set) streams.uvs[set] = &mesh.mTextureCoords[set][0].x;
+    streams.uvStride = 3;
+    WeldMap(streams, survivorOf, survivors);
+  }
+  const auto convert = [&](unsigned i) {
     const D3DXVECTOR3 normal = mesh.mNormals ? ToVector(mesh.mNormals[i]) : D3DXVECTOR3{};
-    Vertex vertex(ToVector(mesh.mVertices[i]), normal);
+    Vertex& vertex = geometry.Vertices.emplace_back(ToVector(mesh.mVertices[i]), normal);
     for (unsigned set = 0; set < uvSets; ++set)
       vertex.AddUV({mesh.mTextureCoords[set][i].x, mesh.mTextureCoords[set][i].y});
-    geometry.Vertices.push_back(vertex);
+  };
+  if (survivors.empty()) {
+    geometry.Vertices.reserve(mesh.mNumVertices);
+    for (unsigned i = 0; i < mesh.mNumVertices; ++i) convert(i);
+  } else {
+    geometry.Vertices.reserve(survivors.size());
+    for (const std::uint32_t i : survivors) convert(i);
   }
 
   std::size_t indexCount = 0;
@@ -50,7 +70,9 @@ Geometry ConvertMesh(const aiMesh& mesh, std::vector<std::string>& warnings, boo
     const aiFace& face = mesh.mFaces[f];
     geometry.Indices.insert(geometry.Indices.end(), face.mIndices, face.mIndices + face.mNumIndices);
   }
-  if (!indexedFormat || HasOneVertexPerCorner(mesh)) WeldIdenticalVertices(geometry);
+  if (!survivorOf.empty())
+    for (std::uint32_t& index : geometry.Indices)
+      if (index < survivorOf.size()) index = survivorOf[index];
   geometry.UpdateBoundingBox();
   return geometry;
 }
