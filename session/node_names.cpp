@@ -1,10 +1,27 @@
 #include "session/node_names.h"
 
 #include <algorithm>
+#include <vector>
 
+#include "session/asker.h"
+#include "session/nearest_words.h"
 #include "session/printable.h"
 
 namespace sci {
+
+namespace {
+
+// "no node named 'NAME'", with the nearest names of the scene's nodes.
+std::string NoNodeNamed(QuerySession& session, const std::string& name) {
+  std::vector<std::string> ignored, names;
+  Asker ask(session, ignored);
+  const int count = ask.Id(Importing::SCI_NODE_COUNT);
+  for (int id = 0; id < count; ++id) names.push_back(ask.Text(Importing::SCI_NODE_NAME, static_cast<float>(id)));
+  const auto nearest = NearestWords(name, names);
+  return "no node named '" + Printable(name) + "'" + (nearest.empty() ? "" : "; nearest: " + QuotedList(nearest));
+}
+
+}  // namespace
 
 bool ResolveNodeNames(QuerySession& session, QueryRequest& request, std::string* error) {
   if (std::none_of(request.inputs.begin(), request.inputs.end(), [](const QueryInput& input) { return input.nodeName; }))
@@ -18,12 +35,20 @@ bool ResolveNodeNames(QuerySession& session, QueryRequest& request, std::string*
     const Answer& found = session.Run(lookup);
     const float* id = FirstOutput<float>(found);
     if (id == nullptr || *id < 0) {
-      *error = ShortName(*request.info) + ": no node named '" + Printable(input.text) + "'";
+      *error = ShortName(*request.info) + ": " + NoNodeNamed(session, input.text);
       return false;
     }
     input.number = *id;
   }
   return true;
+}
+
+std::string MissingNodeHint(QuerySession& session, const Answer& answer) {
+  if (answer.request == nullptr || answer.request->info->value != Importing::SCI_NODE_ID || !answer.messages.empty())
+    return {};
+  const float* id = FirstOutput<float>(answer);
+  if (id == nullptr || *id >= 0) return {};
+  return NoNodeNamed(session, answer.request->inputs.at(0).text);
 }
 
 }  // namespace sci
