@@ -2,6 +2,8 @@
 // line, through the real plug-in loaded into a small host.
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "cli/options.h"
 #include "cli/progress.h"
 #include "cli/run_report.h"
+#include "cli/view/texture_files.h"
 #include "cli/view/view_server.h"
 #include "session/json_output.h"
 #include "session/node_names.h"
@@ -21,6 +24,7 @@
 #include "session/query_session.h"
 #include "session/scene_tree.h"
 #include "session/summary.h"
+#include "session/table_output.h"
 #include "session/text_output.h"
 #include "session/tree_output.h"
 
@@ -60,6 +64,57 @@ int PrintTree(QuerySession& session, const std::string& scenePath, const std::st
   return tree.messages.empty() ? kExitOk : kExitBadInput;
 }
 
+// Why --format, --output-dir, --all or --no-tree do not fit the rest of the
+// command line; empty when they do. Queries and batches are text or --json.
+std::string FormatMisuse(const Options& options) {
+  const std::string& format = options.format;
+  if (options.tree && options.summary) return "--summary and --tree show one thing each: give one of them";
+  const bool summary = !options.tree && options.batchFile.empty() && !options.view.enabled;
+  if (options.tree && (format == "csv" || format == "md"))
+    return "--tree is written as text, json, dot or svg; csv and md are for the summary's tables";
+  if (!options.tree && (format == "dot" || format == "svg")) return "--format " + format + " draws the node tree: add --tree";
+  if (!summary && (!format.empty() || options.allRows || options.noTree) && !options.tree)
+    return "--format, --all and --no-tree apply to the summary and --tree";
+  if (!options.outputDir.empty() && (format != "csv" || !summary)) return "--output-dir applies to the summary in --format csv";
+  return {};
+}
+
+void PrintCsv(const SummaryTable& table, RunReport& report) {
+  report.Print(table.name + "\r\n" + TableCsv(table) + "\r\n");
+}
+
+// Writes the summary in the format asked; one CSV file per table into
+// --output-dir, naming each file written on standard output.
+int PrintSummary(QuerySession& session, const std::string& scenePath, const Options& options, RunReport& report) {
+  const SceneSummary summary = Summarize(session, scenePath, [&](const std::string& texturePath) {
+    return InspectTextureImage(scenePath, session.Scene().Source(), texturePath);
+  });
+  const std::string format = !options.format.empty() ? options.format : options.output.json ? "json" : "text";
+  const SummaryLayout layout{options.allRows, !options.noTree};
+  if (format == "csv" && !options.outputDir.empty()) {
+    std::error_code error;
+    std::filesystem::create_directories(options.outputDir, error);
+    for (const SummaryTable& table : SummaryCsvTables(summary)) {
+      const std::string path = (std::filesystem::path(options.outputDir) / (table.name + ".csv")).string();
+      std::ofstream file(path, std::ios::binary);
+      file << TableCsv(table);
+      if (!file.flush()) {
+        report.Fail("cannot write \"" + path + "\"");
+        return kExitUsage;
+      }
+      report.Print(path + '\n');
+    }
+  } else if (format == "csv") {
+    for (const SummaryTable& table : SummaryCsvTables(summary)) PrintCsv(table, report);
+  } else if (format == "md") {
+    report.Print(SummaryMarkdown(summary, layout));
+  } else {
+    report.Print(format == "json" ? SummaryJson(summary, layout.tree) : SummaryText(summary, layout));
+  }
+  for (const auto& message : summary.messages) report.Fail(message);
+  return summary.messages.empty() ? kExitOk : kExitBadInput;
+}
+
 int Run(int argc, const char* const* argv, RunReport& report) {
   int exitCode = kExitOk;
   std::string error;
@@ -82,8 +137,8 @@ int Run(int argc, const char* const* argv, RunReport& report) {
     return kExitOk;
   }
 
-  if (!options->format.empty() && !options->tree) {
-    report.Fail("--format applies to --tree only");
+  if (const std::string why = FormatMisuse(*options); !why.empty()) {
+    report.Fail(why);
     return kExitUsage;
   }
   // Read the query before anything is loaded, so that a usage error costs nothing.
@@ -103,8 +158,13 @@ int Run(int argc, const char* const* argv, RunReport& report) {
     report.Fail("with --batch the queries come from the batch file; give at most a scene on the command line");
     return kExitUsage;
   }
-  if (options->tree && (!queryWords.empty() || !options->batchFile.empty())) {
-    report.Fail("--tree takes at most a scene, no query or batch file");
+  if (!queryWords.empty() && !options->tree &&
+      (!options->format.empty() || options->allRows || options->noTree || !options->outputDir.empty())) {
+    report.Fail("--format, --all, --no-tree and --output-dir apply to the summary and --tree; a query answers in text or --json");
+    return kExitUsage;
+  }
+  if ((options->tree || options->summary) && (!queryWords.empty() || !options->batchFile.empty())) {
+    report.Fail(std::string(options->tree ? "--tree" : "--summary") + " takes at most a scene, no query or batch file");
     return kExitUsage;
   }
   const std::string treeFormat = !options->format.empty() ? options->format : options->output.json ? "json" : "text";
@@ -178,12 +238,7 @@ int Run(int argc, const char* const* argv, RunReport& report) {
 
   if (options->tree) return PrintTree(session, scenePath, treeFormat, dot, report);
 
-  if (request.info == nullptr) {
-    const SceneSummary summary = Summarize(session, scenePath);
-    report.Print(options->output.json ? SummaryJson(summary) : SummaryText(summary));
-    for (const auto& message : summary.messages) report.Fail(message);
-    return summary.messages.empty() ? kExitOk : kExitBadInput;
-  }
+  if (request.info == nullptr) return PrintSummary(session, scenePath, *options, report);
 
   if (!ResolveNodeNames(session, request, &error)) {
     report.Fail(error);

@@ -32,6 +32,12 @@ constexpr const char* kFooter =
     "name:WORD for a node whose name reads as a number (name:42). A name that no node\n"
     "has is a bad input (exit code 1).\n"
     "\n"
+    "The summary: 'sci SCENE' (or --summary) shows the counts, then a table each of\n"
+    "meshes, materials, textures, animations, cameras, lights and render figures\n"
+    "(tables fold after 20 rows: --all), then the node tree (--no-tree leaves it out);\n"
+    "-f csv|md writes the tables for spreadsheets or Markdown, --output-dir DIR one\n"
+    "CSV file per table.\n"
+    "\n"
     "The tree: 'sci --tree SCENE' shows the nodes with their surfaces, cameras, lights\n"
     "and animations; --format json gives {\"scene\", \"tree\"}, valid JSON whatever the\n"
     "names hold, the form for scripts. The scene-hierarchy and material-as-xml queries\n"
@@ -119,9 +125,17 @@ std::optional<Options> ParseCommandLine(int argc, const char* const* argv, int* 
   app.add_flag("--formats", options.formats, "List the file formats that scenes can be read from");
   app.add_flag("-j,--json", options.output.json, "Write results as JSON (one object per line)");
   app.add_flag("-t,--tree", options.tree, "Show the node tree with surfaces, cameras, lights and animations");
-  app.add_option("-f,--format", options.format, "How --tree is written: text (default), json, dot or svg")
-      ->check(CLI::IsMember({"text", "json", "dot", "svg"}))
+  app.add_flag("-s,--summary", options.summary,
+               "Show the summary: counts, tables of meshes, materials, textures, animations, cameras, lights and "
+               "render figures, and the node tree (the default without a query)");
+  app.add_option("-f,--format", options.format,
+                 "How the summary is written: text (default), json, csv or md; the tree (--tree): text, json, dot or svg")
+      ->check(CLI::IsMember({"text", "json", "csv", "md", "dot", "svg"}))
       ->type_name("FORMAT");
+  app.add_flag("--all", options.allRows, "Show every row of the summary's tables (they fold after 20 rows)");
+  app.add_flag("--no-tree", options.noTree, "Leave the node tree out of the summary");
+  app.add_option("--output-dir", options.outputDir, "With --format csv: write one CSV file per table into DIR")
+      ->type_name("DIR");
   app.add_flag("--full", options.output.full, "Show whole meshes and key lists in plain text");
   app.add_option("-b,--batch", options.batchFile,
                  "Answer one query per line of FILE ('-' for standard input) against one loaded scene")

@@ -17,7 +17,11 @@ struct Options {
   bool list = false;
   bool formats = false;       // --formats: the file formats the importer reads
   bool tree = false;          // --tree: the node tree instead of an answer
-  std::string format;         // --format for the tree: text, json, dot or svg
+  bool summary = false;       // --summary: the summary, as without a query
+  bool allRows = false;       // --all: no summary table folds
+  bool noTree = false;        // --no-tree: the summary without the node tree
+  std::string format;         // --format: text, json, csv or md (summary); text, json, dot or svg (tree)
+  std::string outputDir;      // --output-dir: one CSV file per summary table
   std::string batchFile;  // "-" for standard input; empty without --batch
   std::string plugin;     // empty: look beside sci
   Importing::GuardedImportOptions import;  // limits and cache of the scene's import

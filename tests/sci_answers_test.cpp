@@ -255,7 +255,7 @@ TEST(SciCompletion, BashCompletesOptionsQueriesAndFiles) {
   };
   const std::vector<Case> cases = {
       {"sci --tr", "--tree"},
-      {"sci --format ", "text json dot svg"},
+      {"sci --format ", "text json csv md dot svg"},
       {"sci node-chi", "node-child-count node-child"},
       {"sci sce", "scene-hierarchy scene-bounding-box scene.gltf"},
       {"sci scene.gltf light-t", "light-type light-theta"},
@@ -279,7 +279,7 @@ TEST(SciCompletion, ZshCompletesOptionsQueriesAndFiles) {
   if (std::system("command -v zsh > /dev/null") != 0) GTEST_SKIP() << "zsh not installed";
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"sci --tr", "--tree"},
-      {"sci --format ''", "text json dot svg"},
+      {"sci --format ''", "text json csv md dot svg"},
       {"sci node-chi", "node-child-count node-child FILES"},
       {"sci scene.gltf light-t", "light-type light-theta FILES"},
       {"sci node-name ''", ""},

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "scene/scene_container.h"
+#include "session/summary_tables.h"
 
 // The images a scene's texture paths name: images embedded in the scene
 // file, and files found the way they were meant: relative to the scene's
@@ -25,6 +26,13 @@ inline constexpr std::uintmax_t kMaxTextureFileBytes = std::uintmax_t{256} << 20
 bool ReadTextureImage(const std::string& scenePath, const Importing::SceneSource& source,
                       const std::string& texturePath, std::string* bytes, std::string* why,
                       const std::vector<std::string>& roots = {}, std::size_t limit = std::string::npos);
+
+// What the image `texturePath` names is, found as ReadTextureImage finds it
+// (without further roots): embedded or a file, its format ("png", "jpeg",
+// "gif", "webp", "bmp", "ktx2", "dds", "psd", "hdr", "pnm", "tga"), its
+// pixel size where stb_image tells it, and its bytes.
+ImageFacts InspectTextureImage(const std::string& scenePath, const Importing::SceneSource& source,
+                               const std::string& texturePath);
 
 // Reads the file at `path`, up to `limit` bytes, into `bytes`; false when
 // it cannot.

@@ -76,7 +76,9 @@ bool ViewApi::Run(const std::vector<std::string>& words, std::string* error, Use
 
 ApiReply ViewApi::Summary() {
   const std::lock_guard<std::mutex> lock(channels_);
-  return {200, "application/json", SummaryJson(Summarize(session_, scenePath_))};
+  return {200, "application/json", SummaryJson(Summarize(session_, scenePath_, [this](const std::string& texturePath) {
+                                   return InspectTextureImage(scenePath_, session_.Scene().Source(), texturePath);
+                                 }))};
 }
 
 ApiReply ViewApi::Tree() {
