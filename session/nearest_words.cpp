@@ -35,7 +35,7 @@ std::vector<std::string> NearestWords(std::string_view word, const std::vector<s
                                       std::size_t most) {
   const std::string lower = Lower(word);
   if (lower.empty()) return {};
-  const std::size_t slips = std::max<std::size_t>(2, lower.size() / 4);
+  const std::size_t slips = std::max<std::size_t>(1, lower.size() / 4);
   // Rank 0 is a match but for case; rank d + 1 is d slips away.
   std::vector<std::pair<std::size_t, const std::string*>> ranked;
   for (const auto& candidate : candidates) {

@@ -57,7 +57,8 @@ struct Uses {
   std::map<int, std::set<int>> geometryNodes, geometrySurfaces, geometryMaterials;
   std::map<int, std::map<std::string, std::set<int>>> materialMaps;  // material -> map type -> textures
   std::map<int, std::set<int>> textureMaterials, animationNodes;
-  std::set<int> drawnSurfaces;
+  std::map<int, std::int64_t> geometryDraws;  // how often nodes draw each geometry
+  std::int64_t draws = 0;                     // surfaces as the nodes carry them, shared ones each time
 
   explicit Uses(const SceneTree& tree) {
     for (const TreeNode& node : tree.nodes) {
@@ -65,7 +66,8 @@ struct Uses {
       for (const int id : node.surfaces) {
         if (id < 0 || static_cast<std::size_t>(id) >= tree.surfaces.size()) continue;
         const TreeSurface& surface = tree.surfaces[static_cast<std::size_t>(id)];
-        drawnSurfaces.insert(id);
+        ++draws;
+        ++geometryDraws[surface.geometry];
         geometryNodes[surface.geometry].insert(node.id);
       }
     }
@@ -90,16 +92,18 @@ struct Uses {
 
 SummaryTable Meshes(const std::vector<MeshFacts>& meshes, const Uses& uses) {
   SummaryTable table{"meshes",
-                     {"geometry", "nodes", "surfaces", "materials", "primitive", "vertices", "triangles", "lines",
-                      "points", "uv_sets", "box_min", "box_max"},
+                     {"geometry", "nodes", "surfaces", "draws", "materials", "primitive", "vertices", "triangles",
+                      "lines", "points", "uv_sets", "box_min", "box_max"},
                      {},
                      {}};
   for (std::size_t id = 0; id < meshes.size(); ++id) {
     const MeshFacts& mesh = meshes[id];
     const int geometry = static_cast<int>(id);
     const auto surfaces = uses.geometrySurfaces.find(geometry);
+    const auto draws = uses.geometryDraws.find(geometry);
     table.rows.push_back({geometry, Uses::Of(uses.geometryNodes, geometry),
                           surfaces == uses.geometrySurfaces.end() ? 0 : surfaces->second.size(),
+                          draws == uses.geometryDraws.end() ? 0 : draws->second,
                           Uses::Of(uses.geometryMaterials, geometry), PrimitiveTypeName(mesh.primitiveType),
                           mesh.vertices, mesh.Count(4), mesh.Count(2), mesh.Count(1), mesh.uvSets,
                           JsonVector(mesh.min), JsonVector(mesh.max)});
@@ -206,19 +210,19 @@ SceneTables BuildSceneTables(QuerySession& session, const SceneTree& tree, const
 
   SceneTables result;
   std::int64_t drawnVertices = 0, instanced = 0, vertexBytes = 0, indexBytes = 0, imageBytes = 0, keys = 0;
-  for (const TreeSurface& surface : tree.surfaces) {
-    if (surface.id < 0 || surface.geometry < 0 || static_cast<std::size_t>(surface.geometry) >= meshes.size()) continue;
-    const MeshFacts& mesh = meshes[static_cast<std::size_t>(surface.geometry)];
-    result.triangles += mesh.Count(4);
-    result.lines += mesh.Count(2);
-    result.points += mesh.Count(1);
-    drawnVertices += mesh.vertices;
+  for (const auto& [geometry, draws] : uses.geometryDraws) {
+    if (geometry < 0 || static_cast<std::size_t>(geometry) >= meshes.size()) continue;
+    const MeshFacts& mesh = meshes[static_cast<std::size_t>(geometry)];
+    result.triangles += draws * mesh.Count(4);
+    result.lines += draws * mesh.Count(2);
+    result.points += draws * mesh.Count(1);
+    drawnVertices += draws * mesh.vertices;
+    instanced += draws > 1;
   }
   for (const MeshFacts& mesh : meshes) {
     vertexBytes += mesh.VertexBytes();
     indexBytes += mesh.indices * kIndexBytes;
   }
-  for (const auto& [geometry, surfaces] : uses.geometrySurfaces) instanced += surfaces.size() > 1;
 
   int blended = 0;
   result.tables.push_back(Meshes(meshes, uses));
@@ -230,7 +234,7 @@ SceneTables BuildSceneTables(QuerySession& session, const SceneTree& tree, const
 
   SummaryTable render{"render", {"measure", "value"}, {}, {}};
   const auto measure = [&](const char* what, Json value) { render.rows.push_back({what, std::move(value)}); };
-  measure("draw_calls", static_cast<std::int64_t>(uses.drawnSurfaces.size()));
+  measure("draw_calls", uses.draws);
   measure("instanced_meshes", instanced);
   measure("triangles", result.triangles);
   measure("lines", result.lines);
@@ -241,7 +245,7 @@ SceneTables BuildSceneTables(QuerySession& session, const SceneTree& tree, const
   measure("animation_bytes", keys * kKeyBytes);
   measure("image_bytes", inspect ? Json(imageBytes) : Json());
   measure("blended_materials", blended);
-  render.note = "draw calls: the surfaces nodes carry; bytes as the records hold the data";
+  render.note = "draw calls: each surface each time a node carries it; bytes as the records hold the data";
   result.tables.push_back(std::move(render));
   return result;
 }

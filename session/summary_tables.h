@@ -36,8 +36,8 @@ using ImageInspector = std::function<ImageFacts(const std::string& texturePath)>
 // The tables and the scene's totals, every figure answered by the
 // session's queries (the meshes by the geometry query, the materials by
 // the material queries, ...) and `tree`, which links surfaces, nodes and
-// materials. The totals count each surface, so a mesh that several
-// surfaces draw counts as often as it is drawn.
+// materials. The totals count each surface each time a node carries it,
+// so a mesh that several nodes draw counts as often as it is drawn.
 struct SceneTables {
   std::vector<SummaryTable> tables;  // meshes, materials, textures, animations, cameras, lights, render
   std::int64_t triangles = 0, lines = 0, points = 0;

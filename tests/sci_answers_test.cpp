@@ -140,7 +140,7 @@ TEST(SciMistakes, EachIsExplained) {
       {{(dir / "models").string()}, 3, "is a directory"},
       {{junk.string()}, 3, "unknown file format (no extension) and no reader recognises its content"},
       {{"--batch", dir.string()}, 2, "is a directory"},
-      {{"--format", "dot"}, 2, "--format applies to --tree only"},
+      {{"--format", "dot"}, 2, "--format dot draws the node tree: add --tree"},
       {{"--tree", "node-count"}, 2, "--tree takes at most a scene"},
   };
   for (const auto& c : cases) {
@@ -220,11 +220,12 @@ TEST(SciBatch, OverlongLinesAndReadErrorsStopIt) {
     std::size_t answers;
     std::string err;
   };
+  // The answers, then the line that stopped the batch.
   const std::vector<Case> cases = {
-      {dir / "long", 2, 1, "sci: line 2: longer than 1 MiB; the rest of the batch is not read\n"},
+      {dir / "long", 2, 2, "sci: line 2: longer than 1 MiB; the rest of the batch is not read\n"},
       {dir / "edge", 0, 1, ""},  // exactly 1 MiB is still read
-      {"/dev/zero", 2, 0, "sci: line 1: longer than 1 MiB"},
-      {dir, 2, 0, "sci: line 1: cannot read the batch file"},
+      {"/dev/zero", 2, 1, "sci: line 1: longer than 1 MiB"},
+      {dir, 2, 1, "sci: line 1: cannot read the batch file"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.input);
