@@ -1,5 +1,6 @@
 #include "session/summary_tables.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <variant>
@@ -158,8 +159,8 @@ SummaryTable Textures(Asker& ask, const Uses& uses, const ImageInspector& inspec
   return table;
 }
 
-SummaryTable Animations(Asker& ask, const Uses& uses, std::int64_t* keyCount) {
-  SummaryTable table{"animations", {"animation", "nodes", "keys", "start", "end"}, {}, {}};
+SummaryTable KeyLists(Asker& ask, const Uses& uses, std::int64_t* keyCount) {
+  SummaryTable table{"key_lists", {"animation", "nodes", "keys", "start", "end"}, {}, {}};
   const int count = ask.Id(SCI_ANIMATION_COUNT);
   for (int id = 0; id < count; ++id) {
     const float animation = static_cast<float>(id);
@@ -170,7 +171,34 @@ SummaryTable Animations(Asker& ask, const Uses& uses, std::int64_t* keyCount) {
     };
     table.rows.push_back({id, Uses::Of(uses.animationNodes, id), keys, time(0), time(keys - 1)});
   }
-  table.note = "one key list for each animated node, by the animation ID the queries take; times in seconds";
+  table.note = "one key list for each animated node: the animation IDs the queries take; times in seconds";
+  return table;
+}
+
+// The animations as the file groups them, each over its key lists: its
+// duration the latest key time of any of them.
+SummaryTable Animations(const std::vector<AnimationGroup>& groups, const SummaryTable& keyLists) {
+  SummaryTable table{"animations", {"animation", "name", "duration", "channels", "keys", "animation_ids"}, {}, {}};
+  std::size_t covered = 0;
+  for (std::size_t g = 0; g < groups.size(); ++g) {
+    const AnimationGroup& group = groups[g];
+    const std::size_t first = std::min<std::size_t>(group.first, keyLists.rows.size());
+    const std::size_t end = std::min<std::size_t>(first + group.count, keyLists.rows.size());
+    covered += end - first;
+    std::int64_t keys = 0;
+    float duration = 0;
+    for (std::size_t id = first; id < end; ++id) {
+      const auto& row = keyLists.rows[id];
+      keys += row[2].get<std::int64_t>();
+      if (row[4].is_number()) duration = std::max(duration, row[4].get<float>());
+    }
+    const Json ids = end > first ? Json{static_cast<std::int64_t>(first), static_cast<std::int64_t>(end - 1)} : Json::array();
+    table.rows.push_back({static_cast<std::int64_t>(g), group.name, JsonNumber(duration),
+                          static_cast<std::int64_t>(end - first), keys, ids});
+  }
+  table.note = "the file's " + std::to_string(groups.size()) + (groups.size() == 1 ? " animation" : " animations") +
+               " became " + std::to_string(covered) + " of the " + std::to_string(keyLists.rows.size()) +
+               " key lists (animation_ids: the first and last); duration in seconds";
   return table;
 }
 
@@ -228,7 +256,9 @@ SceneTables BuildSceneTables(QuerySession& session, const SceneTree& tree, const
   result.tables.push_back(Meshes(meshes, uses));
   result.tables.push_back(Materials(ask, uses, &blended));
   result.tables.push_back(Textures(ask, uses, inspect, &imageBytes));
-  result.tables.push_back(Animations(ask, uses, &keys));
+  SummaryTable keyLists = KeyLists(ask, uses, &keys);
+  result.tables.push_back(Animations(session.Scene().Source().animationGroups, keyLists));
+  result.tables.push_back(std::move(keyLists));
   result.tables.push_back(Cameras(ask));
   result.tables.push_back(Lights(ask));
 

@@ -39,7 +39,9 @@ using ImageInspector = std::function<ImageFacts(const std::string& texturePath)>
 // materials. The totals count each surface each time a node carries it,
 // so a mesh that several nodes draw counts as often as it is drawn.
 struct SceneTables {
-  std::vector<SummaryTable> tables;  // meshes, materials, textures, animations, cameras, lights, render
+  // meshes, materials, textures, animations (as the file groups them), key_lists (by
+  // animation ID), cameras, lights, render
+  std::vector<SummaryTable> tables;
   std::int64_t triangles = 0, lines = 0, points = 0;
 };
 

@@ -294,7 +294,18 @@ TEST(SciSummary, TablesAgreeWithTheQueriesOnEverySampleScene) {
     for (int m = 0; m < materials; ++m) EXPECT_EQ(tables["materials"][m]["name"], First(answer()));
     for (int m = 0; m < materials; ++m) EXPECT_EQ(tables["materials"][m]["surfaces"], First(answer()));
     for (int t = 0; t < textures; ++t) EXPECT_EQ(tables["textures"][t]["path"], First(answer()));
-    for (int a = 0; a < animations; ++a) EXPECT_EQ(tables["animations"][a]["keys"], First(answer()));
+    for (int a = 0; a < animations; ++a) EXPECT_EQ(tables["key_lists"][a]["keys"], First(answer()));
+    // The file's animations cover every key list, each once, in order.
+    long channels = 0;
+    for (const Json& group : tables["animations"]) {
+      const long count = group["channels"], last = channels + count - 1;
+      long keys = 0;
+      for (long id = channels; id <= last; ++id) keys += tables["key_lists"].at(id)["keys"].get<long>();
+      EXPECT_EQ(group["keys"], keys);
+      EXPECT_EQ(group["animation_ids"], count > 0 ? Json({channels, last}) : Json::array());
+      channels += count;
+    }
+    EXPECT_EQ(channels, animations);
     for (int c = 0; c < cameras; ++c) EXPECT_EQ(tables["cameras"][c]["name"], First(answer()));
     for (int c = 0; c < cameras; ++c) EXPECT_EQ(tables["cameras"][c]["node"], First(answer()));
     for (int l = 0; l < lights; ++l) EXPECT_EQ(tables["lights"][l]["type"], answer()["names"]["OUT: Light type"]);

@@ -111,6 +111,8 @@ void Convert(const aiScene& scene, const std::string& format, SceneData& data) {
   std::unordered_map<std::string, int> animationIDs;  // first channel per target name
   for (unsigned a = 0; a < scene.mNumAnimations; ++a) {
     const aiAnimation& animation = *scene.mAnimations[a];
+    data.source.animationGroups.push_back(
+        {ToString(animation.mName), static_cast<std::uint32_t>(data.animations.size()), animation.mNumChannels});
     for (unsigned c = 0; c < animation.mNumChannels; ++c) {
       const aiNodeAnim& channel = *animation.mChannels[c];
       animationIDs.emplace(ToString(channel.mNodeName), static_cast<int>(data.animations.size()));
