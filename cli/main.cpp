@@ -257,8 +257,12 @@ int Run(int argc, const char* const* argv, RunReport& report) {
   sink.Write();
   report.AnswerWritten();
   // A name that finds no node answers -1; the hint goes beside the answer.
-  const std::string hint = MissingNodeHint(session, result);
-  if (!hint.empty()) std::fprintf(stderr, "sci: %s: %s\n", ShortName(*request.info).c_str(), hint.c_str());
+  std::vector<std::string> hints{MissingNodeHint(session, result)};
+  const bool findsByName = request.info->value == Importing::SCI_NODE_ID;
+  for (const QueryInput& input : request.inputs)
+    if (input.nodeName || findsByName) hints.push_back(RepeatedNameHint(session, input.text));
+  for (const auto& hint : hints)
+    if (!hint.empty()) std::fprintf(stderr, "sci: %s: %s\n", ShortName(*request.info).c_str(), hint.c_str());
   return answered;
 }
 

@@ -11,13 +11,18 @@ namespace sci {
 
 namespace {
 
-// "no node named 'NAME'", with the nearest names of the scene's nodes.
-std::string NoNodeNamed(QuerySession& session, const std::string& name) {
+// Every node's name, by node ID.
+std::vector<std::string> NodeNames(QuerySession& session) {
   std::vector<std::string> ignored, names;
   Asker ask(session, ignored);
   const int count = ask.Id(Importing::SCI_NODE_COUNT);
   for (int id = 0; id < count; ++id) names.push_back(ask.Text(Importing::SCI_NODE_NAME, static_cast<float>(id)));
-  const auto nearest = NearestWords(name, names);
+  return names;
+}
+
+// "no node named 'NAME'", with the nearest names of the scene's nodes.
+std::string NoNodeNamed(QuerySession& session, const std::string& name) {
+  const auto nearest = NearestWords(name, NodeNames(session));
   return "no node named '" + Printable(name) + "'" + (nearest.empty() ? "" : "; nearest: " + QuotedList(nearest));
 }
 
@@ -49,6 +54,16 @@ std::string MissingNodeHint(QuerySession& session, const Answer& answer) {
   const float* id = FirstOutput<float>(answer);
   if (id == nullptr || *id >= 0) return {};
   return NoNodeNamed(session, answer.request->inputs.at(0).text);
+}
+
+std::string RepeatedNameHint(QuerySession& session, const std::string& name) {
+  const auto names = NodeNames(session);
+  std::string ids;
+  int count = 0;
+  for (std::size_t id = 0; id < names.size(); ++id)
+    if (names[id] == name) ids += (count++ == 0 ? "" : ", ") + std::to_string(id);
+  if (count < 2) return {};
+  return std::to_string(count) + " nodes are named '" + Printable(name) + "' (IDs " + ids + "); the first is taken";
 }
 
 }  // namespace sci

@@ -20,4 +20,9 @@ bool ResolveNodeNames(QuerySession& session, QueryRequest& request, std::string*
 // session's answer: write the answer first.
 std::string MissingNodeHint(QuerySession& session, const Answer& answer);
 
+// "2 nodes are named 'Twin' (IDs 4, 5); the first is taken" when several
+// nodes have `name`; empty otherwise. Asks a query per node, and so
+// replaces the session's answer as MissingNodeHint does.
+std::string RepeatedNameHint(QuerySession& session, const std::string& name);
+
 }  // namespace sci

@@ -110,6 +110,38 @@ TEST(SciNodeNames, ANameStandsForTheNodesID) {
   fs::remove_all(scene.parent_path());
 }
 
+// Collada nodes by their name attribute, by their id without one; a name
+// that several nodes share finds the first, and sci names the others.
+TEST(SciNodeNames, ColladaNodesGoByTheirNameAttribute) {
+  const fs::path scene = WriteScratchFile("names.dae", R"(<?xml version="1.0" encoding="utf-8"?>
+<COLLADA xmlns="http://www.collada.org/2005/11/COLLADASchema" version="1.4.1">
+  <library_visual_scenes><visual_scene id="Scene" name="Scene">
+    <node id="Box" name="日本語"/><node id="Plain"/><node id="Twin1" name="Twin"/><node id="Twin2" name="Twin"/>
+  </visual_scene></library_visual_scenes>
+  <scene><instance_visual_scene url="#Scene"/></scene>
+</COLLADA>)");
+  struct Case {
+    std::vector<std::string> args;
+    std::string out, err;
+  };
+  const std::vector<Case> cases = {
+      {{"node-name", "1"}, "OUT: Node name: 日本語\n", ""},
+      {{"node-name", "2"}, "OUT: Node name: Plain\n", ""},
+      {{"node-id", "Box"}, "OUT: Node ID: -1 (none)\n", "sci: node-id: no node named 'Box'\n"},
+      {{"node-id", "Twin"}, "OUT: Node ID: 3\n", "sci: node-id: 2 nodes are named 'Twin' (IDs 3, 4); the first is taken\n"},
+      {{"parent-node", "twin"}, "", "sci: parent-node: no node named 'twin'; nearest: 'Twin'\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.back());
+    std::vector<std::string> args{scene.string()};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const SciRun run = RunSci(args);
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_EQ(run.err, c.err);
+  }
+  fs::remove_all(scene.parent_path());
+}
+
 TEST(SciMistakes, EachIsExplained) {
   const fs::path dir = ScratchDir();
   fs::create_directories(dir / "models");

@@ -143,6 +143,8 @@ unsigned PostProcessFlags(bool validate) {
 void ConfigureImporter(Assimp::Importer& importer) {
   importer.SetPropertyBool(AI_CONFIG_IMPORT_NO_SKELETON_MESHES, true);
   importer.SetPropertyBool(AI_CONFIG_IMPORT_FBX_PRESERVE_PIVOTS, false);
+  // Collada nodes are named by their name attribute, as modelling tools show them; by their id without one.
+  importer.SetPropertyBool(AI_CONFIG_IMPORT_COLLADA_USE_COLLADA_NAMES, true);
 }
 
 ReadOutcome ReadFile(Assimp::Importer& importer, const std::string& path,
@@ -183,7 +185,7 @@ std::string ImportSettingsText(GltfReader gltfReader) {
     char hex[16];
     std::snprintf(hex, sizeof hex, "%x", PostProcessFlags(true));
     return std::string(hex);
-  }() + ", no skeleton meshes, FBX pivots folded, glTF reader " + GltfReaderName(gltfReader);
+  }() + ", no skeleton meshes, FBX pivots folded, Collada names, glTF reader " + GltfReaderName(gltfReader);
 }
 
 std::string AssimpVersionText() {
