@@ -16,7 +16,6 @@
 #include "cli/options.h"
 #include "cli/progress.h"
 #include "cli/run_report.h"
-#include "cli/view/texture_files.h"
 #include "cli/view/view_server.h"
 #include "session/json_output.h"
 #include "session/node_names.h"
@@ -86,9 +85,7 @@ void PrintCsv(const SummaryTable& table, RunReport& report) {
 // Writes the summary in the format asked; one CSV file per table into
 // --output-dir, naming each file written on standard output.
 int PrintSummary(QuerySession& session, const std::string& scenePath, const Options& options, RunReport& report) {
-  const SceneSummary summary = Summarize(session, scenePath, [&](const std::string& texturePath) {
-    return InspectTextureImage(scenePath, session.Scene().Source(), texturePath);
-  });
+  const SceneSummary summary = Summarize(session, scenePath);
   const std::string format = !options.format.empty() ? options.format : options.output.json ? "json" : "text";
   const SummaryLayout layout{options.allRows, !options.noTree};
   if (format == "csv" && !options.outputDir.empty()) {

@@ -20,7 +20,8 @@ from typing import Any, Optional
 
 import sceneinfo
 
-COUNTS = ["nodes", "surfaces", "geometries", "vertices", "materials", "textures", "animations", "cameras", "lights"]
+COUNTS = ["nodes", "surfaces", "geometries", "vertices", "triangles", "lines", "points", "materials", "textures",
+          "animations", "cameras", "lights"]
 COLUMNS = ["path", "ok", "error", "format", *COUNTS, "seconds"]
 
 

@@ -13,7 +13,7 @@
 
 namespace sci {
 
-SceneSummary Summarize(QuerySession& session, const std::string& path, const ImageInspector& inspect) {
+SceneSummary Summarize(QuerySession& session, const std::string& path) {
   using namespace Importing;
   SceneSummary summary;
   std::string error;
@@ -50,7 +50,7 @@ SceneSummary Summarize(QuerySession& session, const std::string& path, const Ima
   }
   summary.tree = BuildSceneTree(session);
   summary.messages.insert(summary.messages.end(), summary.tree.messages.begin(), summary.tree.messages.end());
-  SceneTables tables = BuildSceneTables(session, summary.tree, inspect, summary.messages);
+  SceneTables tables = BuildSceneTables(session, summary.tree, path, summary.messages);
   // The primitive totals follow the vertices, before the record counts.
   const auto at = summary.counts.begin() + 4;
   summary.counts.insert(at, {{"triangles", static_cast<float>(tables.triangles)},

@@ -24,9 +24,9 @@ struct SceneSummary {
   std::vector<std::string> messages;      // what the queries showed, if anything
 };
 
-// `path` names the scene when the importer recorded none. `inspect` tells
-// the textures' images; without it their facts are null.
-SceneSummary Summarize(QuerySession& session, const std::string& path, const ImageInspector& inspect = {});
+// `path` names the scene file, whose folder holds the textures' files, and
+// the scene when the importer recorded none.
+SceneSummary Summarize(QuerySession& session, const std::string& path);
 
 // How the summary is written for people.
 struct SummaryLayout {

@@ -6,6 +6,7 @@
 #include <variant>
 
 #include "session/asker.h"
+#include "session/texture_files.h"
 #include "session/value_text.h"
 
 namespace sci {
@@ -134,7 +135,8 @@ SummaryTable Materials(Asker& ask, const Uses& uses, int* blended) {
   return table;
 }
 
-SummaryTable Textures(Asker& ask, const Uses& uses, const ImageInspector& inspect, std::int64_t* imageBytes) {
+SummaryTable Textures(Asker& ask, const Uses& uses, const std::string& scenePath, const SceneSource& source,
+                      std::int64_t* imageBytes) {
   SummaryTable table{"textures",
                      {"texture", "path", "stored", "found", "format", "width", "height", "bytes", "materials"},
                      {},
@@ -142,19 +144,13 @@ SummaryTable Textures(Asker& ask, const Uses& uses, const ImageInspector& inspec
   const int count = ask.Id(SCI_TEXTURE_COUNT);
   for (int id = 0; id < count; ++id) {
     const std::string path = ask.Text(SCI_TEXTURE_PATH, static_cast<float>(id));
-    std::vector<Json> row{id, path};
-    if (inspect) {
-      const ImageFacts image = inspect(path);
-      *imageBytes += static_cast<std::int64_t>(image.bytes);
-      const auto told = [](auto value, bool known) { return known ? Json(value) : Json(); };
-      row.insert(row.end(), {image.embedded ? "embedded" : "file", image.found,
-                             told(image.format, !image.format.empty()), told(image.width, image.width > 0),
-                             told(image.height, image.height > 0), told(image.bytes, image.found)});
-    } else {
-      row.insert(row.end(), 6, Json());
-    }
-    row.push_back(Uses::Of(uses.textureMaterials, id));
-    table.rows.push_back(std::move(row));
+    const ImageFacts image = InspectTextureImage(scenePath, source, path);
+    *imageBytes += static_cast<std::int64_t>(image.bytes);
+    const auto told = [](auto value, bool known) { return known ? Json(value) : Json(); };
+    table.rows.push_back({id, path, image.embedded ? "embedded" : "file", image.found,
+                          told(image.format, !image.format.empty()), told(image.width, image.width > 0),
+                          told(image.height, image.height > 0), told(image.bytes, image.found),
+                          Uses::Of(uses.textureMaterials, id)});
   }
   return table;
 }
@@ -228,7 +224,7 @@ SummaryTable Lights(Asker& ask) {
 
 }  // namespace
 
-SceneTables BuildSceneTables(QuerySession& session, const SceneTree& tree, const ImageInspector& inspect,
+SceneTables BuildSceneTables(QuerySession& session, const SceneTree& tree, const std::string& scenePath,
                              std::vector<std::string>& messages) {
   Asker ask(session, messages);
   const Uses uses(tree);
@@ -255,7 +251,7 @@ SceneTables BuildSceneTables(QuerySession& session, const SceneTree& tree, const
   int blended = 0;
   result.tables.push_back(Meshes(meshes, uses));
   result.tables.push_back(Materials(ask, uses, &blended));
-  result.tables.push_back(Textures(ask, uses, inspect, &imageBytes));
+  result.tables.push_back(Textures(ask, uses, scenePath, session.Scene().Source(), &imageBytes));
   SummaryTable keyLists = KeyLists(ask, uses, &keys);
   result.tables.push_back(Animations(session.Scene().Source().animationGroups, keyLists));
   result.tables.push_back(std::move(keyLists));
@@ -273,7 +269,7 @@ SceneTables BuildSceneTables(QuerySession& session, const SceneTree& tree, const
   measure("vertex_bytes", vertexBytes);
   measure("index_bytes", indexBytes);
   measure("animation_bytes", keys * kKeyBytes);
-  measure("image_bytes", inspect ? Json(imageBytes) : Json());
+  measure("image_bytes", imageBytes);
   measure("blended_materials", blended);
   render.note = "draw calls: each surface each time a node carries it; bytes as the records hold the data";
   result.tables.push_back(std::move(render));

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,22 +20,11 @@ struct SummaryTable {
   std::string note;                    // a line on how to read the table; may be empty
 };
 
-// What the image a texture path names is, as a host that reads it tells.
-struct ImageFacts {
-  bool embedded = false;  // inside the scene file
-  bool found = false;     // its bytes could be read
-  std::string format;     // "png", "jpeg", ...; empty when not told
-  int width = 0, height = 0;  // 0 when not told
-  std::uint64_t bytes = 0;    // as stored
-};
-// Tells the facts of the image a texture path names. A host that reads no
-// images passes none, and the textures table says null for what it tells.
-using ImageInspector = std::function<ImageFacts(const std::string& texturePath)>;
-
 // The tables and the scene's totals, every figure answered by the
 // session's queries (the meshes by the geometry query, the materials by
 // the material queries, ...) and `tree`, which links surfaces, nodes and
-// materials. The totals count each surface each time a node carries it,
+// materials; the textures' images looked for beside `scenePath` as
+// InspectTextureImage finds them. The totals count each surface each time a node carries it,
 // so a mesh that several nodes draw counts as often as it is drawn.
 struct SceneTables {
   // meshes, materials, textures, animations (as the file groups them), key_lists (by
@@ -46,7 +34,7 @@ struct SceneTables {
 };
 
 // Messages the queries showed go into `messages`.
-SceneTables BuildSceneTables(QuerySession& session, const SceneTree& tree, const ImageInspector& inspect,
+SceneTables BuildSceneTables(QuerySession& session, const SceneTree& tree, const std::string& scenePath,
                              std::vector<std::string>& messages);
 
 }  // namespace sci

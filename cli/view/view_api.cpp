@@ -6,7 +6,7 @@
 
 #include "cli/view/geometry_binary.h"
 #include "cli/view/texture_decoding.h"
-#include "cli/view/texture_files.h"
+#include "session/texture_files.h"
 #include "host/mesh_channel.h"
 #include "host/value_channels.h"
 #include "session/json_output.h"
@@ -76,9 +76,7 @@ bool ViewApi::Run(const std::vector<std::string>& words, std::string* error, Use
 
 ApiReply ViewApi::Summary() {
   const std::lock_guard<std::mutex> lock(channels_);
-  return {200, "application/json", SummaryJson(Summarize(session_, scenePath_, [this](const std::string& texturePath) {
-                                   return InspectTextureImage(scenePath_, session_.Scene().Source(), texturePath);
-                                 }))};
+  return {200, "application/json", SummaryJson(Summarize(session_, scenePath_))};
 }
 
 ApiReply ViewApi::Tree() {

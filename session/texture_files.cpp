@@ -1,4 +1,4 @@
-#include "cli/view/texture_files.h"
+#include "session/texture_files.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "scene/scene_container.h"
-#include "session/summary_tables.h"
 
 // The images a scene's texture paths name: images embedded in the scene
 // file, and files found the way they were meant: relative to the scene's
@@ -26,6 +25,15 @@ inline constexpr std::uintmax_t kMaxTextureFileBytes = std::uintmax_t{256} << 20
 bool ReadTextureImage(const std::string& scenePath, const Importing::SceneSource& source,
                       const std::string& texturePath, std::string* bytes, std::string* why,
                       const std::vector<std::string>& roots = {}, std::size_t limit = std::string::npos);
+
+// What the image a texture path names is.
+struct ImageFacts {
+  bool embedded = false;  // inside the scene file
+  bool found = false;     // its bytes could be read
+  std::string format;     // "png", "jpeg", ...; empty when not told
+  int width = 0, height = 0;  // 0 when not told
+  std::uint64_t bytes = 0;    // as stored
+};
 
 // What the image `texturePath` names is, found as ReadTextureImage finds it
 // (without further roots): embedded or a file, its format ("png", "jpeg",
