@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "scene/import/scene_importer.h"
+#include "scene/import/import_settings.h"
 #include "session/json_output.h"
 
 namespace sci {
@@ -12,10 +12,11 @@ namespace {
 
 constexpr std::size_t kLineWidth = 80;
 
-// "*.3ds;*.dae;..." as {"3ds", "dae", ...}.
-std::vector<std::string> Extensions() {
+// "*.3ds;*.dae;..." as {"3ds", "dae", ...}; none when the readers cannot
+// be asked, and `error` says why.
+std::vector<std::string> Extensions(std::string* error) {
   std::vector<std::string> extensions;
-  const std::string all = Importing::SupportedExtensions();
+  const std::string all = Importing::Import::ReadableExtensions(error);
   for (std::size_t start = 0; start < all.size();) {
     const std::size_t end = std::min(all.find(';', start), all.size());
     std::string item = all.substr(start, end - start);
@@ -28,8 +29,9 @@ std::vector<std::string> Extensions() {
 
 }  // namespace
 
-std::string FormatListText() {
-  const auto extensions = Extensions();
+std::string FormatListText(std::string* error) {
+  const auto extensions = Extensions(error);
+  if (extensions.empty()) return {};
   std::size_t width = 0;
   for (const auto& extension : extensions) width = std::max(width, extension.size() + 1);
   width += 2;
@@ -52,6 +54,9 @@ std::string FormatListText() {
   return text;
 }
 
-std::string FormatListJson() { return DumpLine(Json(Extensions())) + '\n'; }
+std::string FormatListJson(std::string* error) {
+  const auto extensions = Extensions(error);
+  return extensions.empty() ? std::string() : DumpLine(Json(extensions)) + '\n';
+}
 
 }  // namespace sci

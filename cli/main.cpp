@@ -129,8 +129,17 @@ int Run(int argc, const char* const* argv, RunReport& report) {
       report.Fail(std::string(option) + " takes no scene, query, batch file or other list");
       return kExitUsage;
     }
-    if (options->list) report.Print(options->output.json ? QueryListJson() : QueryListText());
-    else report.Print(options->output.json ? FormatListJson() : FormatListText());
+    if (options->list) {
+      report.Print(options->output.json ? QueryListJson() : QueryListText());
+      return kExitOk;
+    }
+    std::string error;
+    const std::string formats = options->output.json ? FormatListJson(&error) : FormatListText(&error);
+    if (formats.empty()) {
+      report.Fail("the formats cannot be listed: " + error);
+      return kExitSceneUnreadable;
+    }
+    report.Print(formats);
     return kExitOk;
   }
 
@@ -191,7 +200,10 @@ int Run(int argc, const char* const* argv, RunReport& report) {
     }
   }
 
-  QuerySession session;
+  // Kept until the process ends rather than destroyed on return: freeing a
+  // scene of a million nodes record by record costs more than the answer.
+  static QuerySession* const kept = new QuerySession;
+  QuerySession& session = *kept;
   if (!LoadPlugin(session, options->plugin, &error)) {
     report.Fail(error);
     return kExitPluginUnusable;

@@ -14,6 +14,9 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Loaded by sci --view and sceneinfo.supported_extensions() at run time, so
+# dpkg-shlibdeps does not see them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libmicrohttpd12, libassimp5")
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 # The CMake package finds Assimp and the glTF reader's libraries for hosts built against it.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "libassimp-dev, libsimdjson-dev, libmeshoptimizer-dev, libdraco-dev, cmake, pkg-config")

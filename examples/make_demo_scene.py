@@ -17,6 +17,7 @@ import math
 import os
 import struct
 import zlib
+from typing import Any, Callable, Optional, Sequence
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 OUT_DIR = os.path.join(HERE, "demo")
@@ -29,12 +30,12 @@ POINTS, LINES, TRIANGLES = 0, 1, 4
 
 # --- PNG ---------------------------------------------------------------------
 
-def png_bytes(width, height, pixel):
+def png_bytes(width: int, height: int, pixel: Callable[[int, int], tuple[int, int, int]]) -> bytes:
     """An 8-bit RGB PNG whose pixel (x, y) is pixel(x, y) -> (r, g, b)."""
     raw = b"".join(
         b"\x00" + b"".join(bytes(pixel(x, y)) for x in range(width)) for y in range(height))
 
-    def chunk(tag, data):
+    def chunk(tag: bytes, data: bytes) -> bytes:
         body = tag + data
         return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
 
@@ -55,7 +56,10 @@ TEXTURES = {
 
 # --- geometry ----------------------------------------------------------------
 
-def box(sx, sy, sz):
+Vector = tuple[float, ...]
+
+
+def box(sx: float, sy: float, sz: float) -> tuple[list[Vector], list[Vector], list[Vector], list[Vector], list[int]]:
     """A box centred on the origin: 24 vertices (4 per face) with normals, a
     per-face UV set 0 and an atlas UV set 1 (each face its own cell of a 3x2
     grid), and 36 indices."""
@@ -68,7 +72,11 @@ def box(sx, sy, sz):
         ((0, 0, -1), (-1, 0, 0), (0, 1, 0)),
     ]
     half = (sx / 2, sy / 2, sz / 2)
-    positions, normals, uv0, uv1, indices = [], [], [], [], []
+    positions: list[Vector] = []
+    normals: list[Vector] = []
+    uv0: list[Vector] = []
+    uv1: list[Vector] = []
+    indices: list[int] = []
     for f, (n, u, v) in enumerate(faces):
         cell_u, cell_v = (f % 3) / 3, (f // 3) / 2
         base = len(positions)
@@ -82,17 +90,17 @@ def box(sx, sy, sz):
     return positions, normals, uv0, uv1, indices
 
 
-def ring(radius, segments):
+def ring(radius: float, segments: int) -> tuple[list[Vector], list[int]]:
     """A horizontal circle as a line list."""
-    positions = [(radius * math.cos(2 * math.pi * i / segments), 0.0,
+    positions: list[Vector] = [(radius * math.cos(2 * math.pi * i / segments), 0.0,
                   radius * math.sin(2 * math.pi * i / segments)) for i in range(segments)]
-    indices = []
+    indices: list[int] = []
     for i in range(segments):
         indices += [i, (i + 1) % segments]
     return positions, indices
 
 
-def quat_axis_angle(axis, angle):
+def quat_axis_angle(axis: Sequence[float], angle: float) -> list[float]:
     s = math.sin(angle / 2)
     return [axis[0] * s, axis[1] * s, axis[2] * s, math.cos(angle / 2)]
 
@@ -100,11 +108,12 @@ def quat_axis_angle(axis, angle):
 # --- buffer ------------------------------------------------------------------
 
 class Buffer:
-    def __init__(self):
+    def __init__(self) -> None:
         self.data = bytearray()
-        self.views, self.accessors = [], []
+        self.views: list[dict[str, int]] = []
+        self.accessors: list[dict[str, Any]] = []
 
-    def _view(self, payload, target):
+    def _view(self, payload: bytes, target: Optional[int]) -> int:
         while len(self.data) % 4:
             self.data += b"\x00"
         view = {"buffer": 0, "byteOffset": len(self.data), "byteLength": len(payload)}
@@ -114,8 +123,9 @@ class Buffer:
         self.views.append(view)
         return len(self.views) - 1
 
-    def floats(self, rows, kind, target=ARRAY_BUFFER, bounds=False):
-        rows = [r if isinstance(r, (tuple, list)) else (r,) for r in rows]
+    def floats(self, values: Sequence[Any], kind: str, target: Optional[int] = ARRAY_BUFFER,
+               bounds: bool = False) -> int:
+        rows = [r if isinstance(r, (tuple, list)) else (r,) for r in values]
         payload = b"".join(struct.pack("<%df" % len(r), *r) for r in rows)
         accessor = {"bufferView": self._view(payload, target), "componentType": FLOAT,
                     "count": len(rows), "type": kind}
@@ -127,17 +137,17 @@ class Buffer:
         self.accessors.append(accessor)
         return len(self.accessors) - 1
 
-    def indices(self, values):
+    def indices(self, values: Sequence[int]) -> int:
         payload = struct.pack("<%dH" % len(values), *values)
         self.accessors.append({"bufferView": self._view(payload, ELEMENT_ARRAY_BUFFER),
                                "componentType": USHORT, "count": len(values), "type": "SCALAR"})
         return len(self.accessors) - 1
 
 
-def build():
+def build() -> dict[str, Any]:
     buf = Buffer()
 
-    def box_primitive(size, material, two_uv_sets):
+    def box_primitive(size: Vector, material: int, two_uv_sets: bool) -> dict[str, Any]:
         p, n, t0, t1, i = box(*size)
         attributes = {"POSITION": buf.floats(p, "VEC3", bounds=True), "NORMAL": buf.floats(n, "VEC3"),
                       "TEXCOORD_0": buf.floats(t0, "VEC2")}
@@ -243,7 +253,7 @@ def build():
     return gltf
 
 
-def main():
+def main() -> None:
     os.makedirs(os.path.join(OUT_DIR, "textures"), exist_ok=True)
     for name, data in TEXTURES.items():
         with open(os.path.join(OUT_DIR, "textures", name), "wb") as f:

@@ -51,17 +51,6 @@ void MeshChannel::SetVertexCount(int count) {
   }
 }
 
-// Grows a vertex's UV list to hold `set`, zeros in any sets skipped. UV sets
-// usually come in order, 0 first: the first allocation takes room for three
-// pairs, which the allocator's smallest block holds anyway, so that the
-// second and third sets need no reallocation.
-void MeshChannel::AddUV(std::vector<D3DXVECTOR2>& uvs, std::size_t set, D3DXVECTOR2 uv) {
-  constexpr std::size_t kFirstCapacity = 3;
-  if (uvs.capacity() == 0) uvs.reserve(set + 1 > kFirstCapacity ? set + 1 : kFirstCapacity);
-  uvs.resize(set + 1);
-  uvs[set] = uv;
-}
-
 void MeshChannel::SetIndexCount(int count) {
   Record(Call::IndexCount, count);
   pending_.indices.assign(count > 0 ? static_cast<std::size_t>(count) : 0, 0);

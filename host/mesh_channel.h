@@ -6,6 +6,7 @@
 
 #include "host/d3dx_math.h"
 #include "host/orv_channel.h"
+#include "host/uv_list.h"
 
 // A mesh the host can draw: primitive type, vertices with position, normal
 // and any number of UV sets, and an index list. A plug-in rewrites it between
@@ -20,7 +21,7 @@ class ORVHOST_API MeshChannel : public Orv_Channel {
   struct Vertex {
     D3DXVECTOR3 position;
     D3DXVECTOR3 normal;
-    std::vector<D3DXVECTOR2> uvs;  // by UV set number
+    UVList uvs;  // by UV set number
   };
 
   // One operation received, with its integer arguments; the vectors and UV
@@ -65,11 +66,10 @@ class ORVHOST_API MeshChannel : public Orv_Channel {
   void SetVertexUV(int uvSet, D3DXVECTOR2 uv, int vertex) {
     Record(Call::UV, uvSet, vertex);
     if (!InRange(vertex, pendingVertexCount_) || uvSet < 0 || uvSet >= kMaxUVSets) return void(++rejected_);
-    auto& uvs = pending_.vertices[static_cast<std::size_t>(vertex)].uvs;
+    UVList& uvs = pending_.vertices[static_cast<std::size_t>(vertex)].uvs;
     const auto set = static_cast<std::size_t>(uvSet);
-    if (set < uvs.size()) uvs[set] = uv;
-    else if (set == uvs.size() && set < uvs.capacity()) uvs.push_back(uv);
-    else AddUV(uvs, set, uv);
+    if (set >= uvs.size()) uvs.resize(set + 1);  // sets skipped are (0, 0)
+    uvs[set] = uv;
   }
   void SetIndexCount(int count);
   void SetIndex(std::uint32_t value, int position) {
@@ -95,7 +95,6 @@ class ORVHOST_API MeshChannel : public Orv_Channel {
  private:
   static constexpr int kMaxUVSets = 64;
   static bool InRange(int index, std::size_t size) { return index >= 0 && static_cast<std::size_t>(index) < size; }
-  static void AddUV(std::vector<D3DXVECTOR2>& uvs, std::size_t set, D3DXVECTOR2 uv);
   void Record(Call::Operation operation, std::int64_t first = 0, std::int64_t second = 0) {
     if (recording_) log_.push_back({operation, first, second});
   }

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,7 +18,7 @@
 #include "python/plugin_location.h"
 #include "python/scene_handle.h"
 #include "scene/import/guarded_import.h"
-#include "scene/import/scene_importer.h"
+#include "scene/import/import_settings.h"
 #include "session/query_list.h"
 #include "session/query_table.h"
 #include "session/value_text.h"
@@ -184,7 +185,9 @@ py::dict Geometry(SceneHandle& scene, const py::handle& id) {
 py::list SupportedExtensions() {
   // "*.3ds;*.dae;..." as [".3ds", ".dae", ...]
   py::list extensions;
-  const std::string all = Importing::SupportedExtensions();
+  std::string error;
+  const std::string all = Importing::Import::ReadableExtensions(&error);
+  if (all.empty()) throw std::runtime_error("the formats cannot be listed: " + error);
   std::size_t start = 0;
   while (start < all.size()) {
     std::size_t end = all.find(';', start);
@@ -232,6 +235,21 @@ PYBIND11_MODULE(_native, m) {
           },
           "tree() -> (dict, list)\n\nThe node tree as sci --tree --format json writes it, and the messages the channel\n"
           "showed while it was asked.")
+      .def(
+          "embedded_image_names",
+          [](SceneHandle& scene) {
+            std::vector<std::string> names;
+            std::string error;
+            bool read = false;
+            {
+              py::gil_scoped_release release;
+              read = scene.EmbeddedImageNames(&names, &error);
+            }
+            if (!read) Raise("SceneReadError", scene.Path() + ": " + error);
+            return names;
+          },
+          "embedded_image_names() -> list\n\nThe file names the scene gave the images embedded in it, by N of\n"
+          "their \"*N\" texture paths (empty where it gave none).")
       .def("geometry", &Geometry, py::arg("id"),
            "geometry(id) -> dict\n\n"
            "The geometry query's mesh as arrays: primitive_type, positions and normals (N, 3) float32,\n"

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "host/mesh_channel.h"
+#include "scene/scene_parts.h"
 #include "session/scene_tree.h"
 #include "session/summary.h"
 
@@ -101,6 +102,13 @@ std::string SceneHandle::TreeJson(std::vector<std::string>* messages) {
   const sci::SceneTree tree = sci::BuildSceneTree(*session_);
   *messages = tree.messages;
   return sci::SceneTreeJson(path_, tree);
+}
+
+bool SceneHandle::EmbeddedImageNames(std::vector<std::string>* names, std::string* error) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!session_->Load(Importing::kSourcePart, Importing::kNoGeometry, error)) return false;
+  *names = session_->Scene().Source().embeddedImageNames;
+  return true;
 }
 
 bool SceneHandle::Geometry(float geometryID, GeometryArrays* arrays, std::vector<std::string>* messages) {

@@ -72,6 +72,11 @@ class SceneHandle {
   // `arrays`. False when the channel showed a message, given in `messages`.
   bool Geometry(float geometryID, GeometryArrays* arrays, std::vector<std::string>* messages);
 
+  // The file names the scene gave its embedded images, by N of "*N" (empty
+  // where it gave none). False, with the reason in `error`, when the part of
+  // the snapshot that holds them cannot be read.
+  bool EmbeddedImageNames(std::vector<std::string>* names, std::string* error);
+
   ~SceneHandle();
   SceneHandle(const SceneHandle&) = delete;
   SceneHandle& operator=(const SceneHandle&) = delete;

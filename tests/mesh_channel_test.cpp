@@ -53,7 +53,10 @@ TEST(MeshChannel, UVSetsAndRejectedCalls) {
     for (const Op& call : c.calls) call(mesh);
     mesh.EndMeshUpdate();
     ASSERT_EQ(mesh.GetVertices().size(), c.uvs.size());
-    for (std::size_t v = 0; v < c.uvs.size(); ++v) EXPECT_EQ(mesh.GetVertices()[v].uvs, c.uvs[v]) << "vertex " << v;
+    for (std::size_t v = 0; v < c.uvs.size(); ++v) {
+      const UVList& uvs = mesh.GetVertices()[v].uvs;
+      EXPECT_EQ(std::vector<D3DXVECTOR2>(uvs.begin(), uvs.end()), c.uvs[v]) << "vertex " << v;
+    }
     EXPECT_EQ(mesh.RejectedCalls(), c.rejected);
   }
 }

@@ -19,9 +19,9 @@ $sudo apt-get install -y --no-install-recommends \
   pkg-config dpkg-dev file hyperfine time
 # sci --tree --format svg draws with Graphviz; help2man makes the sci man page.
 $sudo apt-get install -y --no-install-recommends graphviz help2man
-# The sceneinfo Python module, its tests and its Dask example.
+# The sceneinfo Python module, its tests (mypy checks the examples), its Dask runs and progress bars.
 $sudo apt-get install -y --no-install-recommends \
-  python3-dev pybind11-dev python3-numpy python3-pandas python3-pytest python3-distributed
+  python3-dev pybind11-dev python3-numpy python3-pandas python3-pytest python3-distributed mypy python3-tqdm
 if [ "${1:-}" = "--windows" ]; then
   $sudo apt-get install -y --no-install-recommends g++-mingw-w64-x86-64-posix wine64
 fi

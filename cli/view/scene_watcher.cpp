@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,26 +11,44 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <tuple>
 
 namespace sci {
 
 namespace {
 
 constexpr int kQuietMilliseconds = 250;
+constexpr int kStampMilliseconds = 500;
+
+// What changes when a file is written or renamed into place; all zero for a
+// file that is not there.
+using Stamp = std::tuple<dev_t, ino_t, off_t, long long, long long>;
+
+std::vector<Stamp> StampsOf(const std::vector<std::string>& paths) {
+  std::vector<Stamp> stamps;
+  for (const std::string& path : paths) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) info = {};
+    stamps.emplace_back(info.st_dev, info.st_ino, info.st_size, info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec,
+                        info.st_ctim.tv_sec * 1000000000LL + info.st_ctim.tv_nsec);
+  }
+  return stamps;
+}
 
 }  // namespace
 
 SceneWatcher::SceneWatcher(const std::string& scenePath, const std::vector<std::string>& companions,
-                           std::function<void()> changed) {
+                           std::function<void()> changed, By by) {
   const std::filesystem::path scene(scenePath);
-  const std::string folder = scene.parent_path().empty() ? "." : scene.parent_path().string();
-  std::vector<std::string> names{scene.filename().string()};
-  for (const std::string& companion : companions) names.push_back(std::filesystem::path(companion).filename().string());
-  inotify_ = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+  const std::filesystem::path folder = scene.parent_path().empty() ? "." : scene.parent_path();
+  std::vector<std::string> paths{scenePath};
+  for (const std::string& companion : companions)
+    paths.push_back((folder / std::filesystem::path(companion).filename()).string());
   wake_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-  if (inotify_ >= 0 && wake_ >= 0)
-    watch_ = inotify_add_watch(inotify_, folder.c_str(), IN_CLOSE_WRITE | IN_MOVED_TO | IN_CREATE);
-  if (watch_ >= 0) thread_ = std::thread(&SceneWatcher::Loop, this, std::move(names), std::move(changed));
+  if (wake_ < 0) return;
+  if (by == By::kNotification) inotify_ = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+  if (inotify_ >= 0) watch_ = inotify_add_watch(inotify_, folder.c_str(), IN_CLOSE_WRITE | IN_MOVED_TO | IN_CREATE);
+  thread_ = std::thread(&SceneWatcher::Loop, this, std::move(paths), std::move(changed));
 }
 
 SceneWatcher::~SceneWatcher() {
@@ -42,30 +61,40 @@ SceneWatcher::~SceneWatcher() {
   if (wake_ >= 0) close(wake_);
 }
 
-void SceneWatcher::Loop(std::vector<std::string> names, std::function<void()> changed) {
+void SceneWatcher::Loop(std::vector<std::string> paths, std::function<void()> changed) {
   using Clock = std::chrono::steady_clock;
+  std::vector<std::string> names;
+  for (const std::string& path : paths) names.push_back(std::filesystem::path(path).filename().string());
+  std::vector<Stamp> stamps = watch_ >= 0 ? std::vector<Stamp>() : StampsOf(paths);
   bool pending = false;
   Clock::time_point due;
   for (;;) {
-    pollfd fds[2] = {{inotify_, POLLIN, 0}, {wake_, POLLIN, 0}};
-    int timeout = -1;
+    pollfd fds[2] = {{wake_, POLLIN, 0}, {watch_ >= 0 ? inotify_ : -1, POLLIN, 0}};
+    int timeout = watch_ >= 0 ? -1 : kStampMilliseconds;
     if (pending)
       timeout = static_cast<int>(std::max<long long>(
           0, std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now()).count()));
     const int ready = poll(fds, 2, timeout);
     if (ready < 0 && errno != EINTR) return;
-    if (fds[1].revents != 0) return;
-    if (fds[0].revents & POLLIN) {
+    if (fds[0].revents != 0) return;
+    bool news = false;
+    if (fds[1].revents & POLLIN) {
       alignas(inotify_event) char buffer[16384];
       for (ssize_t length; (length = read(inotify_, buffer, sizeof buffer)) > 0;)
         for (ssize_t at = 0; at < length;) {
           const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
           at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-          if (event->len > 0 && std::find(names.begin(), names.end(), event->name) != names.end()) {
-            pending = true;
-            due = Clock::now() + std::chrono::milliseconds(kQuietMilliseconds);
-          }
+          news |= event->len > 0 && std::find(names.begin(), names.end(), event->name) != names.end();
         }
+    }
+    if (watch_ < 0) {
+      std::vector<Stamp> now = StampsOf(paths);
+      news = now != stamps;
+      stamps = std::move(now);
+    }
+    if (news) {
+      pending = true;
+      due = Clock::now() + std::chrono::milliseconds(kQuietMilliseconds);
     }
     if (pending && Clock::now() >= due) {
       pending = false;

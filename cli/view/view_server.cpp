@@ -16,11 +16,10 @@
 #include <optional>
 #include <string_view>
 
-#include <microhttpd.h>
-
 #include "cli/exit_codes.h"
 #include "cli/locations.h"
 #include "cli/view/browser_launch.h"
+#include "cli/view/microhttpd_library.h"
 #include "cli/view/page_files.h"
 #include "cli/view/scene_watcher.h"
 #include "cli/view/view_api.h"
@@ -29,6 +28,9 @@
 namespace sci {
 
 namespace {
+
+// The library's functions, loaded once by RunView before the daemon starts.
+const MicroHttpd* mhd = nullptr;
 
 constexpr const char* kAddress = "127.0.0.1";
 // A request body (a query or a batch) above this is refused unread.
@@ -63,7 +65,7 @@ struct PendingRequest {
 };
 
 std::string Value(MHD_Connection* connection, MHD_ValueKind kind, const char* key) {
-  const char* value = MHD_lookup_connection_value(connection, kind, key);
+  const char* value = mhd->lookup_connection_value(connection, kind, key);
   return value == nullptr ? std::string() : std::string(value);
 }
 
@@ -79,18 +81,18 @@ ApiReply Error(int status, const std::string& text) {
 MHD_Result Send(MHD_Connection* connection, ApiReply reply) {
   auto* body = new (std::nothrow) std::string(std::move(reply.body));
   if (body == nullptr) return MHD_NO;
-  MHD_Response* response = MHD_create_response_from_buffer_with_free_callback_cls(
+  MHD_Response* response = mhd->create_response_from_buffer_with_free_callback_cls(
       body->size(), body->data(), [](void* owned) { delete static_cast<std::string*>(owned); }, body);
   if (response == nullptr) {
     delete body;
     return MHD_NO;
   }
-  MHD_add_response_header(response, "Content-Type", reply.contentType.c_str());
-  MHD_add_response_header(response, "Cache-Control", "no-store");
-  MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
-  MHD_add_response_header(response, "Referrer-Policy", "no-referrer");
-  const MHD_Result queued = MHD_queue_response(connection, static_cast<unsigned>(reply.status), response);
-  MHD_destroy_response(response);
+  mhd->add_response_header(response, "Content-Type", reply.contentType.c_str());
+  mhd->add_response_header(response, "Cache-Control", "no-store");
+  mhd->add_response_header(response, "X-Content-Type-Options", "nosniff");
+  mhd->add_response_header(response, "Referrer-Policy", "no-referrer");
+  const MHD_Result queued = mhd->queue_response(connection, static_cast<unsigned>(reply.status), response);
+  mhd->destroy_response(response);
   return queued;
 }
 
@@ -228,6 +230,11 @@ int RunView(QuerySession& session, const std::string& scenePath, const ViewOptio
                  ExecutableDir().c_str(), SCI_WEB_FROM_BIN);
     return kExitServer;
   }
+  std::string why;
+  if ((mhd = LoadMicroHttpd(&why)) == nullptr) {
+    std::fprintf(stderr, "sci: the server cannot start: %s\n", why.c_str());
+    return kExitServer;
+  }
   const std::string token = NewToken();
   int port = options.port;
   const int socket = Listen(&port);
@@ -245,7 +252,7 @@ int RunView(QuerySession& session, const std::string& scenePath, const ViewOptio
   sigaddset(&stops, SIGINT);
   sigaddset(&stops, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &stops, &previous);
-  MHD_Daemon* daemon = MHD_start_daemon(
+  MHD_Daemon* daemon = mhd->start_daemon(
       MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_INTERNAL_POLLING_THREAD, 0, nullptr, nullptr, &Respond, &server,
       MHD_OPTION_LISTEN_SOCKET, socket, MHD_OPTION_THREAD_POOL_SIZE, kThreads, MHD_OPTION_CONNECTION_LIMIT,
       kMaxConnections, MHD_OPTION_CONNECTION_TIMEOUT, kIdleSeconds, MHD_OPTION_NOTIFY_COMPLETED, &Forget, nullptr,
@@ -256,21 +263,25 @@ int RunView(QuerySession& session, const std::string& scenePath, const ViewOptio
     std::fprintf(stderr, "sci: cannot start the server on %s:%d\n", kAddress, port);
     return kExitServer;
   }
+  // Saving the scene (or a file it reads) imports it again; the page asks
+  // /api/changes and reloads. The watch starts before the address is printed,
+  // so that a save made as soon as the server answers is seen.
+  SceneWatcher watcher(scenePath, api.Companions(), [&api, &import, &scenePath] {
+    std::fprintf(stderr, "sci: %s changed; reading it again\n", scenePath.c_str());
+    api.Reload(import);
+  });
+  if (!watcher.Notified())
+    std::fprintf(stderr, "sci: the folder of %s cannot be watched (inotify's limit reached?); its files are compared every half second\n",
+                 scenePath.c_str());
   const std::string url = "http://" + std::string(kAddress) + ":" + std::to_string(port) + "/?token=" + token;
   std::printf("%s\n", url.c_str());
   std::fflush(stdout);
   std::fprintf(stderr, "sci: inspecting %s; Ctrl-C stops the server\n", scenePath.c_str());
   if (!options.noBrowser) OpenInBrowser(url);
-  // Saving the scene (or a file it reads) imports it again; the page asks
-  // /api/changes and reloads.
-  SceneWatcher watcher(scenePath, api.Companions(), [&api, &import, &scenePath] {
-    std::fprintf(stderr, "sci: %s changed; reading it again\n", scenePath.c_str());
-    api.Reload(import);
-  });
   int signal = 0;
   sigwait(&stops, &signal);
   std::fputs("\nsci: stopping the server\n", stderr);
-  MHD_stop_daemon(daemon);
+  mhd->stop_daemon(daemon);
   close(socket);
   pthread_sigmask(SIG_SETMASK, &previous, nullptr);
   return kExitOk;

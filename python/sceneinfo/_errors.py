@@ -28,7 +28,7 @@ class QueryInputError(Error):
     query's whole answer (as ``Scene.query(..., check=False)`` returns it) when there is one.
     """
 
-    def __init__(self, message: str, answer: Optional[dict] = None) -> None:
+    def __init__(self, message: str, answer: Optional[dict[str, Any]] = None) -> None:
         super().__init__(message)
         self.message = message
         self.answer: Optional[dict[str, Any]] = answer

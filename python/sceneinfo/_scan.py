@@ -13,7 +13,7 @@ import time
 from collections.abc import Iterable, Iterator
 from itertools import islice
 from multiprocessing.connection import wait
-from typing import Any, Optional
+from typing import IO, Any, Optional
 
 
 # The folder that holds this package, for the worker's import path.
@@ -23,8 +23,9 @@ _PACKAGE_PARENT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 _thread_scanners = threading.local()
 
 
-def _record(path: str, seconds: float, summary: Optional[dict] = None, error: Optional[str] = None) -> dict[str, Any]:
-    return {"path": path, "ok": error is None, "summary": summary, "error": error, "seconds": seconds}
+def _record(path: str, seconds: float, summary: Optional[dict[str, Any]] = None, error: Optional[str] = None,
+            **details: Any) -> dict[str, Any]:
+    return {"path": path, "ok": error is None, "summary": summary, "error": error, "seconds": seconds, **details}
 
 
 class Scanner:
@@ -33,30 +34,36 @@ class Scanner:
     ``summarize(path, timeout)`` blocks until the file is read, failed, crashed its
     worker or ran out of time, and returns its record (see ``scan``). A crashed or
     stopped worker is started again for the next file. Use it as a context manager,
-    or call ``close()``.
+    or call ``close()``. ``task="index"`` makes the records of ``sceneinfo.index_library``,
+    which also carry the file's hash, triangles and missing textures.
     """
 
-    def __init__(self) -> None:
+    def __init__(self, task: str = "summary") -> None:
         self.path: Optional[str] = None
+        self.task = task
         self._launch()
 
     def _launch(self) -> None:
         env = dict(os.environ)
         env["PYTHONPATH"] = os.pathsep.join(filter(None, [_PACKAGE_PARENT, env.get("PYTHONPATH")]))
-        self._process = subprocess.Popen([sys.executable, "-m", "sceneinfo._worker"], stdin=subprocess.PIPE,
-                                         stdout=subprocess.PIPE, env=env)
+        self._process = subprocess.Popen([sys.executable, "-m", "sceneinfo._worker", self.task],
+                                         stdin=subprocess.PIPE, stdout=subprocess.PIPE, env=env)
+        if self._process.stdin is None or self._process.stdout is None:
+            raise OSError("the worker process has no pipes")
+        self._stdin: IO[bytes] = self._process.stdin
+        self._stdout: IO[bytes] = self._process.stdout
         self._ready = False
         self._timeout: Optional[float] = None
         self._started = 0.0
 
     @classmethod
-    def for_thread(cls) -> "Scanner":
-        """The calling thread's own scanner, made on first use: for task runners that
-        call from a pool of threads, one file at a time in each."""
-        scanner = getattr(_thread_scanners, "scanner", None)
-        if scanner is None:
-            scanner = _thread_scanners.scanner = cls()
-        return scanner
+    def for_thread(cls, task: str = "summary") -> "Scanner":
+        """The calling thread's own scanner of ``task``, made on first use: for task
+        runners that call from a pool of threads, one file at a time in each."""
+        scanners: dict[str, Scanner] = _thread_scanners.__dict__.setdefault("scanners", {})
+        if task not in scanners:
+            scanners[task] = cls(task)
+        return scanners[task]
 
     @property
     def pid(self) -> int:
@@ -65,6 +72,7 @@ class Scanner:
 
     @property
     def alive(self) -> bool:
+        """True while the worker process runs."""
         return self._process.poll() is None
 
     def start(self, path: str, timeout: Optional[float] = None) -> None:
@@ -80,8 +88,8 @@ class Scanner:
     def _send(self) -> None:
         self._started = time.monotonic()
         try:
-            self._process.stdin.write(json.dumps(self.path).encode() + b"\n")
-            self._process.stdin.flush()
+            self._stdin.write(json.dumps(self.path).encode() + b"\n")
+            self._stdin.flush()
         except BrokenPipeError:
             pass  # poll() reports the worker's end
 
@@ -91,14 +99,15 @@ class Scanner:
             return None
         return self._started + self._timeout
 
-    def waitable(self) -> Any:
-        return self._process.stdout
+    def waitable(self) -> int:
+        """The file descriptor to wait on (``multiprocessing.connection.wait``) for the worker's answer."""
+        return self._stdout.fileno()
 
     def poll(self) -> Optional[dict[str, Any]]:
         """The record of the file in hand when it is done, else None. Call when
         ``waitable()`` is readable or the deadline has passed."""
-        while wait([self._process.stdout], 0):
-            line = self._process.stdout.readline()
+        while wait([self.waitable()], 0):
+            line = self._stdout.readline()
             if not line:
                 code = self._process.wait()
                 how = f"signal {-code}" if code < 0 else f"exit code {code}"
@@ -117,8 +126,10 @@ class Scanner:
             return self._finish(error=f"timed out after {self._timeout:g} s")
         return None
 
-    def _finish(self, summary: Optional[dict] = None, error: Optional[str] = None) -> dict[str, Any]:
-        record = _record(self.path, time.monotonic() - self._started if self._ready else 0.0, summary, error)
+    def _finish(self, summary: Optional[dict[str, Any]] = None, error: Optional[str] = None,
+                **details: Any) -> dict[str, Any]:
+        record = _record(self.path or "", time.monotonic() - self._started if self._ready else 0.0, summary, error,
+                         **details)
         self.path = None
         return record
 
@@ -137,19 +148,19 @@ class Scanner:
         if self.alive and self.path is not None:
             self._process.kill()
         if self.alive:
-            self._process.stdin.close()
+            self._stdin.close()
             try:
                 self._process.wait(5)
             except subprocess.TimeoutExpired:
                 self._process.kill()
         self._process.wait()
-        self._process.stdin.close()
-        self._process.stdout.close()
+        self._stdin.close()
+        self._stdout.close()
 
     def __enter__(self) -> "Scanner":
         return self
 
-    def __exit__(self, *exc: Any) -> None:
+    def __exit__(self, *exc: object) -> None:
         self.close()
 
 
@@ -163,11 +174,16 @@ def scan(paths: Iterable[str], jobs: Optional[int] = None, timeout: Optional[flo
     takes longer than ``timeout`` seconds has ``ok`` False and the reason in ``error``,
     and the scan goes on.
     """
+    return _scan(paths, jobs, timeout, "summary")
+
+
+def _scan(paths: Iterable[str], jobs: Optional[int], timeout: Optional[float],
+          task: str) -> Iterator[dict[str, Any]]:
     pending = iter(paths)
     scanners: list[Scanner] = []
     try:
         for path in islice(pending, max(1, jobs or os.cpu_count() or 1)):
-            scanners.append(Scanner())
+            scanners.append(Scanner(task))
             scanners[-1].start(os.fspath(path), timeout)
         busy = list(scanners)
         while busy:
@@ -180,9 +196,9 @@ def scan(paths: Iterable[str], jobs: Optional[int] = None, timeout: Optional[flo
                     still_busy.append(scanner)
                     continue
                 yield record
-                path = next(pending, None)
-                if path is not None:
-                    scanner.start(os.fspath(path), timeout)
+                following = next(pending, None)
+                if following is not None:
+                    scanner.start(os.fspath(following), timeout)
                     still_busy.append(scanner)
             busy = still_busy
     finally:

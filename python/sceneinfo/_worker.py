@@ -1,16 +1,23 @@
-"""The worker process of sceneinfo.scan: reads one JSON path per line from standard
-input and answers one JSON record per line on standard output."""
+"""The worker process of sceneinfo.scan and sceneinfo.index_library: reads one JSON path
+per line from standard input and answers one JSON record per line on standard output.
+Its one argument names the task: "summary" (the default) or "index"."""
 
 import json
 import os
 import sys
-from typing import Any
+from typing import Any, Callable
 
 from ._errors import Error
+from ._index import file_facts
 from ._views import open as open_scene
 
+TASKS: dict[str, Callable[[str], dict[str, Any]]] = {
+    "summary": lambda path: {"summary": open_scene(path).summary},
+    "index": file_facts,
+}
 
-def serve() -> None:
+
+def serve(task: Callable[[str], dict[str, Any]]) -> None:
     # Only records go to the parent; anything the importer prints goes to stderr.
     out = os.fdopen(os.dup(sys.stdout.fileno()), "w")
     os.dup2(sys.stderr.fileno(), sys.stdout.fileno())
@@ -22,10 +29,10 @@ def serve() -> None:
     send("ready")
     for line in sys.stdin:
         try:
-            send({"summary": open_scene(json.loads(line)).summary})
-        except Error as error:
+            send(task(json.loads(line)))
+        except (Error, OSError) as error:
             send({"error": str(error)})
 
 
 if __name__ == "__main__":
-    serve()
+    serve(TASKS[sys.argv[1] if len(sys.argv) > 1 else "summary"])

@@ -43,14 +43,18 @@ def test_calls_after_close_raise_naming_the_file(call):
     scene.close()
 
 
+NAMING_QUERIES = {"Node": "node-name", "Material": "material-name", "Camera": "camera-name", "Light": "light-name",
+                  "Texture": "texture-path"}
+
+
 def test_reprs_name_id_and_name():
     scene = sceneinfo.open(DEMO)
-    records = [*scene.nodes, *scene.materials, *scene.cameras, *scene.lights]
-    assert records
+    records = [*scene.nodes, *scene.materials, *scene.cameras, *scene.lights, *scene.textures]
+    assert {type(record).__name__ for record in records} == set(NAMING_QUERIES)
     for record in records:
         kind = type(record).__name__
-        assert repr(record) == f"<{kind} {record.id} {scene.output(kind.lower() + '-name', record.id)!r}>"
-    for record in [*scene.surfaces, *scene.textures, *scene.animations]:
+        assert repr(record) == f"<{kind} {record.id} {scene.output(NAMING_QUERIES[kind], record.id)!r}>"
+    for record in [*scene.surfaces, *scene.animations]:
         assert repr(record) == f"<{type(record).__name__} {record.id}>"
 
 
@@ -111,8 +115,9 @@ def test_pandas_is_imported_only_when_a_table_is_asked():
         sceneinfo.open(DEMO).lights.to_pandas()
 
 
-@pytest.mark.parametrize("name", ["demo", "dae-lights/lights.dae", "obj-points-lines-faces/testmixed.obj"])
-def test_coded_numbers_are_named_as_sci_names_them(name):
+@pytest.mark.parametrize("name", ["demo", "dae-lights/lights.dae", "obj-points-lines-faces/testmixed.obj",
+                                  "gltf-two-uvmaps/12_orm_two_uvmaps.gltf"])
+def test_coded_values_are_named_as_sci_names_them(name):
     path = DEMO if name == "demo" else sample(name)
     scene = sceneinfo.open(path)
     tree = sci_json("--tree", path)[0]["tree"]
@@ -123,6 +128,10 @@ def test_coded_numbers_are_named_as_sci_names_them(name):
         code, words = re.search(r"primitive type: (\d+) \(([a-z ]+)\)", text).groups()
         assert geometry.primitive_type == int(code)
         assert geometry.primitive_type.name.lower().replace("_", " ") == words
+    for surface in scene.surfaces:
+        for number, texture_map in enumerate(surface.textures):
+            assert isinstance(texture_map.type, sceneinfo.TextureType)
+            assert texture_map.type == scene.output("surface-texture-type", surface.id, number)
 
 
 @pytest.mark.parametrize("built_for", [(2, 7), (sys.version_info[0], sys.version_info[1] + 1)])

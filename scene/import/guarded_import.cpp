@@ -10,10 +10,10 @@
 #include <optional>
 #include <system_error>
 
-#include "scene/import/assimp/assimp_reading.h"
 #include "scene/import/file_identity.h"
 #include "scene/import/helper_process.h"
 #include "scene/import/import_helper.h"
+#include "scene/import/import_settings.h"
 #include "scene/import/snapshot_cache.h"
 #include "scene/snapshot/snapshot.h"
 #include "scene/snapshot/snapshot_reader.h"
@@ -117,7 +117,7 @@ Outcome ImportInHelper(const std::string& path, SnapshotReader& reader, std::str
   }
   const std::string buildId = ImportBuildId(helper);
   const SnapshotCache cache(options.cacheDir.empty() ? DefaultCacheDir() : options.cacheDir, buildId,
-                            AssimpVersionText(), ImportSettingsText(options.gltfReader));
+                            ReaderLibrariesText(), ImportSettingsText(options.gltfReader));
 
   std::string snapshot;
   const bool caching = options.useCache && UsableCache(cache, options);

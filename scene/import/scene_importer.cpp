@@ -118,15 +118,6 @@ bool ImportSceneFromMemory(const void* data, std::size_t size, const std::string
                  [&] { return ImportSceneFromMemoryHere(data, size, extension, container, error, gltfReader); });
 }
 
-const char* GltfReaderName(GltfReader reader) { return reader == GltfReader::Native ? "native" : "assimp"; }
-
-bool ParseGltfReader(const std::string& name, GltfReader& reader) {
-  if (name == "native") reader = GltfReader::Native;
-  else if (name == "assimp") reader = GltfReader::Assimp;
-  else return false;
-  return true;
-}
-
 std::string SupportedExtensions() { return AssimpExtensions(); }
 
 }  // namespace Importing

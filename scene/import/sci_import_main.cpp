@@ -12,7 +12,7 @@
 #include <new>
 #include <string>
 
-#include "scene/import/assimp/assimp_reading.h"
+#include "scene/import/import_settings.h"
 #include "scene/import/helper_process.h"
 #include "scene/import/scene_importer.h"
 #include "scene/snapshot/snapshot.h"
@@ -50,7 +50,7 @@ int Run(int argc, char** argv) {
 
   SnapshotProvenance provenance;
   provenance.importerBuildId = argv[3];
-  provenance.assimpVersion = Import::AssimpVersionText();
+  provenance.readerLibraries = Import::ReaderLibrariesText();
   provenance.importSettings = Import::ImportSettingsText(options.gltfReader);
   for (const auto& file : files.opened)
     provenance.files.push_back({file.path, file.size, file.mtimeNs, file.ctimeNs, file.inode});

@@ -56,11 +56,11 @@ std::string DefaultCacheDir() {
   return {};
 }
 
-SnapshotCache::SnapshotCache(std::string dir, std::string importerBuildId, std::string assimpVersion,
+SnapshotCache::SnapshotCache(std::string dir, std::string importerBuildId, std::string readerLibraries,
                              std::string importSettings)
     : dir_(std::move(dir)),
       buildId_(std::move(importerBuildId)),
-      assimpVersion_(std::move(assimpVersion)),
+      readerLibraries_(std::move(readerLibraries)),
       settings_(std::move(importSettings)) {}
 
 std::string SnapshotCache::EntryPath(const FileIdentity& scene) const {
@@ -70,7 +70,7 @@ std::string SnapshotCache::EntryPath(const FileIdentity& scene) const {
   for (const std::string& part : {ec ? scene.path : canonical.string(), std::to_string(scene.device),
                                   std::to_string(scene.inode), std::to_string(scene.size),
                                   std::to_string(scene.mtimeNs), std::to_string(scene.ctimeNs), buildId_,
-                                  assimpVersion_, settings_})
+                                  readerLibraries_, settings_})
     key += part + '\n';
   return dir_ + "/" + KeyHash(key) + kEntryExtension;
 }
@@ -113,13 +113,13 @@ bool SnapshotCache::OwnEntry(const std::string& entry) {
 SnapshotProvenance SnapshotCache::Expected() const {
   SnapshotProvenance provenance;
   provenance.importerBuildId = buildId_;
-  provenance.assimpVersion = assimpVersion_;
+  provenance.readerLibraries = readerLibraries_;
   provenance.importSettings = settings_;
   return provenance;
 }
 
 bool SnapshotCache::IsFresh(const SnapshotProvenance& provenance, const FileIdentity& scene) const {
-  if (provenance.importerBuildId != buildId_ || provenance.assimpVersion != assimpVersion_ ||
+  if (provenance.importerBuildId != buildId_ || provenance.readerLibraries != readerLibraries_ ||
       provenance.importSettings != settings_ || provenance.files.empty() || provenance.files[0].path != scene.path)
     return false;
   return std::all_of(provenance.files.begin(), provenance.files.end(), SameFile) &&

@@ -21,7 +21,7 @@ std::string DefaultCacheDir();
 class SnapshotCache {
  public:
   // What every entry must have been made by.
-  SnapshotCache(std::string dir, std::string importerBuildId, std::string assimpVersion,
+  SnapshotCache(std::string dir, std::string importerBuildId, std::string readerLibraries,
                 std::string importSettings);
 
   // The entry for the scene file with the identity `scene`, whether it
@@ -54,7 +54,7 @@ class SnapshotCache {
   const std::string& Dir() const { return dir_; }
 
  private:
-  std::string dir_, buildId_, assimpVersion_, settings_;
+  std::string dir_, buildId_, readerLibraries_, settings_;
 };
 
 }  // namespace Importing::Import

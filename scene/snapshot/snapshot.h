@@ -25,7 +25,7 @@ struct SnapshotFileIdentity {
 // What decides whether a snapshot still answers for its scene file.
 struct SnapshotProvenance {
   std::string importerBuildId;  // changes with every build of the importer's code
-  std::string assimpVersion;
+  std::string readerLibraries;  // the reader libraries the helper ran on (path, size, time, inode each)
   std::string importSettings;   // the import settings, as text
   std::vector<SnapshotFileIdentity> files;  // the scene file first, then every companion file the reader opened
   std::vector<std::string> missingPaths;    // paths the reader looked for and did not find

@@ -43,27 +43,11 @@ std::uint64_t ByteReader::U64() {
   return p ? Word64(p) : 0;
 }
 
-void ByteReader::Words32(void* words, std::size_t count, const char* what) {
-  const std::uint8_t* p = Take(count * 4, what);
-  if (p) CopyWords32(words, p, count);
-  else if (count > 0) std::memset(words, 0, count * 4);
-}
 
-std::string ByteReader::String(const char* what) {
-  const std::uint32_t size = U32();
-  const std::uint8_t* p = Take(size, what);
-  return p ? std::string(reinterpret_cast<const char*>(p), size) : std::string();
-}
-
-std::uint32_t ByteReader::Count(std::size_t minBytes, const char* what) {
-  const std::uint32_t count = U32();
-  if (!Ok()) return 0;
-  if (minBytes > 0 && count > Left() / minBytes) {
-    Fail(std::to_string(count) + " " + what + " need at least " + std::to_string(count * minBytes) +
-         " bytes, " + std::to_string(Left()) + " left");
-    return 0;
-  }
-  return count;
+std::uint32_t ByteReader::CountFailed(std::uint32_t count, std::size_t minBytes, const char* what) {
+  Fail(std::to_string(count) + " " + what + " need at least " + std::to_string(count * minBytes) + " bytes, " +
+       std::to_string(Left()) + " left");
+  return 0;
 }
 
 std::vector<std::string> ByteReader::Strings(const char* what) {

@@ -96,11 +96,25 @@ class ByteReader {
   std::uint64_t U64();
   std::int64_t I64() { return static_cast<std::int64_t>(U64()); }
   // Reads `count` 4-byte words into `words` (zeros once failed).
-  void Words32(void* words, std::size_t count, const char* what);
-  std::string String(const char* what);
+  void Words32(void* words, std::size_t count, const char* what) {
+    const std::uint8_t* p = Take(count * 4, what);
+    if (p) CopyWords32(words, p, count);
+    else if (count > 0) std::memset(words, 0, count * 4);
+  }
+  // Inline with Count, as a section of a million nodes reads millions of them.
+  std::string String(const char* what) {
+    const std::uint32_t size = U32();
+    const std::uint8_t* p = Take(size, what);
+    return p ? std::string(reinterpret_cast<const char*>(p), size) : std::string();
+  }
   // A count of elements of at least `minBytes` each; 0 (and a failure) when
   // the bytes left cannot hold that many.
-  std::uint32_t Count(std::size_t minBytes, const char* what);
+  std::uint32_t Count(std::size_t minBytes, const char* what) {
+    const std::uint32_t count = U32();
+    if (!Ok()) return 0;
+    if (minBytes > 0 && count > Left() / minBytes) return CountFailed(count, minBytes, what);
+    return count;
+  }
   std::vector<std::string> Strings(const char* what);
   // A pointer to the next `bytes` bytes, which the reader skips; null once failed.
   const std::uint8_t* Take(std::size_t bytes, const char* what) {
@@ -114,6 +128,7 @@ class ByteReader {
 
  private:
   const std::uint8_t* TakeFailed(std::size_t bytes, const char* what);
+  std::uint32_t CountFailed(std::uint32_t count, std::size_t minBytes, const char* what);
 
   const std::uint8_t* at_;
   const std::uint8_t* end_;

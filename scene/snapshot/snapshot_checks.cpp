@@ -13,13 +13,19 @@ bool Selects(std::int64_t id, std::size_t count, bool noneAllowed = false) {
   return static_cast<std::uint64_t>(id) < count;
 }
 
+// Appends to `defect` the first ID of `ids` that is not one of `count`
+// records; false when there is one. Text is made only for a fault, as a
+// snapshot may hold millions of nodes.
 template <class Id>
-std::string FirstBadId(const std::vector<Id>& ids, std::size_t count, std::size_t owner, const char* what) {
+bool AllSelect(const std::vector<Id>& ids, std::size_t count, std::size_t owner, const char* what,
+               std::string& defect) {
   for (const Id id : ids)
-    if (!Selects(id, count))
-      return "node " + std::to_string(owner) + " lists " + what + " " + std::to_string(id) + " of " +
-             std::to_string(count);
-  return {};
+    if (!Selects(id, count)) {
+      defect = "node " + std::to_string(owner) + " lists " + what + " " + std::to_string(id) + " of " +
+               std::to_string(count);
+      return false;
+    }
+  return true;
 }
 
 std::string Names(const char* owner, std::size_t id, const char* what, std::int64_t ref, std::size_t count) {
@@ -38,11 +44,12 @@ std::string NodesDefect(const std::vector<Node>& nodes, int root, const Counts& 
     const Node& node = nodes[id];
     if (!Selects(node.GetAnimationID(), counts.animations, true))
       return Names("node", id, "animation", node.GetAnimationID(), counts.animations);
-    for (std::string defect : {FirstBadId(node.ChildIDs, nodeCount, id, "child node"),
-                               FirstBadId(node.SurfaceIDs, counts.surfaces, id, "surface"),
-                               FirstBadId(node.CameraIDs, counts.cameras, id, "camera"),
-                               FirstBadId(node.LightIDs, counts.lights, id, "light")})
-      if (!defect.empty()) return defect;
+    std::string defect;
+    if (!AllSelect(node.ChildIDs, nodeCount, id, "child node", defect) ||
+        !AllSelect(node.SurfaceIDs, counts.surfaces, id, "surface", defect) ||
+        !AllSelect(node.CameraIDs, counts.cameras, id, "camera", defect) ||
+        !AllSelect(node.LightIDs, counts.lights, id, "light", defect))
+      return defect;
   }
   return {};
 }

@@ -33,8 +33,11 @@ void ExpectCount(ByteReader& in, std::size_t read, std::uint32_t counted, const 
 
 template <class Id>
 void ReadIds(ByteReader& in, std::vector<Id>& ids, const char* what) {
-  ids.resize(in.Count(4, what));
-  in.Words32(ids.data(), ids.size(), what);
+  const std::uint32_t count = in.Count(4, what);
+  ids.clear();
+  if (count == 0) return;  // most of a node's lists: nothing to size or copy
+  ids.resize(count);
+  in.Words32(ids.data(), count, what);
 }
 
 void ReadSource(ByteReader& in, SceneSource& source) {
@@ -149,7 +152,7 @@ void ReadSurfaces(ByteReader& in, std::vector<Surface>& surfaces) {
 
 void ReadProvenance(ByteReader& in, SnapshotProvenance& provenance) {
   provenance.importerBuildId = in.String("the importer build ID");
-  provenance.assimpVersion = in.String("the reader version");
+  provenance.readerLibraries = in.String("the reader libraries");
   provenance.importSettings = in.String("the import settings");
   provenance.files.resize(in.Count(kFileIdentityBytes, "file identities"));
   for (SnapshotFileIdentity& file : provenance.files) {

@@ -124,7 +124,7 @@ void WriteSurfaces(const std::vector<Surface>& surfaces, ByteWriter& out) {
 
 void WriteProvenance(const SnapshotProvenance& provenance, ByteWriter& out) {
   out.String(provenance.importerBuildId);
-  out.String(provenance.assimpVersion);
+  out.String(provenance.readerLibraries);
   out.String(provenance.importSettings);
   out.U32(static_cast<std::uint32_t>(provenance.files.size()));
   for (const SnapshotFileIdentity& file : provenance.files) {

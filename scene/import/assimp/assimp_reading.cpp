@@ -1,6 +1,7 @@
 #include "scene/import/assimp/assimp_reading.h"
 
 #include "scene/import/assimp/raw_scene_checks.h"
+#include "scene/import/import_settings.h"
 #include "scene/import/scene_importer.h"
 
 #include <assimp/IOStream.hpp>
@@ -134,12 +135,6 @@ ReadOutcome ReadWithValidationFallback(Assimp::Importer& importer, Fresh fresh, 
 
 }  // namespace
 
-unsigned PostProcessFlags(bool validate) {
-  unsigned flags = aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_GenBoundingBoxes;
-  if (validate) flags |= aiProcess_ValidateDataStructure;
-  return flags;
-}
-
 void ConfigureImporter(Assimp::Importer& importer) {
   importer.SetPropertyBool(AI_CONFIG_IMPORT_NO_SKELETON_MESHES, true);
   importer.SetPropertyBool(AI_CONFIG_IMPORT_FBX_PRESERVE_PIVOTS, false);
@@ -178,14 +173,6 @@ ReadOutcome ReadMemory(Assimp::Importer& importer, const void* data, std::size_t
   return ReadWithValidationFallback(importer, fresh, [&](Assimp::Importer& reader, unsigned flags) {
     return reader.ReadFileFromMemory(data, size, flags, extension.c_str());
   });
-}
-
-std::string ImportSettingsText(GltfReader gltfReader) {
-  return "post-processing 0x" + [] {
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "%x", PostProcessFlags(true));
-    return std::string(hex);
-  }() + ", no skeleton meshes, FBX pivots folded, Collada names, glTF reader " + GltfReaderName(gltfReader);
 }
 
 std::string AssimpVersionText() {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "scene/import/import_settings.h"
+
 struct aiScene;
 namespace Assimp {
 class Importer;
@@ -19,11 +21,6 @@ enum class GltfReader;
 }
 
 namespace Importing::Import {
-
-// The post-processing every import asks for. Steps that would change what a
-// user asks about (pre-transforming, merging, splitting, flipping, ...) are
-// deliberately absent.
-unsigned PostProcessFlags(bool validate);
 
 // Sets the importer properties the conversion relies on.
 void ConfigureImporter(Assimp::Importer& importer);
@@ -51,9 +48,6 @@ ReadOutcome ReadFile(Assimp::Importer& importer, const std::string& path,
 ReadOutcome ReadMemory(Assimp::Importer& importer, const void* data, std::size_t size,
                        const std::string& extension);
 
-// The settings above and the glTF reader as text, to tell results of other
-// settings apart.
-std::string ImportSettingsText(GltfReader gltfReader);
 // The version of the Assimp library in use, e.g. "5.2.5 (revision 0)".
 std::string AssimpVersionText();
 
