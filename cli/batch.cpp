@@ -88,8 +88,10 @@ int RunBatch(QuerySession& session, std::FILE* in, std::FILE* out, const OutputO
   for (LineReader::Status read; (read = reader.Next(line)) != LineReader::kEnd;) {
     ++lineNumber;
     if (read != LineReader::kLine) {
-      std::fprintf(stderr, "sci: line %ld: %s; the rest of the batch is not read\n", lineNumber,
-                   read == LineReader::kTooLong ? "longer than 1 MiB" : "cannot read the batch file");
+      const std::string error = std::string(read == LineReader::kTooLong ? "longer than 1 MiB" : "cannot read the batch file") +
+                                "; the rest of the batch is not read";
+      std::fprintf(stderr, "sci: line %ld: %s\n", lineNumber, error.c_str());
+      if (options.json) buffer += DumpLine(Json{{"line", lineNumber}, {"error", error}}) + '\n';
       sink.Write();
       return kExitUsage;
     }
@@ -120,6 +122,8 @@ int RunBatch(QuerySession& session, std::FILE* in, std::FILE* out, const OutputO
         buffer += '\n';
         AppendText(result, options.full, buffer);
       }
+      const std::string hint = MissingNodeHint(session, result);
+      if (!hint.empty()) std::fprintf(stderr, "sci: line %ld: %s\n", lineNumber, hint.c_str());
     }
     if (interactive) sink.Write();
     else sink.Spill();

@@ -2,6 +2,8 @@
 // line, through the real plug-in loaded into a small host.
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "cli/locations.h"
 #include "cli/options.h"
 #include "cli/progress.h"
+#include "cli/run_report.h"
 #include "cli/view/view_server.h"
 #include "session/json_output.h"
 #include "session/node_names.h"
@@ -20,15 +23,12 @@
 #include "session/query_session.h"
 #include "session/scene_tree.h"
 #include "session/summary.h"
+#include "session/table_output.h"
 #include "session/text_output.h"
 #include "session/tree_output.h"
 
 namespace sci {
 namespace {
-
-void Print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
-
-void Fail(const std::string& message) { std::fprintf(stderr, "sci: %s\n", message.c_str()); }
 
 // Loads the plug-in named on the command line, or the first one found in
 // the usual places.
@@ -44,96 +44,158 @@ bool LoadPlugin(QuerySession& session, const std::string& requested, std::string
 }
 
 // Writes the scene's tree in `format`; `dot` is Graphviz's dot for svg.
-int PrintTree(QuerySession& session, const std::string& scenePath, const std::string& format, const std::string& dot) {
+int PrintTree(QuerySession& session, const std::string& scenePath, const std::string& format, const std::string& dot,
+              RunReport& report) {
   const SceneTree tree = BuildSceneTree(session);
-  for (const auto& message : tree.messages) Fail(message);
+  for (const auto& message : tree.messages) report.Fail(message);
   if (format == "json") {
-    Print(SceneTreeJson(scenePath, tree) + '\n');
+    report.Print(SceneTreeJson(scenePath, tree) + '\n');
   } else if (format == "dot" || format == "svg") {
     std::string graph = TreeDot(tree, scenePath), error;
     if (format == "svg" && !DrawSvg(dot, graph, &graph, &error)) {
-      Fail(error);
+      report.Fail(error);
       return kExitUsage;
     }
-    Print(graph);
+    report.Print(graph);
   } else {
-    Print(tree.nodes.empty() ? "(no root node)\n" : TreeText(tree));
+    report.Print(tree.nodes.empty() ? "(no root node)\n" : TreeText(tree));
   }
   return tree.messages.empty() ? kExitOk : kExitBadInput;
 }
 
-int Run(int argc, const char* const* argv) {
+// Why --format, --output-dir, --all or --no-tree do not fit the rest of the
+// command line; empty when they do. Queries and batches are text or --json.
+std::string FormatMisuse(const Options& options) {
+  const std::string& format = options.format;
+  if (options.tree && options.summary) return "--summary and --tree show one thing each: give one of them";
+  const bool summary = !options.tree && options.batchFile.empty() && !options.view.enabled;
+  if (options.tree && (format == "csv" || format == "md"))
+    return "--tree is written as text, json, dot or svg; csv and md are for the summary's tables";
+  if (!options.tree && (format == "dot" || format == "svg")) return "--format " + format + " draws the node tree: add --tree";
+  if (!summary && (!format.empty() || options.allRows || options.noTree) && !options.tree)
+    return "--format, --all and --no-tree apply to the summary and --tree";
+  if (!options.outputDir.empty() && (format != "csv" || !summary)) return "--output-dir applies to the summary in --format csv";
+  return {};
+}
+
+void PrintCsv(const SummaryTable& table, RunReport& report) {
+  report.Print(table.name + "\r\n" + TableCsv(table) + "\r\n");
+}
+
+// Writes the summary in the format asked; one CSV file per table into
+// --output-dir, naming each file written on standard output.
+int PrintSummary(QuerySession& session, const std::string& scenePath, const Options& options, RunReport& report) {
+  const SceneSummary summary = Summarize(session, scenePath);
+  const std::string format = !options.format.empty() ? options.format : options.output.json ? "json" : "text";
+  const SummaryLayout layout{options.allRows, !options.noTree};
+  if (format == "csv" && !options.outputDir.empty()) {
+    std::error_code error;
+    std::filesystem::create_directories(options.outputDir, error);
+    for (const SummaryTable& table : SummaryCsvTables(summary)) {
+      const std::string path = (std::filesystem::path(options.outputDir) / (table.name + ".csv")).string();
+      std::ofstream file(path, std::ios::binary);
+      file << TableCsv(table);
+      if (!file.flush()) {
+        report.Fail("cannot write \"" + path + "\"");
+        return kExitUsage;
+      }
+      report.Print(path + '\n');
+    }
+  } else if (format == "csv") {
+    for (const SummaryTable& table : SummaryCsvTables(summary)) PrintCsv(table, report);
+  } else if (format == "md") {
+    report.Print(SummaryMarkdown(summary, layout));
+  } else {
+    report.Print(format == "json" ? SummaryJson(summary, layout.tree) : SummaryText(summary, layout));
+  }
+  for (const auto& message : summary.messages) report.Fail(message);
+  return summary.messages.empty() ? kExitOk : kExitBadInput;
+}
+
+int Run(int argc, const char* const* argv, RunReport& report) {
   int exitCode = kExitOk;
-  const auto options = ParseCommandLine(argc, argv, &exitCode);
-  if (!options) return exitCode;
+  std::string error;
+  const auto options = ParseCommandLine(argc, argv, &exitCode, &error);
+  if (!options) {
+    report.SetJson(AsksForJson(argc, argv));
+    if (!error.empty()) report.Fail(error);
+    return exitCode;
+  }
+  report.SetJson(options->output.json);
 
   if (options->list || options->formats) {
     const char* option = options->list ? "--list" : "--formats";
     if (!options->words.empty() || !options->batchFile.empty() || (options->list && options->formats)) {
-      Fail(std::string(option) + " takes no scene, query, batch file or other list");
+      report.Fail(std::string(option) + " takes no scene, query, batch file or other list");
       return kExitUsage;
     }
     if (options->list) {
-      Print(options->output.json ? QueryListJson() : QueryListText());
+      report.Print(options->output.json ? QueryListJson() : QueryListText());
       return kExitOk;
     }
     std::string error;
     const std::string formats = options->output.json ? FormatListJson(&error) : FormatListText(&error);
     if (formats.empty()) {
-      Fail("the formats cannot be listed: " + error);
+      report.Fail("the formats cannot be listed: " + error);
       return kExitSceneUnreadable;
     }
-    Print(formats);
+    report.Print(formats);
     return kExitOk;
   }
 
-  if (!options->format.empty() && !options->tree) {
-    Fail("--format applies to --tree only");
+  if (const std::string why = FormatMisuse(*options); !why.empty()) {
+    report.Fail(why);
     return kExitUsage;
   }
   // Read the query before anything is loaded, so that a usage error costs nothing.
   std::string scenePath;
   std::vector<std::string> queryWords;
-  std::string error;
-  if (!SplitSceneAndQuery(options->words, &scenePath, &queryWords, &error)) {
-    Fail(error);
+  const bool split = SplitSceneAndQuery(options->words, &scenePath, &queryWords, &error);
+  report.SetScene(scenePath);
+  if (!split) {
+    report.Fail(error);
     return kExitUsage;
   }
   if (options->view.enabled && (!queryWords.empty() || !options->batchFile.empty())) {
-    Fail("--view takes at most a scene; the queries are asked in the browser");
+    report.Fail("--view takes at most a scene; the queries are asked in the browser");
     return kExitUsage;
   }
   if (!options->batchFile.empty() && !queryWords.empty()) {
-    Fail("with --batch the queries come from the batch file; give at most a scene on the command line");
+    report.Fail("with --batch the queries come from the batch file; give at most a scene on the command line");
     return kExitUsage;
   }
-  if (options->tree && (!queryWords.empty() || !options->batchFile.empty())) {
-    Fail("--tree takes at most a scene, no query or batch file");
+  if (!queryWords.empty() && !options->tree &&
+      (!options->format.empty() || options->allRows || options->noTree || !options->outputDir.empty())) {
+    report.Fail("--format, --all, --no-tree and --output-dir apply to the summary and --tree; a query answers in text or --json");
+    return kExitUsage;
+  }
+  if ((options->tree || options->summary) && (!queryWords.empty() || !options->batchFile.empty())) {
+    report.Fail(std::string(options->tree ? "--tree" : "--summary") + " takes at most a scene, no query or batch file");
     return kExitUsage;
   }
   const std::string treeFormat = !options->format.empty() ? options->format : options->output.json ? "json" : "text";
   std::string dot;
   if (options->tree && treeFormat == "svg" && (dot = FindDot()).empty()) {
-    Fail("--format svg needs Graphviz's 'dot', which is not on PATH (Debian: apt-get install graphviz); "
+    report.Fail("--format svg needs Graphviz's 'dot', which is not on PATH (Debian: apt-get install graphviz); "
          "--format dot writes the graph for drawing elsewhere");
     return kExitUsage;
   }
   QueryRequest request;
   if (!queryWords.empty()) {
     if (!ParseQuery(std::vector<std::string_view>(queryWords.begin(), queryWords.end()), &request, &error)) {
-      Fail(error);
+      report.Fail(error);
       return kExitUsage;
     }
   }
   std::FILE* batch = nullptr;
   if (!options->batchFile.empty()) {
     if (IsDirectory(options->batchFile)) {
-      Fail("batch file \"" + options->batchFile + "\" is a directory");
+      report.Fail("batch file \"" + options->batchFile + "\" is a directory");
       return kExitUsage;
     }
     batch = options->batchFile == "-" ? stdin : std::fopen(options->batchFile.c_str(), "r");
     if (batch == nullptr) {
-      Fail("cannot read batch file \"" + options->batchFile + "\"");
+      report.Fail("cannot read batch file \"" + options->batchFile + "\"");
       return kExitUsage;
     }
   }
@@ -143,18 +205,19 @@ int Run(int argc, const char* const* argv) {
   static QuerySession* const kept = new QuerySession;
   QuerySession& session = *kept;
   if (!LoadPlugin(session, options->plugin, &error)) {
-    Fail(error);
+    report.Fail(error);
     return kExitPluginUnusable;
   }
   if (scenePath.empty()) {
     scenePath = DemoScenePath(ExecutableDir());
+    report.SetScene(scenePath);
     if (scenePath.empty()) {
-      Fail("no scene given and the demo scene is not installed");
+      report.Fail("no scene given and the demo scene is not installed");
       return kExitSceneUnreadable;
     }
   }
   if (IsDirectory(scenePath)) {
-    Fail("'" + scenePath + "' is a directory, not a scene file");
+    report.Fail("'" + scenePath + "' is a directory, not a scene file");
     return kExitSceneUnreadable;
   }
   {
@@ -162,39 +225,37 @@ int Run(int argc, const char* const* argv) {
     if (!session.LoadScene(scenePath, &error, progress.Callback(), options->import)) {
       progress.Finish();
       if (error.find("unknown file format") != std::string::npos) error += " ('sci --formats' lists the formats)";
-      Fail(error.empty() ? "cannot read \"" + scenePath + "\"" : error);
+      report.Fail(error.empty() ? "cannot read \"" + scenePath + "\"" : error);
       return kExitSceneUnreadable;
     }
   }
   if (!session.Load(Importing::kSourcePart, Importing::kNoGeometry, &error)) {
-    Fail(error);
+    report.Fail(error);
     return kExitSceneUnreadable;
   }
-  for (const auto& warning : session.Scene().Source().warnings) Fail("warning: " + warning);
+  for (const auto& warning : session.Scene().Source().warnings) RunReport::Warn(warning);
 
   if (options->view.enabled) return RunView(session, scenePath, options->view, options->import);
 
   if (batch != nullptr) {
     exitCode = RunBatch(session, batch, stdout, options->output);
     if (batch != stdin) std::fclose(batch);
+    // Each failed line has had its JSON line.
+    report.AnswerWritten();
     return exitCode;
   }
 
-  if (options->tree) return PrintTree(session, scenePath, treeFormat, dot);
+  if (options->tree) return PrintTree(session, scenePath, treeFormat, dot, report);
 
-  if (request.info == nullptr) {
-    const SceneSummary summary = Summarize(session, scenePath);
-    Print(options->output.json ? SummaryJson(summary) : SummaryText(summary));
-    for (const auto& message : summary.messages) Fail(message);
-    return summary.messages.empty() ? kExitOk : kExitBadInput;
-  }
+  if (request.info == nullptr) return PrintSummary(session, scenePath, *options, report);
 
   if (!ResolveNodeNames(session, request, &error)) {
-    Fail(error);
+    report.Fail(error);
     return kExitBadInput;
   }
   const Answer& result = session.Run(request);
-  for (const auto& message : result.messages) Fail(ShortName(*request.info) + ": " + message);
+  for (const auto& message : result.messages) report.Fail(ShortName(*request.info) + ": " + message);
+  const int answered = result.messages.empty() ? kExitOk : kExitBadInput;
   TextSink sink(stdout);
   if (options->output.json) {
     WriteAnswerJson(result, sink);
@@ -203,10 +264,21 @@ int Run(int argc, const char* const* argv) {
     AppendText(result, options->output.full, sink.text);
   }
   sink.Write();
-  return result.messages.empty() ? kExitOk : kExitBadInput;
+  report.AnswerWritten();
+  // A name that finds no node answers -1; the hint goes beside the answer.
+  std::vector<std::string> hints{MissingNodeHint(session, result)};
+  const bool findsByName = request.info->value == Importing::SCI_NODE_ID;
+  for (const QueryInput& input : request.inputs)
+    if (input.nodeName || findsByName) hints.push_back(RepeatedNameHint(session, input.text));
+  for (const auto& hint : hints)
+    if (!hint.empty()) std::fprintf(stderr, "sci: %s: %s\n", ShortName(*request.info).c_str(), hint.c_str());
+  return answered;
 }
 
 }  // namespace
 }  // namespace sci
 
-int main(int argc, char** argv) { return sci::Run(argc, argv); }
+int main(int argc, char** argv) {
+  sci::RunReport report;
+  return report.Finish(sci::Run(argc, argv, report));
+}

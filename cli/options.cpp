@@ -1,5 +1,6 @@
 #include "cli/options.h"
 
+#include <algorithm>
 #include <cctype>
 #include <map>
 #include <string>
@@ -8,8 +9,10 @@
 
 #include "cli/exit_codes.h"
 #include "cli/locations.h"
+#include "session/nearest_words.h"
 #include "session/printable.h"
 #include "session/query_table.h"
+#include "session/value_text.h"
 
 namespace sci {
 
@@ -28,6 +31,12 @@ constexpr const char* kFooter =
     "first node of that name). A word that reads as a number is always an ID; write\n"
     "name:WORD for a node whose name reads as a number (name:42). A name that no node\n"
     "has is a bad input (exit code 1).\n"
+    "\n"
+    "The summary: 'sci SCENE' (or --summary) shows the counts, then a table each of\n"
+    "meshes, materials, textures, animations, cameras, lights and render figures\n"
+    "(tables fold after 20 rows: --all), then the node tree (--no-tree leaves it out);\n"
+    "-f csv|md writes the tables for spreadsheets or Markdown, --output-dir DIR one\n"
+    "CSV file per table.\n"
     "\n"
     "The tree: 'sci --tree SCENE' shows the nodes with their surfaces, cameras, lights\n"
     "and animations; --format json gives {\"scene\", \"tree\"}, valid JSON whatever the\n"
@@ -64,9 +73,49 @@ class HelpFormatter : public CLI::Formatter {
   std::string make_positionals(const CLI::App*) const override { return {}; }
 };
 
+// The option names of `app`, as typed: "--json", "-j".
+std::vector<std::string> OptionNames(const CLI::App& app) {
+  std::vector<std::string> names;
+  for (const CLI::Option* option : app.get_options()) {
+    for (const auto& name : option->get_lnames()) names.push_back("--" + name);
+    for (const auto& name : option->get_snames()) names.push_back("-" + name);
+  }
+  return names;
+}
+
+// "; did you mean --json?" for the first word of `argv` that looks like an
+// option and is none of `app`'s, or empty.
+std::string NearestOption(const CLI::App& app, int argc, const char* const* argv) {
+  const auto names = OptionNames(app);
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view word = argv[i];
+    if (word == "--") break;
+    if (word.size() < 3 || word.compare(0, 2, "--") != 0) continue;
+    const std::string_view name = word.substr(0, word.find('='));
+    if (std::find(names.begin(), names.end(), name) != names.end()) continue;
+    const auto nearest = NearestWords(name, names, 2);
+    if (nearest.empty()) return {};
+    return "; did you mean " + nearest[0] + (nearest.size() > 1 ? " or " + nearest[1] : "") + "?";
+  }
+  return {};
+}
+
 }  // namespace
 
-std::optional<Options> ParseCommandLine(int argc, const char* const* argv, int* exitCode) {
+bool AsksForJson(int argc, const char* const* argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view word = argv[i];
+    if (word == "--") return false;
+    if (word == "--json") return true;
+    // A cluster of the flags that take no value, such as -tj.
+    if (word.size() > 1 && word[0] == '-' && word.find_first_not_of("ltj", 1) == std::string_view::npos &&
+        word.find('j') != std::string_view::npos)
+      return true;
+  }
+  return false;
+}
+
+std::optional<Options> ParseCommandLine(int argc, const char* const* argv, int* exitCode, std::string* error) {
   Options options;
   CLI::App app(kDescription, "sci");
   app.formatter(std::make_shared<HelpFormatter>());
@@ -76,9 +125,17 @@ std::optional<Options> ParseCommandLine(int argc, const char* const* argv, int* 
   app.add_flag("--formats", options.formats, "List the file formats that scenes can be read from");
   app.add_flag("-j,--json", options.output.json, "Write results as JSON (one object per line)");
   app.add_flag("-t,--tree", options.tree, "Show the node tree with surfaces, cameras, lights and animations");
-  app.add_option("-f,--format", options.format, "How --tree is written: text (default), json, dot or svg")
-      ->check(CLI::IsMember({"text", "json", "dot", "svg"}))
+  app.add_flag("-s,--summary", options.summary,
+               "Show the summary: counts, tables of meshes, materials, textures, animations, cameras, lights and "
+               "render figures, and the node tree (the default without a query)");
+  app.add_option("-f,--format", options.format,
+                 "How the summary is written: text (default), json, csv or md; the tree (--tree): text, json, dot or svg")
+      ->check(CLI::IsMember({"text", "json", "csv", "md", "dot", "svg"}))
       ->type_name("FORMAT");
+  app.add_flag("--all", options.allRows, "Show every row of the summary's tables (they fold after 20 rows)");
+  app.add_flag("--no-tree", options.noTree, "Leave the node tree out of the summary");
+  app.add_option("--output-dir", options.outputDir, "With --format csv: write one CSV file per table into DIR")
+      ->type_name("DIR");
   app.add_flag("--full", options.output.full, "Show whole meshes and key lists in plain text");
   app.add_option("-b,--batch", options.batchFile,
                  "Answer one query per line of FILE ('-' for standard input) against one loaded scene")
@@ -131,14 +188,31 @@ std::optional<Options> ParseCommandLine(int argc, const char* const* argv, int* 
   } catch (const CLI::Success& success) {
     *exitCode = app.exit(success);
     return std::nullopt;
-  } catch (const CLI::ParseError& error) {
-    app.exit(error);
+  } catch (const CLI::ExtrasError& extras) {
+    *error = extras.what() + NearestOption(app, argc, argv) + " ('sci --help' lists the options)";
+    *exitCode = kExitUsage;
+    return std::nullopt;
+  } catch (const CLI::ParseError& parseError) {
+    *error = parseError.what() + std::string(" ('sci --help' lists the options)");
     *exitCode = kExitUsage;
     return std::nullopt;
   }
   options.import.useCache = !noCache;
   return options;
 }
+
+namespace {
+
+// A word where the query belongs that names a file, or looks like a path
+// and is neither a query nor a number.
+bool LooksLikeSecondScene(const std::string& word) {
+  if (FindQuery(word) != nullptr) return false;
+  float number = 0;
+  return FileExists(word) || IsDirectory(word) ||
+         (word.find_first_of("./") != std::string::npos && !ParseFloat(word, &number));
+}
+
+}  // namespace
 
 bool SplitSceneAndQuery(const std::vector<std::string>& words, std::string* scene,
                         std::vector<std::string>* query, std::string* error) {
@@ -157,6 +231,14 @@ bool SplitSceneAndQuery(const std::vector<std::string>& words, std::string* scen
     }
   }
   query->assign(words.begin() + static_cast<std::ptrdiff_t>(first), words.end());
+  if (!scene->empty() && !query->empty() && LooksLikeSecondScene(query->front())) {
+    std::string rest;
+    for (std::size_t i = 1; i < query->size(); ++i) rest += " " + (*query)[i];
+    *error = "sci reads one scene per run, and '" + Printable(query->front()) +
+             "' is no query; ask each scene in a run of its own: sci " + Printable(*scene) + rest + "; sci " +
+             Printable(query->front()) + rest;
+    return false;
+  }
   return true;
 }
 

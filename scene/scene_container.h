@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -11,6 +12,19 @@
 
 namespace Importing {
 
+// One animation as the file groups it: its name, and the animation IDs
+// (one key list for each node it moves) it became, `count` of them from
+// `first` on.
+struct AnimationGroup {
+  std::string name;
+  std::uint32_t first = 0;
+  std::uint32_t count = 0;
+
+  bool operator==(const AnimationGroup& other) const {
+    return name == other.name && first == other.first && count == other.count;
+  }
+};
+
 // What an import brings besides the records: nothing here is read by a query.
 struct SceneSource {
   std::string path;                      // the file the scene came from
@@ -21,6 +35,7 @@ struct SceneSource {
   std::vector<std::string> embeddedImageNames;
   std::vector<std::string> embeddedImageBytes;
   std::vector<std::string> warnings;     // what the importer had to say
+  std::vector<AnimationGroup> animationGroups;  // in the file's order
 };
 
 // Everything a scene consists of, in the order the container holds it.

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <unordered_map>
 
+#include "session/nearest_words.h"
+
 namespace sci {
 
 namespace {
@@ -39,19 +41,6 @@ const std::unordered_map<std::string, int>& IndexByShortName() {
     return result;
   }();
   return index;
-}
-
-// Edits (insert, delete, replace, swap of neighbours) that turn `a` into `b`.
-std::size_t EditDistance(const std::string& a, const std::string& b) {
-  std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
-  for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
-  for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i)
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
-      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
-    }
-  return d[a.size()][b.size()];
 }
 
 std::vector<QueryChild> Children(const InfoTypeInfo& info, bool outputs) {

@@ -110,6 +110,38 @@ TEST(SciNodeNames, ANameStandsForTheNodesID) {
   fs::remove_all(scene.parent_path());
 }
 
+// Collada nodes by their name attribute, by their id without one; a name
+// that several nodes share finds the first, and sci names the others.
+TEST(SciNodeNames, ColladaNodesGoByTheirNameAttribute) {
+  const fs::path scene = WriteScratchFile("names.dae", R"(<?xml version="1.0" encoding="utf-8"?>
+<COLLADA xmlns="http://www.collada.org/2005/11/COLLADASchema" version="1.4.1">
+  <library_visual_scenes><visual_scene id="Scene" name="Scene">
+    <node id="Box" name="日本語"/><node id="Plain"/><node id="Twin1" name="Twin"/><node id="Twin2" name="Twin"/>
+  </visual_scene></library_visual_scenes>
+  <scene><instance_visual_scene url="#Scene"/></scene>
+</COLLADA>)");
+  struct Case {
+    std::vector<std::string> args;
+    std::string out, err;
+  };
+  const std::vector<Case> cases = {
+      {{"node-name", "1"}, "OUT: Node name: 日本語\n", ""},
+      {{"node-name", "2"}, "OUT: Node name: Plain\n", ""},
+      {{"node-id", "Box"}, "OUT: Node ID: -1 (none)\n", "sci: node-id: no node named 'Box'\n"},
+      {{"node-id", "Twin"}, "OUT: Node ID: 3\n", "sci: node-id: 2 nodes are named 'Twin' (IDs 3, 4); the first is taken\n"},
+      {{"parent-node", "twin"}, "", "sci: parent-node: no node named 'twin'; nearest: 'Twin'\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.back());
+    std::vector<std::string> args{scene.string()};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const SciRun run = RunSci(args);
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_EQ(run.err, c.err);
+  }
+  fs::remove_all(scene.parent_path());
+}
+
 TEST(SciMistakes, EachIsExplained) {
   const fs::path dir = ScratchDir();
   fs::create_directories(dir / "models");
@@ -140,7 +172,7 @@ TEST(SciMistakes, EachIsExplained) {
       {{(dir / "models").string()}, 3, "is a directory"},
       {{junk.string()}, 3, "unknown file format (no extension) and no reader recognises its content"},
       {{"--batch", dir.string()}, 2, "is a directory"},
-      {{"--format", "dot"}, 2, "--format applies to --tree only"},
+      {{"--format", "dot"}, 2, "--format dot draws the node tree: add --tree"},
       {{"--tree", "node-count"}, 2, "--tree takes at most a scene"},
   };
   for (const auto& c : cases) {
@@ -220,11 +252,12 @@ TEST(SciBatch, OverlongLinesAndReadErrorsStopIt) {
     std::size_t answers;
     std::string err;
   };
+  // The answers, then the line that stopped the batch.
   const std::vector<Case> cases = {
-      {dir / "long", 2, 1, "sci: line 2: longer than 1 MiB; the rest of the batch is not read\n"},
+      {dir / "long", 2, 2, "sci: line 2: longer than 1 MiB; the rest of the batch is not read\n"},
       {dir / "edge", 0, 1, ""},  // exactly 1 MiB is still read
-      {"/dev/zero", 2, 0, "sci: line 1: longer than 1 MiB"},
-      {dir, 2, 0, "sci: line 1: cannot read the batch file"},
+      {"/dev/zero", 2, 1, "sci: line 1: longer than 1 MiB"},
+      {dir, 2, 1, "sci: line 1: cannot read the batch file"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.input);
@@ -255,7 +288,7 @@ TEST(SciCompletion, BashCompletesOptionsQueriesAndFiles) {
   };
   const std::vector<Case> cases = {
       {"sci --tr", "--tree"},
-      {"sci --format ", "text json dot svg"},
+      {"sci --format ", "text json csv md dot svg"},
       {"sci node-chi", "node-child-count node-child"},
       {"sci sce", "scene-hierarchy scene-bounding-box scene.gltf"},
       {"sci scene.gltf light-t", "light-type light-theta"},
@@ -279,7 +312,7 @@ TEST(SciCompletion, ZshCompletesOptionsQueriesAndFiles) {
   if (std::system("command -v zsh > /dev/null") != 0) GTEST_SKIP() << "zsh not installed";
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"sci --tr", "--tree"},
-      {"sci --format ''", "text json dot svg"},
+      {"sci --format ''", "text json csv md dot svg"},
       {"sci node-chi", "node-child-count node-child FILES"},
       {"sci scene.gltf light-t", "light-type light-theta FILES"},
       {"sci node-name ''", ""},

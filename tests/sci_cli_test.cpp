@@ -271,6 +271,50 @@ TEST(SciExitCodes, UnusablePluginExitsFour) {
   EXPECT_EQ(named.exitCode, 0) << named.err;
 }
 
+// Every way sci --json can fail writes one JSON object on standard output: an
+// error object, or the answer with the channel's messages. The hints go to
+// standard error beside it.
+TEST(SciExitCodes, EveryFailureWritesOneJsonObject) {
+  const std::string demo = SCI_DEMO_SCENE;
+  struct Case {
+    std::vector<std::string> args;
+    int exitCode;
+    const char* said;   // on standard error and, for an error object, in its message
+    bool answered;      // the answer is written, its "messages" telling the failure
+    const char* file;   // the error object's "file"; null for none
+  };
+  const Case cases[] = {
+      {{"--json", "--no-cahce", demo}, 2, "not expected: --no-cahce; did you mean --no-cache?", false, nullptr},
+      {{"-j", "--tre", demo}, 2, "did you mean --tree?", false, nullptr},
+      {{"--json", "nodee-count"}, 2, "did you mean 'node-count'?", false, nullptr},
+      {{"--json", demo, demo}, 2, "sci reads one scene per run", false, demo.c_str()},
+      {{"--json", demo, "node-child", "0"}, 2, "usage: sci [SCENE] node-child <Node ID> <Child number>", false,
+       demo.c_str()},
+      {{"--json", "/no/such/scene.glb", "node-count"}, 3, "/no/such/scene.glb", false, "/no/such/scene.glb"},
+      {{"--json", "--plugin", "/no/such/plugin.so", demo}, 4, "/no/such/plugin.so", false, demo.c_str()},
+      {{"--json", demo, "node-child", "table", "0"}, 1, "no node named 'table'; nearest: 'Table'", false, demo.c_str()},
+      {{"--json", demo, "node-name", "99"}, 1, "out of range", true, nullptr},
+      {{"--json", demo, "node-id", "table"}, 0, "node-id: no node named 'table'; nearest: 'Table'", true, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+    const SciRun run = RunSci(c.args);
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+    EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+    const auto lines = JsonLines(run.out);
+    ASSERT_EQ(lines.size(), 1u) << run.out;
+    if (c.answered) {
+      EXPECT_FALSE(lines[0].contains("error")) << run.out;
+      EXPECT_EQ(lines[0]["messages"].empty(), c.exitCode == 0) << run.out;
+      continue;
+    }
+    const Json& error = lines[0]["error"];
+    EXPECT_EQ(error["exit"], c.exitCode);
+    EXPECT_EQ(error["file"], c.file ? Json(c.file) : Json());
+    EXPECT_NE(error["message"].get<std::string>().find(c.said), std::string::npos) << run.out;
+  }
+}
+
 TEST(SciExitCodes, HelpAndVersionExitZero) {
   const SciRun help = RunSci({"--help"});
   EXPECT_EQ(help.exitCode, 0);

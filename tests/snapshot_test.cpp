@@ -74,6 +74,7 @@ TEST_P(SnapshotRoundTrip, EveryQueryAnswersAlike) {
   const auto &source = loaded.Scene().Source(), &original = imported.Scene().Source();
   EXPECT_EQ(source.path, GetParam());
   EXPECT_EQ(source.warnings, original.warnings);
+  EXPECT_TRUE(source.animationGroups == original.animationGroups);
   EXPECT_EQ(source.embeddedImageNames, original.embeddedImageNames);
   EXPECT_TRUE(source.embeddedImageBytes == original.embeddedImageBytes);
   // Every query, with inputs across and beyond each collection, answers bit for bit alike.
@@ -177,7 +178,7 @@ TEST(SnapshotRejects, HostileHeadersCountsAndReferences) {
   const Bytes bytes = Save(fixture, kProvenance);
   Bytes version = bytes;
   version[8] = 2;
-  ExpectRefused(version, "snapshot format version 2, this build reads version 3");
+  ExpectRefused(version, "snapshot format version 2, this build reads version 4");
   ExpectRefused(Bytes(bytes.begin(), bytes.begin() + 100), "an index of 15 sections does not fit in 100 bytes");
   Bytes shifted = bytes;
   shifted[snapshot::kFileHeaderSize + 8] += 64;  // the provenance a boundary further on

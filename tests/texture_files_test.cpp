@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/view/texture_files.h"
+#include "session/texture_files.h"
 
 namespace {
 

@@ -4,9 +4,9 @@ _sci() {
   COMPREPLY=()
   local cur="${COMP_WORDS[COMP_CWORD]}" prev="${COMP_WORDS[COMP_CWORD-1]}" sci="${COMP_WORDS[0]}"
   case "$prev" in
-    -f|--format) mapfile -t COMPREPLY < <(compgen -W "text json dot svg" -- "$cur"); return ;;
+    -f|--format) mapfile -t COMPREPLY < <(compgen -W "text json csv md dot svg" -- "$cur"); return ;;
     --reader) mapfile -t COMPREPLY < <(compgen -W "native assimp" -- "$cur"); return ;;
-    -b|--batch|-p|--plugin|--cache-dir) mapfile -t COMPREPLY < <(compgen -f -- "$cur"); return ;;
+    -b|--batch|-p|--plugin|--cache-dir|--output-dir) mapfile -t COMPREPLY < <(compgen -f -- "$cur"); return ;;
   esac
   if [[ "$cur" == -* ]]; then
     mapfile -t COMPREPLY < <(compgen -W "$("$sci" --help 2>/dev/null | grep -o -- '--[a-z][a-z-]*' | sort -u)" -- "$cur")

@@ -1,7 +1,7 @@
 #include "cli/view/page_files.h"
 
 #include "cli/locations.h"
-#include "cli/view/texture_files.h"
+#include "session/texture_files.h"
 
 namespace sci {
 

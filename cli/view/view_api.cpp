@@ -6,7 +6,7 @@
 
 #include "cli/view/geometry_binary.h"
 #include "cli/view/texture_decoding.h"
-#include "cli/view/texture_files.h"
+#include "session/texture_files.h"
 #include "host/mesh_channel.h"
 #include "host/value_channels.h"
 #include "session/json_output.h"

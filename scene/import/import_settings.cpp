@@ -34,7 +34,7 @@ unsigned PostProcessFlags(bool validate) {
 std::string ImportSettingsText(GltfReader gltfReader) {
   char hex[16];
   std::snprintf(hex, sizeof hex, "%x", PostProcessFlags(true));
-  return "post-processing 0x" + std::string(hex) + ", no skeleton meshes, FBX pivots folded, glTF reader " +
+  return "post-processing 0x" + std::string(hex) + ", no skeleton meshes, FBX pivots folded, Collada names, glTF reader " +
          GltfReaderName(gltfReader);
 }
 

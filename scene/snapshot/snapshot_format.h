@@ -10,7 +10,7 @@
 #include "scene/snapshot/snapshot.h"
 #include "scene/snapshot/snapshot_bytes.h"
 
-// The snapshot image, version 3, little-endian throughout:
+// The snapshot image, version 4, little-endian throughout:
 //   file header, 24 bytes: magic "SCISNAP\0", format version, section count,
 //     and the XXH3 checksum of the index that follows;
 //   the index, 32 bytes a section: tag, flags (0), offset, length and the
@@ -30,7 +30,7 @@
 namespace Importing::snapshot {
 
 inline constexpr char kMagic[8] = {'S', 'C', 'I', 'S', 'N', 'A', 'P', '\0'};
-inline constexpr std::uint32_t kFormatVersion = 3;
+inline constexpr std::uint32_t kFormatVersion = 4;
 inline constexpr std::size_t kFileHeaderSize = 24;
 inline constexpr std::size_t kIndexEntrySize = 32;
 inline constexpr std::size_t kAlignment = 64;

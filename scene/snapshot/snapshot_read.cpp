@@ -17,6 +17,7 @@ constexpr std::size_t kNodeBytes = 4 + 4 + 64 + 4 + 16;
 constexpr std::size_t kSurfaceBytes = 4 + 4 + 4;
 constexpr std::size_t kSurfaceTextureBytes = 4 + 4 + 4 + 4 + 64;
 constexpr std::size_t kFileIdentityBytes = 4 + 8 * 4;
+constexpr std::size_t kAnimationGroupBytes = 4 + 4 + 4;
 
 template <class T>
 T Read(ByteReader& in, const char* what) {
@@ -46,6 +47,12 @@ void ReadSource(ByteReader& in, SceneSource& source) {
   source.embeddedImageNames = in.Strings("embedded image names");
   source.embeddedImageBytes = in.Strings("embedded image bytes");
   source.warnings = in.Strings("warnings");
+  source.animationGroups.resize(in.Count(kAnimationGroupBytes, "animation groups"));
+  for (AnimationGroup& group : source.animationGroups) {
+    group.name = in.String("an animation group name");
+    group.first = in.U32();
+    group.count = in.U32();
+  }
 }
 
 void ReadAnimations(ByteReader& in, std::vector<Animation>& animations) {

@@ -23,6 +23,12 @@ void WriteSource(const SceneSource& source, ByteWriter& out) {
   out.Strings(source.embeddedImageNames);
   out.Strings(source.embeddedImageBytes);
   out.Strings(source.warnings);
+  out.U32(static_cast<std::uint32_t>(source.animationGroups.size()));
+  for (const AnimationGroup& group : source.animationGroups) {
+    out.String(group.name);
+    out.U32(group.first);
+    out.U32(group.count);
+  }
 }
 
 void WriteAnimations(const std::vector<Animation>& animations, ByteWriter& out) {

@@ -1,11 +1,13 @@
 #include "scene/import/assimp/assimp_import.h"
 
+#include <assimp/ColladaMetaData.h>
 #include <assimp/Importer.hpp>
 #include <assimp/scene.h>
 
 #include <cstring>
 #include <fstream>
 #include <optional>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 
@@ -46,6 +48,26 @@ std::optional<float> GltfLightRange(const aiNode* node) {
   double wide = 0;
   if (node->mMetaData->Get("PBR_LightRange", wide)) return static_cast<float>(wide);
   return std::nullopt;
+}
+
+// Collada nodes are read by their name attribute; one without gets the
+// reader's made-up name, here replaced by its id (and so are the names of
+// the cameras and lights it carries), once every link by name is made.
+void NameUnnamedColladaNodesById(const std::vector<const aiNode*>& sourceNodes, SceneData& data) {
+  constexpr std::string_view kMadeUp = "$ColladaAutoName$_";
+  for (std::size_t id = 0; id < sourceNodes.size(); ++id) {
+    aiString colladaId;
+    const std::string name = data.nodes[id].GetName();
+    if (name.compare(0, kMadeUp.size(), kMadeUp) != 0 || !sourceNodes[id]->mMetaData ||
+        !sourceNodes[id]->mMetaData->Get(AI_METADATA_COLLADA_ID, colladaId) || colladaId.length == 0)
+      continue;
+    const std::string given = ToString(colladaId);
+    data.nodes[id].SetName(given);
+    for (Camera& camera : data.cameras)
+      if (camera.GetName() == name) camera.SetName(given);
+    for (Light& light : data.lights)
+      if (light.GetName() == name) light.SetName(given);
+  }
 }
 
 // Converts the whole Assimp scene into `data` in one pass.
@@ -111,6 +133,8 @@ void Convert(const aiScene& scene, const std::string& format, SceneData& data) {
   std::unordered_map<std::string, int> animationIDs;  // first channel per target name
   for (unsigned a = 0; a < scene.mNumAnimations; ++a) {
     const aiAnimation& animation = *scene.mAnimations[a];
+    data.source.animationGroups.push_back(
+        {ToString(animation.mName), static_cast<std::uint32_t>(data.animations.size()), animation.mNumChannels});
     for (unsigned c = 0; c < animation.mNumChannels; ++c) {
       const aiNodeAnim& channel = *animation.mChannels[c];
       animationIDs.emplace(ToString(channel.mNodeName), static_cast<int>(data.animations.size()));
@@ -131,6 +155,7 @@ void Convert(const aiScene& scene, const std::string& format, SceneData& data) {
     data.source.embeddedImageBytes.emplace_back(file ? reinterpret_cast<const char*>(image.pcData) : "",
                                                 file ? image.mWidth : 0);
   }
+  NameUnnamedColladaNodesById(sourceNodes, data);
   data.source.format = format;
 }
 

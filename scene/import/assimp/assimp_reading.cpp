@@ -138,6 +138,8 @@ ReadOutcome ReadWithValidationFallback(Assimp::Importer& importer, Fresh fresh, 
 void ConfigureImporter(Assimp::Importer& importer) {
   importer.SetPropertyBool(AI_CONFIG_IMPORT_NO_SKELETON_MESHES, true);
   importer.SetPropertyBool(AI_CONFIG_IMPORT_FBX_PRESERVE_PIVOTS, false);
+  // Collada nodes are named by their name attribute, as modelling tools show them; by their id without one.
+  importer.SetPropertyBool(AI_CONFIG_IMPORT_COLLADA_USE_COLLADA_NAMES, true);
 }
 
 ReadOutcome ReadFile(Assimp::Importer& importer, const std::string& path,

@@ -453,10 +453,13 @@ class SceneReader {
     const auto retrievalIndex = [this](std::size_t node) { return static_cast<unsigned>(nodeOrder_.IdOf(node)); };
     std::unordered_map<std::string, int> firstByName;
     for (const JsonValue& animation : doc_.animations) {
+      AnimationGroup group{animation.String("name"), static_cast<std::uint32_t>(data_.animations.size()), 0};
       for (NodeTrack& track : ReadAnimation(doc_, animation, retrievalIndex)) {
         firstByName.emplace(NodeName(doc_.nodes[track.node], track.node), static_cast<int>(data_.animations.size()));
         data_.animations.push_back(std::move(track.keys));
+        ++group.count;
       }
+      data_.source.animationGroups.push_back(std::move(group));
     }
     for (Node& node : data_.nodes) {
       const auto id = firstByName.find(node.GetName());

@@ -1,4 +1,4 @@
-#include "cli/view/texture_files.h"
+#include "session/texture_files.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -113,6 +113,30 @@ bool ReadTextureImage(const std::string& scenePath, const Importing::SceneSource
   if (limit <= head.size()) return *bytes = head.substr(0, limit), true;
   if (!ReadFileBytes(file, bytes, limit)) return *why = "it cannot be read", false;
   return true;
+}
+
+ImageFacts InspectTextureImage(const std::string& scenePath, const Importing::SceneSource& source,
+                               const std::string& texturePath) {
+  ImageFacts facts;
+  facts.embedded = EmbeddedImage(source, texturePath) >= 0;
+  std::string bytes, why;
+  if (!ReadTextureImage(scenePath, source, texturePath, &bytes, &why)) return facts;
+  facts.found = true;
+  facts.bytes = bytes.size();
+  const auto starts = [&](std::string_view magic) { return std::string_view(bytes).substr(0, magic.size()) == magic; };
+  const std::string_view type = ImageContentType(bytes);
+  int channels = 0;
+  const bool told = stbi_info_from_memory(reinterpret_cast<const stbi_uc*>(bytes.data()), static_cast<int>(bytes.size()),
+                                          &facts.width, &facts.height, &channels) == 1;
+  if (!told) facts.width = facts.height = 0;
+  if (type != "application/octet-stream") facts.format = type.substr(type.find('/') + 1);
+  else if (starts(std::string_view("\xABKTX 20\xBB\r\n\x1A\n", 12))) facts.format = "ktx2";
+  else if (starts("DDS ")) facts.format = "dds";
+  else if (starts("8BPS")) facts.format = "psd";
+  else if (starts("#?")) facts.format = "hdr";
+  else if (bytes.size() > 1 && bytes[0] == 'P' && bytes[1] >= '1' && bytes[1] <= '7') facts.format = "pnm";
+  else if (told) facts.format = "tga";  // the one format stb_image reads that has no magic
+  return facts;
 }
 
 bool ReadFileBytes(const std::string& path, std::string* bytes, std::size_t limit) {

@@ -26,6 +26,22 @@ bool ReadTextureImage(const std::string& scenePath, const Importing::SceneSource
                       const std::string& texturePath, std::string* bytes, std::string* why,
                       const std::vector<std::string>& roots = {}, std::size_t limit = std::string::npos);
 
+// What the image a texture path names is.
+struct ImageFacts {
+  bool embedded = false;  // inside the scene file
+  bool found = false;     // its bytes could be read
+  std::string format;     // "png", "jpeg", ...; empty when not told
+  int width = 0, height = 0;  // 0 when not told
+  std::uint64_t bytes = 0;    // as stored
+};
+
+// What the image `texturePath` names is, found as ReadTextureImage finds it
+// (without further roots): embedded or a file, its format ("png", "jpeg",
+// "gif", "webp", "bmp", "ktx2", "dds", "psd", "hdr", "pnm", "tga"), its
+// pixel size where stb_image tells it, and its bytes.
+ImageFacts InspectTextureImage(const std::string& scenePath, const Importing::SceneSource& source,
+                               const std::string& texturePath);
+
 // Reads the file at `path`, up to `limit` bytes, into `bytes`; false when
 // it cannot.
 bool ReadFileBytes(const std::string& path, std::string* bytes, std::size_t limit = std::string::npos);
