@@ -40,14 +40,20 @@ class UVList {
   }
 
   std::size_t size() const { return size_; }
-  bool empty() const { return size_ == 0; }
-  std::size_t capacity() const { return capacity_; }
   const D3DXVECTOR2* begin() const { return data(); }
   const D3DXVECTOR2* end() const { return data() + size_; }
   D3DXVECTOR2& operator[](std::size_t set) { return data()[set]; }
   const D3DXVECTOR2& operator[](std::size_t set) const { return data()[set]; }
 
   void clear() { size_ = 0; }
+  // Sets past the old size start as (0, 0).
+  void resize(std::size_t count) {
+    reserve(count);
+    std::fill(data() + std::min<std::size_t>(size_, count), data() + count, D3DXVECTOR2{});
+    size_ = static_cast<std::uint32_t>(count);
+  }
+
+ private:
   void reserve(std::size_t count) {
     if (count <= capacity_) return;
     const std::size_t capacity = std::max<std::size_t>(count, 2 * capacity_);
@@ -56,23 +62,6 @@ class UVList {
     heap_ = std::move(grown);
     capacity_ = static_cast<std::uint32_t>(capacity);
   }
-  // Sets past the old size start as (0, 0).
-  void resize(std::size_t count) {
-    reserve(count);
-    std::fill(data() + std::min<std::size_t>(size_, count), data() + count, D3DXVECTOR2{});
-    size_ = static_cast<std::uint32_t>(count);
-  }
-  void push_back(D3DXVECTOR2 uv) {
-    reserve(size_ + 1);
-    data()[size_++] = uv;
-  }
-
-  friend bool operator==(const UVList& a, const UVList& b) {
-    return a.size_ == b.size_ && std::equal(a.begin(), a.end(), b.begin());
-  }
-  friend bool operator!=(const UVList& a, const UVList& b) { return !(a == b); }
-
- private:
   static constexpr std::uint32_t kInPlace = 2;
   D3DXVECTOR2* data() { return heap_ ? heap_.get() : inPlace_; }
   const D3DXVECTOR2* data() const { return heap_ ? heap_.get() : inPlace_; }

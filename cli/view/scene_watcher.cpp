@@ -11,7 +11,8 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
-#include <tuple>
+
+#include "scene/import/file_identity.h"
 
 namespace sci {
 
@@ -20,17 +21,16 @@ namespace {
 constexpr int kQuietMilliseconds = 250;
 constexpr int kStampMilliseconds = 500;
 
-// What changes when a file is written or renamed into place; all zero for a
-// file that is not there.
-using Stamp = std::tuple<dev_t, ino_t, off_t, long long, long long>;
+// The files' identities, which a write or a rename into place changes; all
+// zero for a file that is not there.
+using Stamp = Importing::Import::FileIdentity;
 
 std::vector<Stamp> StampsOf(const std::vector<std::string>& paths) {
   std::vector<Stamp> stamps;
   for (const std::string& path : paths) {
     struct stat info {};
     if (stat(path.c_str(), &info) != 0) info = {};
-    stamps.emplace_back(info.st_dev, info.st_ino, info.st_size, info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec,
-                        info.st_ctim.tv_sec * 1000000000LL + info.st_ctim.tv_nsec);
+    stamps.push_back(Importing::Import::IdentityOf(path, info));
   }
   return stamps;
 }

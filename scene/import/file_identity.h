@@ -24,6 +24,12 @@ std::string AbsolutePath(const std::string& path);
 
 FileIdentity IdentityOf(const std::string& absolutePath, const struct stat& info);
 
+inline bool operator==(const FileIdentity& a, const FileIdentity& b) {
+  return a.path == b.path && a.size == b.size && a.mtimeNs == b.mtimeNs && a.ctimeNs == b.ctimeNs &&
+         a.inode == b.inode && a.device == b.device;
+}
+inline bool operator!=(const FileIdentity& a, const FileIdentity& b) { return !(a == b); }
+
 // What a file of this mode is, for messages: "a directory", "a FIFO", ...
 const char* FileKindName(mode_t mode);
 

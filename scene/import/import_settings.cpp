@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "scene/import/file_identity.h"
 #include "scene/import/scene_importer.h"
 
 namespace Importing {
@@ -47,11 +48,12 @@ std::string ReaderLibrariesText() {
     files = end == std::string_view::npos ? std::string_view() : files.substr(end + 1);
     struct stat info {};
     text += path;
-    if (::stat(path.c_str(), &info) == 0)
-      text += ' ' + std::to_string(info.st_size) + ' ' + std::to_string(info.st_mtim.tv_sec) + '.' +
-              std::to_string(info.st_mtim.tv_nsec) + ' ' + std::to_string(info.st_ino);
-    else
+    if (::stat(path.c_str(), &info) == 0) {
+      const FileIdentity file = IdentityOf(path, info);
+      text += ' ' + std::to_string(file.size) + ' ' + std::to_string(file.mtimeNs) + ' ' + std::to_string(file.inode);
+    } else {
       text += " missing";
+    }
     text += '\n';
   }
   return text;

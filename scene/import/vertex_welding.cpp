@@ -168,6 +168,7 @@ std::size_t WeldMap(const WeldStreams& streams, std::vector<std::uint32_t>& surv
 void WeldIdenticalVertices(Geometry& geometry) {
   std::vector<Vertex>& vertices = geometry.Vertices;
   const std::size_t count = vertices.size();
+  if (count < 2) return;
   // The streams packed from the records, which welding would otherwise read through their accessors.
   std::vector<float> positions(3 * count), normals(3 * count), uvs;
   std::vector<std::uint8_t> uvCounts(count);
