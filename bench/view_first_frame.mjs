@@ -16,7 +16,7 @@ const runsAt = args.indexOf('--runs');
 const runs = runsAt >= 0 ? Number(args.splice(runsAt, 2)[1]) : 3;
 const [build, ...scenes] = args;
 const sci = resolve(build, 'bin/sci');
-const puppeteer = createRequire(resolve(build, 'web-npm/node_modules/package.json'))('puppeteer-core');
+const puppeteer = createRequire(resolve(build, 'browser-npm/node_modules/package.json'))('puppeteer-core');
 const median = (values) => values.sort((a, b) => a - b)[Math.floor(values.length / 2)];
 
 function importSeconds(scene) {

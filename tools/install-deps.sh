@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build, the tests, the benchmarks and the fuzzers need on Debian.
-# With --windows, also the mingw-w64 cross toolchain and wine for the Windows build.
+# With --windows, also the mingw-w64 cross toolchain and wine for the Windows build;
+# with --packages, the Debian packaging tools; with --browser, Chromium and npm.
 set -euo pipefail
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
@@ -24,6 +25,12 @@ $sudo apt-get install -y --no-install-recommends \
   python3-dev pybind11-dev python3-numpy python3-pandas python3-pytest python3-distributed mypy python3-tqdm
 if [ "${1:-}" = "--windows" ]; then
   $sudo apt-get install -y --no-install-recommends g++-mingw-w64-x86-64-posix wine64
+fi
+
+# With --packages: what the Debian packages are built, judged and tried out with.
+if [ "${1:-}" = "--packages" ]; then
+  $sudo apt-get install -y --no-install-recommends \
+    debhelper dh-python devscripts lintian debootstrap npm
 fi
 
 # With --browser: Chromium, and Node.js with npm when absent, for the page of

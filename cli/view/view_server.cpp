@@ -226,8 +226,9 @@ int RunView(QuerySession& session, const std::string& scenePath, const ViewOptio
             const Importing::GuardedImportOptions& import) {
   const std::string webRoot = WebRoot();
   if (webRoot.empty()) {
-    std::fprintf(stderr, "sci: the inspector's page is not installed in %s/%s (sci was built without npm)\n",
-                 ExecutableDir().c_str(), SCI_WEB_FROM_BIN);
+    const char* why = SCI_PAGE_MISSING[0] != '\0' ? SCI_PAGE_MISSING : "its files were removed after the install";
+    std::fprintf(stderr, "sci: the inspector's page is not in %s: %s\n",
+                 std::filesystem::path(ExecutableDir() + "/" SCI_WEB_FROM_BIN).lexically_normal().c_str(), why);
     return kExitServer;
   }
   std::string why;
