@@ -30,7 +30,7 @@ fi
 # With --packages: what the Debian packages are built, judged and tried out with.
 if [ "${1:-}" = "--packages" ]; then
   $sudo apt-get install -y --no-install-recommends \
-    debhelper dh-python devscripts lintian debootstrap npm
+    debhelper dh-python devscripts lintian debootstrap npm ccache
 fi
 
 # With --browser: Chromium, and Node.js with npm when absent, for the page of
