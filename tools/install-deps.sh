@@ -30,7 +30,9 @@ fi
 # With --packages: what the Debian packages are built, judged and tried out with.
 if [ "${1:-}" = "--packages" ]; then
   $sudo apt-get install -y --no-install-recommends \
-    debhelper dh-python devscripts lintian debootstrap npm ccache
+    debhelper dh-python devscripts lintian debootstrap ccache
+  # A Node.js from elsewhere brings its own npm (and conflicts with Debian's).
+  command -v npm >/dev/null || $sudo apt-get install -y --no-install-recommends npm
 fi
 
 # With --browser: Chromium, and Node.js with npm when absent, for the page of
