@@ -173,6 +173,8 @@ std::vector<std::string> Differences(const SceneContainer& a, const SceneContain
     d.Near(at + " range", la.GetRange(), lb.GetRange(), std::fabs(la.GetRange()));
     d.Near(at + " theta", la.GetTheta(), lb.GetTheta(), 1);
     d.Near(at + " phi", la.GetPhi(), lb.GetPhi(), 1);
+    d.Same(at + " shadow cast", la.GetShadowCast(), lb.GetShadowCast());
+    d.Near(at + " shadow density", la.GetShadowDensity(), lb.GetShadowDensity(), 1);
   }
   if (how.animations)
     for (std::size_t i = 0; i < std::min(a.Animations().size(), b.Animations().size()); ++i) {
