@@ -174,13 +174,6 @@ TEST(SampleCounts, OneKindPerScene) {
   }
 }
 
-TEST_F(SampleValues, GlbEmbeddedTextureKeepsItsReference) {
-  SKIP_WITHOUT_SAMPLES();
-  Import("glb-BoxTextured/BoxTextured.glb");
-  EXPECT_EQ(scene_.TexturePaths(), std::vector<std::string>{"*0"});
-  EXPECT_EQ(scene_.Source().embeddedImages, std::vector<std::string>{"*0"});
-}
-
 TEST_F(SampleValues, FbxUserPropertiesWithoutBookkeeping) {
   SKIP_WITHOUT_SAMPLES();
   Import("fbx-user-props/maya_user_props_7700_binary.fbx");
