@@ -57,7 +57,7 @@ std::vector<std::string> GltfFiles(const std::vector<fs::path>& roots) {
 
 // GTEST_SKIP() leaves only the function it is written in, so it stays in
 // each test body.
-#define SKIP_IF_SAMPLE_MISSING(path)                                              \
+#define SKIP_IF_SAMPLE_MISSING(path)                                        \
   if ((path).rfind(kScenes.string(), 0) == 0 && !fs::is_directory(kScenes)) \
   GTEST_SKIP() << "Sample scenes not found at " << kScenes.string()
 
