@@ -60,6 +60,20 @@ std::string TriangleBin(float x) {
   return std::string(reinterpret_cast<const char*>(positions), sizeof positions);
 }
 
+// tri.gltf and its tri.bin in `dir`: the scene's path.
+fs::path TriangleScene(const fs::path& dir) {
+  WriteFile(dir, "tri.bin", TriangleBin(1));
+  return WriteFile(dir, "tri.gltf", TriangleGltf("tri.bin"));
+}
+
+// The entries of a cache folder, sorted.
+std::vector<fs::path> Entries(const fs::path& cache) {
+  std::vector<fs::path> found;
+  for (const auto& entry : fs::directory_iterator(cache)) found.push_back(entry.path());
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
 constexpr const char* kObjWithMtl = "mtllib quad.mtl\nusemtl red\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
 
 TEST(GuardedImport, HostileFilesEndWithExitThreeAndSayWhy) {
@@ -137,17 +151,15 @@ TEST(GuardedImport, ScenesAnImportOnceRejectedStillLoadWhole) {
 TEST(GuardedImport, TheCacheIsUsedOnlyWhileNothingReadHasChanged) {
   const fs::path dir = ScratchDir();
   const fs::path cache = dir / "cache";
-  const fs::path gltf = WriteFile(dir, "tri.gltf", TriangleGltf("tri.bin")),
-                 obj = WriteFile(dir, "quad.obj", kObjWithMtl);
-  WriteFile(dir, "tri.bin", TriangleBin(1));
+  const fs::path gltf = TriangleScene(dir), obj = WriteFile(dir, "quad.obj", kObjWithMtl);
+  // Each entry's name and inode: a rewritten entry is a new file.
   const auto entries = [&] {
-    std::vector<std::pair<std::string, ino_t>> found;
-    for (const auto& entry : fs::directory_iterator(cache)) {
+    std::vector<std::pair<fs::path, ino_t>> found;
+    for (const fs::path& entry : Entries(cache)) {
       struct stat info;
-      stat(entry.path().c_str(), &info);
-      found.emplace_back(entry.path().filename(), info.st_ino);
+      stat(entry.c_str(), &info);
+      found.emplace_back(entry, info.st_ino);
     }
-    std::sort(found.begin(), found.end());
     return found;
   };
   struct Step {
@@ -170,7 +182,7 @@ TEST(GuardedImport, TheCacheIsUsedOnlyWhileNothingReadHasChanged) {
       {"the material library appeared", [&] { WriteFile(dir, "quad.mtl", "newmtl red\nKd 1 0 0\n"); }, obj,
        {"material-as-xml", "1"}, "<r>1</r>", false},
   };
-  auto before = std::vector<std::pair<std::string, ino_t>>{};
+  std::vector<std::pair<fs::path, ino_t>> before;
   for (const Step& step : steps) {
     SCOPED_TRACE(step.what);
     step.change();
@@ -188,8 +200,7 @@ TEST(GuardedImport, TheCacheIsUsedOnlyWhileNothingReadHasChanged) {
 
 TEST(GuardedImport, CacheFoldersAreChosenAsAsked) {
   const fs::path dir = ScratchDir();
-  const fs::path scene = WriteFile(dir, "tri.gltf", TriangleGltf("tri.bin"));
-  WriteFile(dir, "tri.bin", TriangleBin(1));
+  const fs::path scene = TriangleScene(dir);
   const std::string xdg = getenv("XDG_CACHE_HOME") ? getenv("XDG_CACHE_HOME") : "";
   setenv("XDG_CACHE_HOME", (dir / "xdg").c_str(), 1);
   struct Case {
@@ -219,45 +230,30 @@ TEST(GuardedImport, CacheFoldersAreChosenAsAsked) {
   fs::remove_all(dir);
 }
 
-TEST(GuardedImport, ConcurrentRunsOnOneFileShareItsEntry) {
+// Runs at once on one file, its path spelled five ways, share one entry,
+// left whole and its owner's only.
+TEST(GuardedImport, ConcurrentRunsOnOneFileHoweverSpelledShareOneEntry) {
   const fs::path dir = ScratchDir();
-  const fs::path cache = dir / "cache", scene = WriteFile(dir, "tri.gltf", TriangleGltf("tri.bin"));
-  WriteFile(dir, "tri.bin", TriangleBin(1));
-  std::vector<std::pair<pid_t, fs::path>> runs;
-  for (const char* name : {"a", "b", "c", "d"}) {
-    fs::create_directories(dir / name);
-    runs.emplace_back(
-        StartSci({"--cache-dir", cache.string(), scene.string(), "node-name", "0"}, "/dev/null", dir / name),
-        dir / name);
-  }
-  for (const auto& [pid, output] : runs) {
-    const SciRun run = WaitForSci(pid, output);
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_NE(run.out.find("tri"), std::string::npos);
-  }
-  std::vector<fs::path> entries;
-  for (const auto& entry : fs::directory_iterator(cache)) entries.push_back(entry.path().filename());
-  EXPECT_EQ(entries.size(), 1u) << "one entry, no half-written file left";
-  fs::remove_all(dir);
-}
-
-TEST(GuardedImport, OneFileHasOneEntryHoweverItsPathIsSpelled) {
-  const fs::path dir = ScratchDir();
-  const fs::path cache = dir / "cache", scene = WriteFile(dir, "tri.gltf", TriangleGltf("tri.bin"));
-  WriteFile(dir, "tri.bin", TriangleBin(1));
+  const fs::path cache = dir / "cache", scene = TriangleScene(dir);
   fs::create_directories(dir / "sub");
   fs::create_symlink(scene, dir / "link.gltf");
   const std::vector<std::string> spellings = {scene.string(), dir.string() + "//tri.gltf",
                                               (dir / "sub" / ".." / "tri.gltf").string(),
                                               (dir / "." / "tri.gltf").string(), (dir / "link.gltf").string()};
-  for (const std::string& spelling : spellings) {
-    const SciRun run = RunSci({"--cache-dir", cache.string(), spelling, "node-name", "0"});
-    EXPECT_EQ(run.exitCode, 0) << spelling << ": " << run.err;
-    EXPECT_NE(run.out.find("tri"), std::string::npos) << spelling;
+  std::vector<std::pair<pid_t, fs::path>> runs;
+  for (std::size_t i = 0; i < spellings.size(); ++i) {
+    const fs::path output = dir / ("run" + std::to_string(i));
+    fs::create_directories(output);
+    runs.emplace_back(StartSci({"--cache-dir", cache.string(), spellings[i], "node-name", "0"}, "/dev/null", output),
+                      output);
   }
-  std::vector<fs::path> entries;
-  for (const auto& entry : fs::directory_iterator(cache)) entries.push_back(entry.path());
-  ASSERT_EQ(entries.size(), 1u);
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const SciRun run = WaitForSci(runs[i].first, runs[i].second);
+    EXPECT_EQ(run.exitCode, 0) << spellings[i] << ": " << run.err;
+    EXPECT_NE(run.out.find("tri"), std::string::npos) << spellings[i];
+  }
+  const std::vector<fs::path> entries = Entries(cache);
+  ASSERT_EQ(entries.size(), 1u) << "one entry, no half-written file left";
   struct stat info;
   ASSERT_EQ(stat(cache.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0700u) << "the folder is its owner's only";
@@ -278,12 +274,11 @@ struct PlantCase {
 void ExpectPlantedIgnored(const PlantCase& test) {
   SCOPED_TRACE(test.name);
   const fs::path dir = ScratchDir();
-  const fs::path cache = dir / "cache", scene = WriteFile(dir, "tri.gltf", TriangleGltf("tri.bin"));
-  WriteFile(dir, "tri.bin", TriangleBin(1));
+  const fs::path cache = dir / "cache", scene = TriangleScene(dir);
   const std::vector<std::string> args{"--cache-dir", cache.string(), scene.string(), "node-name", "0"};
   ASSERT_EQ(RunSci(args).exitCode, 0);
-  ASSERT_EQ(std::distance(fs::directory_iterator(cache), fs::directory_iterator()), 1);
-  const fs::path entry = fs::directory_iterator(cache)->path();
+  ASSERT_EQ(Entries(cache).size(), 1u);
+  const fs::path entry = Entries(cache)[0];
   struct stat before, after;
   ASSERT_EQ(stat(entry.c_str(), &before), 0);
   test.plant(cache, entry);

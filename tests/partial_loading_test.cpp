@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <fstream>
 #include <filesystem>
 #include <random>
@@ -23,6 +22,7 @@
 #include "session/query_request.h"
 #include "session/query_table.h"
 #include "session/text_output.h"
+#include "tests/sample_files.h"
 
 using namespace Importing;
 namespace fs = std::filesystem;
@@ -230,12 +230,7 @@ TEST_P(PartialSession, AnswersAsAWholeLoadInAnyOrder) {
   fs::remove_all(cache);
 }
 
-INSTANTIATE_TEST_SUITE_P(Scenes, PartialSession, testing::ValuesIn(SessionScenes()), [](const auto& info) {
-  std::string name = fs::path(info.param).stem().string();
-  for (char& ch : name)
-    if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-  return name;
-});
+INSTANTIATE_TEST_SUITE_P(Scenes, PartialSession, testing::ValuesIn(SessionScenes()), Testing::FileTestName);
 
 // A snapshot damaged after it was opened fails the question that reads the
 // damaged part and every later one, with the same message, and the cache

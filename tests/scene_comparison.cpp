@@ -9,7 +9,7 @@ namespace {
 
 class Differ {
  public:
-  Differ(const Comparison& how, std::size_t limit) : how_(how), limit_(limit) {}
+  explicit Differ(std::size_t limit) : limit_(limit) {}
 
   bool Full() const { return found_.size() >= limit_; }
   std::vector<std::string> Found() && { return std::move(found_); }
@@ -19,7 +19,7 @@ class Differ {
     if (!(a == b)) Note(what, Text(a), Text(b));
   }
   void Near(const std::string& what, double a, double b, double scale) {
-    const double allowed = how_.tolerance * std::max(scale, 1e-30);
+    const double allowed = 1e-6 * std::max(scale, 1e-30);
     const bool bothNan = std::isnan(a) && std::isnan(b);
     if (!bothNan && !(std::fabs(a - b) <= allowed) && !(a == b)) Note(what, Text(a), Text(b));
   }
@@ -58,14 +58,13 @@ class Differ {
     if (!Full()) found_.push_back(what + ": " + a + " vs " + b);
   }
 
-  const Comparison& how_;
   std::size_t limit_;
   std::vector<std::string> found_;
 };
 
 double Magnitude(const D3DXVECTOR3& v) { return std::max({std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)}); }
 
-void CompareGeometry(Differ& d, const std::string& at, const Geometry& a, const Geometry& b, const Comparison& how) {
+void CompareGeometry(Differ& d, const std::string& at, const Geometry& a, const Geometry& b) {
   d.Same(at + " primitive size", a.GetPrimitiveSize(), b.GetPrimitiveSize());
   d.Same(at + " vertex count", a.Vertices.size(), b.Vertices.size());
   D3DXVECTOR3 minA, maxA, minB, maxB;
@@ -74,7 +73,7 @@ void CompareGeometry(Differ& d, const std::string& at, const Geometry& a, const 
   const double scale = std::max(Magnitude(minA), Magnitude(maxA));
   d.Near(at + " box min", minA, minB, scale);
   d.Near(at + " box max", maxA, maxB, scale);
-  if (!how.vertices || a.Vertices.size() != b.Vertices.size()) return;
+  if (a.Vertices.size() != b.Vertices.size()) return;
   d.Same(at + " indices", a.Indices, b.Indices);
   for (std::size_t i = 0; i < a.Vertices.size() && !d.Full(); ++i) {
     const Vertex &va = a.Vertices[i], &vb = b.Vertices[i];
@@ -91,9 +90,9 @@ void CompareGeometry(Differ& d, const std::string& at, const Geometry& a, const 
 
 }  // namespace
 
-std::vector<std::string> Differences(const SceneContainer& a, const SceneContainer& b, const Comparison& how,
+std::vector<std::string> Differences(const SceneContainer& a, const SceneContainer& b, bool animations,
                                      std::size_t limit) {
-  Differ d(how, limit);
+  Differ d(limit);
   D3DXVECTOR3 minA, maxA, minB, maxB;
   a.GetBoundingBox(minA, maxA);
   b.GetBoundingBox(minB, maxB);
@@ -108,22 +107,22 @@ std::vector<std::string> Differences(const SceneContainer& a, const SceneContain
   d.Same("texture count", a.TexturePaths().size(), b.TexturePaths().size());
   d.Same("camera count", a.Cameras().size(), b.Cameras().size());
   d.Same("light count", a.Lights().size(), b.Lights().size());
-  if (how.animations) d.Same("animation count", a.Animations().size(), b.Animations().size());
+  if (animations) d.Same("animation count", a.Animations().size(), b.Animations().size());
 
   for (std::size_t i = 0; i < std::min(a.Nodes().size(), b.Nodes().size()); ++i) {
     const Node &na = a.Nodes()[i], &nb = b.Nodes()[i];
     const std::string at = "nodes[" + std::to_string(i) + "]";
     d.Same(at + " name", na.GetName(), nb.GetName());
-    if (how.notes) d.Same(at + " note", na.GetNote(), nb.GetNote());
+    d.Same(at + " note", na.GetNote(), nb.GetNote());
     d.Near(at + " local matrix", na.LocalMatrix(), nb.LocalMatrix(), std::max(1.0, sceneScale));
     d.Same(at + " children", na.ChildIDs, nb.ChildIDs);
     d.Same(at + " surfaces", na.SurfaceIDs, nb.SurfaceIDs);
     d.Same(at + " cameras", na.CameraIDs, nb.CameraIDs);
     d.Same(at + " lights", na.LightIDs, nb.LightIDs);
-    if (how.animations) d.Same(at + " animation", na.GetAnimationID(), nb.GetAnimationID());
+    if (animations) d.Same(at + " animation", na.GetAnimationID(), nb.GetAnimationID());
   }
   for (std::size_t i = 0; i < std::min(a.Geometries().size(), b.Geometries().size()); ++i)
-    CompareGeometry(d, "geometries[" + std::to_string(i) + "]", a.Geometries()[i], b.Geometries()[i], how);
+    CompareGeometry(d, "geometries[" + std::to_string(i) + "]", a.Geometries()[i], b.Geometries()[i]);
   for (std::size_t i = 0; i < std::min(a.Surfaces().size(), b.Surfaces().size()); ++i) {
     const Surface &sa = a.Surfaces()[i], &sb = b.Surfaces()[i];
     const std::string at = "surfaces[" + std::to_string(i) + "]";
@@ -152,6 +151,10 @@ std::vector<std::string> Differences(const SceneContainer& a, const SceneContain
   }
   for (std::size_t i = 0; i < std::min(a.TexturePaths().size(), b.TexturePaths().size()); ++i)
     d.Same("texturePaths[" + std::to_string(i) + "]", a.TexturePaths()[i], b.TexturePaths()[i]);
+  const auto &imagesA = a.Source().embeddedImages, &imagesB = b.Source().embeddedImages;
+  d.Same("embedded image count", imagesA.size(), imagesB.size());
+  for (std::size_t i = 0; i < std::min(imagesA.size(), imagesB.size()); ++i)
+    d.Same("embeddedImages[" + std::to_string(i) + "]", imagesA[i], imagesB[i]);
   for (std::size_t i = 0; i < std::min(a.Cameras().size(), b.Cameras().size()); ++i) {
     const Camera &ca = a.Cameras()[i], &cb = b.Cameras()[i];
     const std::string at = "cameras[" + std::to_string(i) + "]";
@@ -173,8 +176,10 @@ std::vector<std::string> Differences(const SceneContainer& a, const SceneContain
     d.Near(at + " range", la.GetRange(), lb.GetRange(), std::fabs(la.GetRange()));
     d.Near(at + " theta", la.GetTheta(), lb.GetTheta(), 1);
     d.Near(at + " phi", la.GetPhi(), lb.GetPhi(), 1);
+    d.Same(at + " shadow cast", la.GetShadowCast(), lb.GetShadowCast());
+    d.Near(at + " shadow density", la.GetShadowDensity(), lb.GetShadowDensity(), 1);
   }
-  if (how.animations)
+  if (animations)
     for (std::size_t i = 0; i < std::min(a.Animations().size(), b.Animations().size()); ++i) {
       const Animation &aa = a.Animations()[i], &ab = b.Animations()[i];
       const std::string at = "animations[" + std::to_string(i) + "]";

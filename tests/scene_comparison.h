@@ -10,18 +10,11 @@
 
 namespace Importing::Testing {
 
-struct Comparison {
-  // Numbers compare within tolerance x the largest magnitude of their kind
-  // in the first scene (positions, UVs, matrices, ...); 0: exactly.
-  double tolerance = 1e-6;
-  bool vertices = true;     // compare each vertex and index, not only counts and boxes
-  bool animations = true;
-  bool notes = true;
-};
-
 // The differences found, each naming the record ("geometries[3].vertices[7]
-// position: (1, 2, 3) vs (1, 2, 4)"); at most `limit` of them.
-std::vector<std::string> Differences(const SceneContainer& a, const SceneContainer& b, const Comparison& how,
+// position: (1, 2, 3) vs (1, 2, 4)"); at most `limit` of them. Numbers
+// compare within 1e-6 x the largest magnitude of their kind in `a`
+// (positions, UVs, matrices, ...); animations only when asked.
+std::vector<std::string> Differences(const SceneContainer& a, const SceneContainer& b, bool animations = true,
                                      std::size_t limit = 20);
 
 }  // namespace Importing::Testing

@@ -1,16 +1,22 @@
-// Texture files a scene names are read only from inside the scene's folder
-// or a folder the user names, after links and `..` are resolved, only when
-// they are small enough and hold an image; a refusal says why.
+// What sci --view reads beside the scene. Texture files a scene names are
+// read only from inside the scene's folder or a folder the user names, after
+// links and `..` are resolved, only when they are small enough and hold an
+// image; a refusal says why. Saves of the viewed scene are seen, by
+// notification or by comparing stamps.
 
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "cli/view/scene_watcher.h"
 #include "session/texture_files.h"
 
 namespace {
@@ -80,5 +86,56 @@ TEST(TextureFiles, OnlyFilesInsideTheScenesFolderAreRead) {
   }
   fs::remove_all(dir);
 }
+
+using sci::SceneWatcher;
+
+class SceneWatcherTest : public testing::TestWithParam<SceneWatcher::By> {
+ protected:
+  void SetUp() override {
+    folder_ = fs::path(testing::TempDir()) /
+              ("watch_" + std::to_string(getpid()) + "_" + std::to_string(static_cast<int>(GetParam())));
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+    Write("scene.gltf", "{}");
+    Write("scene.bin", "1");
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  void Write(const std::string& name, const std::string& text) {
+    const fs::path path = folder_ / name;
+    std::ofstream(path.string() + ".tmp") << text;
+    fs::rename(path.string() + ".tmp", path);
+  }
+  // Waits up to three seconds for `calls` to reach `count`.
+  static bool Reaches(const std::atomic<int>& calls, int count) {
+    for (int tries = 0; tries < 60 && calls < count; ++tries) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return calls >= count;
+  }
+
+  fs::path folder_;
+};
+
+// A save by rename of the scene or of a companion is seen once; a file the
+// scene does not read is not.
+TEST_P(SceneWatcherTest, SeesSavesOfTheSceneAndItsCompanionsOnly) {
+  std::atomic<int> calls{0};
+  SceneWatcher watcher((folder_ / "scene.gltf").string(), {"scene.bin"}, [&] { ++calls; }, GetParam());
+  EXPECT_EQ(watcher.Notified(), GetParam() == SceneWatcher::By::kNotification);
+  Write("other.txt", "x");
+  std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+  EXPECT_EQ(calls, 0) << "a file the scene does not read";
+  Write("scene.gltf", "{\"asset\":{}}");
+  EXPECT_TRUE(Reaches(calls, 1)) << "the scene saved by rename";
+  Write("scene.bin", "22");
+  EXPECT_TRUE(Reaches(calls, 2)) << "a companion saved by rename";
+  std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+  EXPECT_EQ(calls, 2) << "one call a save";
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, SceneWatcherTest,
+                         testing::Values(SceneWatcher::By::kNotification, SceneWatcher::By::kStamps),
+                         [](const auto& info) {
+                           return info.param == SceneWatcher::By::kNotification ? "Notification" : "Stamps";
+                         });
 
 }  // namespace
