@@ -92,7 +92,6 @@ const QueryCase kNodeIdCases[] = {
     {SCI_NODE_SURFACE_ID, 5, kNode, "2", "-1"},
 };
 
-
 TEST(NodeQueries, AnswerTheLastIDAndFailOnBadIDs) {
   SceneBuilder b = NodeScene();
   b.AddSurface(4, 0, 0);
