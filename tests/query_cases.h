@@ -85,6 +85,22 @@ inline std::string Describe(const Orv_Channel& child) {
   return "?";
 }
 
+// The calls a mesh logged: "position 1" for the position of vertex 1, "uv 0@2" for UV set 0 of vertex 2,
+// "index 7@2" for the value 7 at position 2.
+inline std::string DescribeCalls(const std::vector<MeshChannel::Call>& calls) {
+  static const char* const kNames[] = {"begin", "type ", "vertices ", "position ", "normal ",
+                                       "uv ",   "indices ", "index ", "end"};
+  std::string text;
+  for (const auto& call : calls) {
+    text += (text.empty() ? "" : ", ") + std::string(kNames[call.operation]);
+    if (call.operation == MeshChannel::Call::UV || call.operation == MeshChannel::Call::Index)
+      text += std::to_string(call.first) + "@" + std::to_string(call.second);
+    else if (call.operation != MeshChannel::Call::Begin && call.operation != MeshChannel::Call::End)
+      text += std::to_string(call.first);
+  }
+  return text;
+}
+
 // The output children of a channel of info type `type`.
 inline std::vector<int> OutputIndices(Importing::SCI_INFO_TYPE type) {
   std::vector<int> indices;

@@ -199,22 +199,6 @@ const MeshCase kMeshCases[] = {
      "position 2, normal 2, uv 0@2, indices 3, index 0@0, index 1@1, index 7@2, end"},
 };
 
-// "position 1" for the position of vertex 1, "uv 0@2" for UV set 0 of vertex 2,
-// "index 7@2" for the value 7 at position 2.
-std::string DescribeCalls(const std::vector<MeshChannel::Call>& calls) {
-  static const char* const kNames[] = {"begin", "type ", "vertices ", "position ", "normal ",
-                                       "uv ",   "indices ", "index ", "end"};
-  std::string text;
-  for (const auto& call : calls) {
-    text += (text.empty() ? "" : ", ") + std::string(kNames[call.operation]);
-    if (call.operation == MeshChannel::Call::UV || call.operation == MeshChannel::Call::Index)
-      text += std::to_string(call.first) + "@" + std::to_string(call.second);
-    else if (call.operation != MeshChannel::Call::Begin && call.operation != MeshChannel::Call::End)
-      text += std::to_string(call.first);
-  }
-  return text;
-}
-
 const QueryCase kGeometryCases[] = {
     {SCI_GEOMETRY, 6, "Geometry id out of range.", "mesh type 4, 3 vertices, 3 indices", nullptr},
     {SCI_GEOMETRY_VERTEX_COUNT, 6, "Geometry id out of range.", "3", nullptr},
@@ -233,7 +217,7 @@ TEST(GeometryQueries, MeshReceivesTheGeometryInCallOrder) {
     h.SetInput(1, static_cast<float>(c.geometry));
     EXPECT_EQ(h.Run(), 0);
     EXPECT_THAT(h.Messages(), testing::IsEmpty());
-    EXPECT_EQ(DescribeCalls(mesh.CallLog()), c.calls);
+    EXPECT_EQ(query_cases::DescribeCalls(mesh.CallLog()), c.calls);
     EXPECT_EQ(mesh.RejectedCalls(), 0);
   }
 }
