@@ -127,22 +127,17 @@ try {
   const drawn = maps.found.filter((m) => !m.checker).length;
   // The textures show in the picture: without them, other pixels.
   if (drawn > 0) {
-    const textured = await pixelDifference(page);
-    await page.evaluate(() => window.sci.viewport.scene.traverse((o) => {
-      if (o.material?.map && !o.material.map.isDataTexture) {
-        o.userData.map = o.material.map;
-        o.material.map = null;
-        o.material.needsUpdate = true;
-      }
+    // Puts each drawn image aside, or back where it was.
+    const swapImages = () => page.evaluate(() => window.sci.viewport.scene.traverse((o) => {
+      if (!(o.material?.map || o.userData.map) || o.material.map?.isDataTexture) return;
+      [o.material.map, o.userData.map] = [o.userData.map ?? null, o.material.map];
+      o.material.needsUpdate = true;
     }));
+    const textured = await pixelDifference(page);
+    await swapImages();
     const plain = await pixelDifference(page, textured.shot);
     check(plain.share > 0.002, `taking the textures away changed only ${plain.share} of the pixels`);
-    await page.evaluate(() => window.sci.viewport.scene.traverse((o) => {
-      if (o.userData.map) {
-        o.material.map = o.userData.map;
-        o.material.needsUpdate = true;
-      }
-    }));
+    await swapImages();
   }
   if (maps.colourServed) check(drawn > 0, 'no surface draws any of the colour maps the server serves');
 
