@@ -85,8 +85,8 @@ inline std::string Describe(const Orv_Channel& child) {
   return "?";
 }
 
-// The calls a mesh logged: "position 1" for the position of vertex 1, "uv 0@2" for UV set 0 of vertex 2,
-// "index 7@2" for the value 7 at position 2.
+// The calls a mesh logged: "position 1" for the position of vertex 1, "uv 0@2"
+// for UV set 0 of vertex 2, "index 7@2" for the value 7 at position 2.
 inline std::string DescribeCalls(const std::vector<MeshChannel::Call>& calls) {
   static const char* const kNames[] = {"begin", "type ", "vertices ", "position ", "normal ",
                                        "uv ",   "indices ", "index ", "end"};
