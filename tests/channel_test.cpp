@@ -36,31 +36,24 @@ class RecordingChannel : public SceneContainerInfo {
   }
 };
 
-int CountDeclarationCalls(const std::function<void(HostContext&)>& action) {
-  HostContext context;
-  int calls = 0;
-  context.ChildDeclarationObserver = [&](const Orv_Channel&, int, const ChildCreation*) { ++calls; };
-  action(context);
-  return calls;
-}
-
 }  // namespace
 
 TEST(SceneContainerInfoChannel, TheFlagAndCopiesLayNoChildrenOut) {
   SceneContainerInfo source;
   source.SetInfoType(SCI_NODE_SURFACE_COUNT);
-  const int calls = CountDeclarationCalls([&](HostContext& context) {
-    source.SetHostContext(&context);
-    source.SetUpdateChannelName(true);  // a flag only: no new layout
-    SceneContainerInfo copy(source);
-    EXPECT_EQ(copy.GetInfoType(), SCI_NODE_SURFACE_COUNT);
-    EXPECT_TRUE(copy.GetUpdateChannelName());
-    SceneContainerInfo assigned;
-    assigned.SetHostContext(&context);
-    assigned = source;
-    EXPECT_EQ(assigned.GetInfoType(), SCI_NODE_SURFACE_COUNT);
-    EXPECT_TRUE(assigned.GetUpdateChannelName());
-  });
+  HostContext context;
+  int calls = 0;
+  context.ChildDeclarationObserver = [&](const Orv_Channel&, int, const ChildCreation*) { ++calls; };
+  source.SetHostContext(&context);
+  source.SetUpdateChannelName(true);  // a flag only: no new layout
+  SceneContainerInfo copy(source);
+  EXPECT_EQ(copy.GetInfoType(), SCI_NODE_SURFACE_COUNT);
+  EXPECT_TRUE(copy.GetUpdateChannelName());
+  SceneContainerInfo assigned;
+  assigned.SetHostContext(&context);
+  assigned = source;
+  EXPECT_EQ(assigned.GetInfoType(), SCI_NODE_SURFACE_COUNT);
+  EXPECT_TRUE(assigned.GetUpdateChannelName());
   EXPECT_EQ(calls, 0);
 }
 

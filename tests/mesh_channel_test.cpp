@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/mesh_channel.h"
+#include "query_cases.h"
 
 namespace {
 
@@ -77,20 +78,17 @@ TEST(MeshChannel, AnUnfinishedUpdateLeavesTheLastCompleteMesh) {
   mesh.SetVertexCount(5);
   mesh.SetVertexPosition({9, 9, 9}, 0);
   mesh.SetIndexCount(1);
-  ASSERT_EQ(mesh.GetVertices().size(), 3u) << "the unfinished update shows";
+  ASSERT_EQ(query_cases::Describe(mesh), "mesh type 4, 3 vertices, 3 indices") << "the unfinished update shows";
   EXPECT_EQ(mesh.GetVertices()[0].position, (D3DXVECTOR3{0, 0, 0}));
   EXPECT_EQ(mesh.GetVertices()[2].position, (D3DXVECTOR3{2, 0, 0}));
-  EXPECT_EQ(mesh.GetIndices().size(), 3u);
-  EXPECT_EQ(mesh.GetPrimitiveType(), 4);
 
   mesh.BeginMeshUpdate();  // afresh: none of the unfinished update's calls count
   mesh.SetVertexPosition({7, 7, 7}, 4);
   mesh.SetVertexCount(1);
   mesh.EndMeshUpdate();
-  ASSERT_EQ(mesh.GetVertices().size(), 1u);
+  // The type of the last complete mesh carries over.
+  ASSERT_EQ(query_cases::Describe(mesh), "mesh type 4, 1 vertices, 0 indices");
   EXPECT_EQ(mesh.GetVertices()[0].position, (D3DXVECTOR3{0, 0, 0}));
-  EXPECT_TRUE(mesh.GetIndices().empty());
-  EXPECT_EQ(mesh.GetPrimitiveType(), 4) << "the type of the last complete mesh carries over";
   EXPECT_EQ(mesh.RejectedCalls(), 1);
 }
 
@@ -104,17 +102,7 @@ TEST(MeshChannel, LogsEveryCallWhileRecording) {
   mesh.SetIndex(9, 4);
   mesh.RecordCalls(false);
   mesh.SetVertexNormal({}, 0);
-  using C = MeshChannel::Call;
-  const auto& log = mesh.CallLog();
-  ASSERT_EQ(log.size(), 3u);
-  EXPECT_EQ(log[0].operation, C::UV);
-  EXPECT_EQ(log[0].first, 64);
-  EXPECT_EQ(log[0].second, 0);
-  EXPECT_EQ(log[1].operation, C::Position);
-  EXPECT_EQ(log[1].first, 3);
-  EXPECT_EQ(log[2].operation, C::Index);
-  EXPECT_EQ(log[2].first, 9);
-  EXPECT_EQ(log[2].second, 4);
+  EXPECT_EQ(query_cases::DescribeCalls(mesh.CallLog()), "uv 64@0, position 3, index 9@4");
 }
 
 }  // namespace

@@ -28,19 +28,6 @@ std::string Entry(const std::string& tag, const std::string& block) {
   return std::string(1, static_cast<char>(tag.size())) + tag + U64(block.size()) + block;
 }
 
-std::string SavedSettings(SceneContainerInfo& channel) {
-  OrvFileSaver saver;
-  EXPECT_TRUE(channel.SaveChannel(saver));
-  return saver.Bytes();
-}
-
-bool LoadSettings(SceneContainerInfo& channel, const std::string& bytes) {
-  OrvFileLoader loader;
-  std::string error;
-  EXPECT_TRUE(loader.Parse(bytes, &error)) << error;
-  return channel.LoadChannel(loader, nullptr);
-}
-
 // A project file in the test's temporary directory, removed afterwards.
 struct TempFile {
   std::string path;
@@ -57,7 +44,9 @@ TEST(Persistence, TheTwoTagsFollowTheBaseDataByteForByte) {
   channel.SetInfoType(SCI_NODE_SURFACE_COUNT);
   const std::string expected = Entry("ORVNAME", "SceneContainerInfo") + Entry("SCIUCN", std::string(1, '\1')) +
                                Entry("SCIIP", std::string("\x0c\0\0\0", 4));
-  EXPECT_EQ(SavedSettings(channel), expected);
+  OrvFileSaver saver;
+  ASSERT_TRUE(channel.SaveChannel(saver));
+  EXPECT_EQ(saver.Bytes(), expected);
 }
 
 TEST(Persistence, MissingOrMisshapenTagsKeepTheFieldsAndTheLayout) {
@@ -68,7 +57,10 @@ TEST(Persistence, MissingOrMisshapenTagsKeepTheFieldsAndTheLayout) {
     int declarations = 0;
     context.ChildDeclarationObserver = [&](const Orv_Channel&, int, const ChildCreation*) { ++declarations; };
     channel.SetHostContext(&context);
-    EXPECT_TRUE(LoadSettings(channel, settings));
+    OrvFileLoader loader;
+    std::string error;
+    ASSERT_TRUE(loader.Parse(settings, &error)) << error;
+    EXPECT_TRUE(channel.LoadChannel(loader, nullptr));
     EXPECT_EQ(channel.GetInfoType(), SCI_SCENE_HIERARCHY);
     EXPECT_FALSE(channel.GetUpdateChannelName());
     EXPECT_EQ(declarations, 0);

@@ -88,6 +88,7 @@ TEST(SceneContainer, BrokenTreesStillGiveAnswers) {
   EXPECT_EQ(scene.GetGlobalTransform(2), Translation(0, 1, 0));
   D3DXVECTOR3 min, max;
   scene.GetBoundingBox(min, max);
+  EXPECT_EQ(min, D3DXVECTOR3{});
   EXPECT_EQ(max, D3DXVECTOR3{});
 }
 

@@ -79,9 +79,11 @@ def tree_nodes(node, parent=-1):
         yield from tree_nodes(child, node["id"])
 
 
+# The demo, a skeleton, every light type, mixed primitives and texture maps on two UV sets.
 @pytest.mark.parametrize("name", ["demo", "fbx-skeleton-anim/maya_kenney_character_7700_binary.fbx",
-                                  "dae-lights/lights.dae"])
-def test_tables_hold_what_sci_and_the_queries_answer(name):
+                                  "dae-lights/lights.dae", "obj-points-lines-faces/testmixed.obj",
+                                  "gltf-two-uvmaps/12_orm_two_uvmaps.gltf"])
+def test_tables_and_coded_values_hold_what_sci_and_the_queries_answer(name):
     path = DEMO if name == "demo" else sample(name)
     scene = sceneinfo.open(path)
     tree = sci_json("--tree", path)[0]["tree"]
@@ -105,22 +107,6 @@ def test_tables_hold_what_sci_and_the_queries_answer(name):
                                                        for i in range(len(scene.textures))]
     assert list(nodes.index) == list(range(len(scene.nodes)))
 
-
-def test_pandas_is_imported_only_when_a_table_is_asked():
-    code = ("import sys, sceneinfo; scene = sceneinfo.open(sys.argv[1]); before = 'pandas' in sys.modules; "
-            "scene.nodes.to_pandas(); print(before, 'pandas' in sys.modules)")
-    run = subprocess.run([sys.executable, "-c", code, DEMO], capture_output=True, text=True, check=True)
-    assert run.stdout.split() == ["False", "True"]
-    with pytest.raises(TypeError, match="Light records have no table"):
-        sceneinfo.open(DEMO).lights.to_pandas()
-
-
-@pytest.mark.parametrize("name", ["demo", "dae-lights/lights.dae", "obj-points-lines-faces/testmixed.obj",
-                                  "gltf-two-uvmaps/12_orm_two_uvmaps.gltf"])
-def test_coded_values_are_named_as_sci_names_them(name):
-    path = DEMO if name == "demo" else sample(name)
-    scene = sceneinfo.open(path)
-    tree = sci_json("--tree", path)[0]["tree"]
     named = {light["id"]: light["type"] for node, _ in tree_nodes(tree) for light in node["lights"]}
     assert {light.id: light.type.name.lower() for light in scene.lights} == named
     for geometry in scene.geometries:
@@ -132,6 +118,15 @@ def test_coded_values_are_named_as_sci_names_them(name):
         for number, texture_map in enumerate(surface.textures):
             assert isinstance(texture_map.type, sceneinfo.TextureType)
             assert texture_map.type == scene.output("surface-texture-type", surface.id, number)
+
+
+def test_pandas_is_imported_only_when_a_table_is_asked():
+    code = ("import sys, sceneinfo; scene = sceneinfo.open(sys.argv[1]); before = 'pandas' in sys.modules; "
+            "scene.nodes.to_pandas(); print(before, 'pandas' in sys.modules)")
+    run = subprocess.run([sys.executable, "-c", code, DEMO], capture_output=True, text=True, check=True)
+    assert run.stdout.split() == ["False", "True"]
+    with pytest.raises(TypeError, match="Light records have no table"):
+        sceneinfo.open(DEMO).lights.to_pandas()
 
 
 @pytest.mark.parametrize("built_for", [(2, 7), (sys.version_info[0], sys.version_info[1] + 1)])
