@@ -94,43 +94,74 @@ TEST(SciNodeNames, ANameStandsForTheNodesID) {
   fs::remove_all(dir);
 }
 
-TEST(SciMistakes, EachIsExplained) {
+// Each mistake ends sci with its exit code, nothing on standard output and
+// why on standard error. With --json it writes one JSON object, an error
+// holding the exit code, the scene given ("file") and the message that
+// standard error shows.
+TEST(SciMistakes, EachIsExplainedInTextAndJson) {
+  const std::string demo = SCI_DEMO_SCENE;
   const fs::path dir = ScratchDir();
-  const fs::path noExtension = dir / "model";
-  std::ofstream(noExtension) << kNamesGltf;
-  const fs::path oddExtension = dir / "model.scene";
-  std::ofstream(oddExtension) << kNamesGltf;
+  const fs::path noExtension = WriteFile(dir, "model", kNamesGltf);
+  const fs::path oddExtension = WriteFile(dir, "model.scene", kNamesGltf);
   struct Case {
     std::vector<std::string> args;
     int exitCode;
-    std::string err;
+    std::string said;
+    const char* file;  // null for none
   };
   const std::vector<Case> cases = {
-      {{"nodee-count"}, 2, "sci: no such file or query 'nodee-count'; did you mean 'node-count'?\n"},
-      {{"ndoe-name", "0"}, 2, "did you mean 'node-name'"},
-      {{SCI_DEMO_SCENE, "lihgt-type", "0"}, 2, "unknown query 'lihgt-type'; did you mean 'light-type'?"},
-      {{"node-child", "0"}, 2, "node-child takes 2 inputs (Node ID, Child number), only 1 given"},
-      {{"node-count", "1"}, 2, "node-count takes 0 inputs (none), 1 given"},
-      {{"node-child", "0", "first"}, 2, "Child number must be a number, not 'first'"},
-      {{"node-child", "0", "nan"}, 2, "Child number must be a number"},
-      {{"node-name", "0.9"}, 2, "Node ID must be a whole number, not '0.9'"},
-      {{"animation-time", "0", "1.5"}, 2, "must be a whole number, not '1.5'"},
-      {{"--frobnicate"}, 2, "--frobnicate"},
+      {{"nodee-count"}, 2, "no such file or query 'nodee-count'; did you mean 'node-count'?", nullptr},
+      {{"ndoe-name", "0"}, 2, "did you mean 'node-name'", nullptr},
+      {{demo, "lihgt-type", "0"}, 2, "unknown query 'lihgt-type'; did you mean 'light-type'?", demo.c_str()},
+      {{demo, "node-child", "0"}, 2,
+       "node-child takes 2 inputs (Node ID, Child number), only 1 given; "
+       "usage: sci [SCENE] node-child <Node ID> <Child number>",
+       demo.c_str()},
+      {{"node-count", "1"}, 2, "node-count takes 0 inputs (none), 1 given", nullptr},
+      {{"node-child", "0", "first"}, 2, "Child number must be a number, not 'first'", nullptr},
+      {{"node-child", "0", "nan"}, 2, "Child number must be a number", nullptr},
+      {{"node-name", "0.9"}, 2, "Node ID must be a whole number, not '0.9'", nullptr},
+      {{"animation-time", "0", "1.5"}, 2, "must be a whole number, not '1.5'", nullptr},
+      {{"--frobnicate"}, 2, "--frobnicate", nullptr},
+      {{"--no-cahce", demo}, 2, "not expected: --no-cahce; did you mean --no-cache?", nullptr},
+      {{"--tre", demo}, 2, "did you mean --tree?", nullptr},
+      {{demo, demo}, 2, "sci reads one scene per run", demo.c_str()},
+      {{"--batch", "-", "node-count"}, 2, "with --batch", nullptr},
+      {{"--list", "node-count"}, 2, "--list takes no scene", nullptr},
+      {{"--batch", dir.string()}, 2, "is a directory", nullptr},
+      {{"--format", "dot"}, 2, "--format dot draws the node tree: add --tree", nullptr},
+      {{"--tree", "node-count"}, 2, "--tree takes at most a scene", nullptr},
+      {{"/no/such/scene.glb", "node-count"}, 3, "/no/such/scene.glb", "/no/such/scene.glb"},
       // The loader's kinds of failure are the plug-in loader's tests; sci turns any of them into exit code 4.
-      {{"--plugin", "/no/such/libSceneContainerInfo.so", "node-count"}, 4, "/no/such/libSceneContainerInfo.so"},
-      {{"--batch", "-", "node-count"}, 2, "with --batch"},
-      {{"--list", "node-count"}, 2, "--list takes no scene"},
-      {{"--batch", dir.string()}, 2, "is a directory"},
-      {{"--format", "dot"}, 2, "--format dot draws the node tree: add --tree"},
-      {{"--tree", "node-count"}, 2, "--tree takes at most a scene"},
+      {{"--plugin", "/no/such/plugin.so", demo}, 4, "/no/such/plugin.so", demo.c_str()},
+      {{demo, "node-child", "table", "0"}, 1, "no node named 'table'; nearest: 'Table'", demo.c_str()},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.args.front());
+    SCOPED_TRACE(c.args[0] + " " + c.args.back());
     const SciRun run = RunSci(c.args);
     EXPECT_EQ(run.exitCode, c.exitCode);
     EXPECT_EQ(run.out, "");
-    EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+    std::vector<std::string> json{"-j"};
+    json.insert(json.end(), c.args.begin(), c.args.end());
+    const SciRun asJson = RunSci(json);
+    EXPECT_EQ(asJson.exitCode, c.exitCode);
+    const auto lines = JsonLines(asJson.out);
+    ASSERT_EQ(lines.size(), 1u) << asJson.out;
+    const Json& error = lines[0]["error"];
+    EXPECT_EQ(error["exit"], c.exitCode);
+    EXPECT_EQ(error["file"], c.file ? Json(c.file) : Json());
+    EXPECT_NE(error["message"].get<std::string>().find(c.said), std::string::npos) << asJson.out;
+    EXPECT_EQ(asJson.err, "sci: " + error["message"].get<std::string>() + "\n");
   }
+  // A query that runs but fails is answered, its messages telling why; the hints go to standard error beside it.
+  const SciRun outOfRange = RunSci({"--json", demo, "node-name", "99"});
+  EXPECT_EQ(outOfRange.exitCode, 1);
+  EXPECT_EQ(Json::parse(outOfRange.out)["messages"], Json::array({"Object id out of range."}));
+  const SciRun nearest = RunSci({"--json", demo, "node-id", "table"});
+  EXPECT_EQ(nearest.exitCode, 0);
+  EXPECT_EQ(Json::parse(nearest.out)["messages"], Json::array());
+  EXPECT_EQ(nearest.err, "sci: node-id: no node named 'table'; nearest: 'Table'\n");
   EXPECT_EQ(RunSci({"--plugin", SCI_PLUGIN_PATH, "node-count"}).exitCode, 0);
   // A file named as no reader names it is read by its content.
   for (const fs::path& path : {noExtension, oddExtension}) {

@@ -142,12 +142,11 @@ void ExpectMarkdownTables(const std::string& markdown) {
 // The tree of `model` as sci writes it, against the scene as the importer
 // reads it; the summary carries the same tree, in JSON and at the end of its
 // text. The SVG is Graphviz's drawing of the DOT: dot accepting it checks the DOT.
-void ExpectTree(const std::string& model, bool haveDot) {
+void ExpectTree(const std::string& model, const Importing::SceneContainer& scene, bool haveDot) {
   const SciRun json = RunSci({"--tree", "--format", "json", model});
   ASSERT_EQ(json.exitCode, 0) << json.err;
   const Json tree = Json::parse(json.out);
   EXPECT_EQ(tree["scene"], model);
-  const auto scene = Import(model);
   int seen = 0;
   ExpectNode(scene, tree["tree"], scene.GetRootNodeID(), seen);
   EXPECT_EQ(seen, static_cast<int>(scene.Nodes().size()));
@@ -157,7 +156,8 @@ void ExpectTree(const std::string& model, bool haveDot) {
   const Json summaryJson = Json::parse(summary.out);
   EXPECT_EQ(summaryJson["tree"], tree["tree"]);
   const std::string text = RunSci({model}).out, treeText = RunSci({"--tree", model}).out;
-  EXPECT_TRUE(std::regex_search(text, std::regex("^Scene .*\n  nodes: +" + summaryJson["counts"]["nodes"].dump() + "\n")));
+  const std::string nodes = summaryJson["counts"]["nodes"].dump();
+  EXPECT_TRUE(std::regex_search(text, std::regex("^Scene .*\n  nodes: +" + nodes + "\n")));
   EXPECT_LT(text.find(fs::path(model).filename().string()), text.find('\n'));
   ASSERT_GT(text.size(), treeText.size());
   EXPECT_EQ(text.substr(text.size() - treeText.size() - 1), '\n' + treeText);
@@ -167,51 +167,35 @@ void ExpectTree(const std::string& model, bool haveDot) {
   EXPECT_NE(graph.out.find(haveDot ? "<svg" : "digraph scene {\n"), std::string::npos);
 }
 
-// On `model` the summary's counts and tables say what the queries answer, its
-// totals count each surface each node draws, its CSV reads back in Python
-// (when `havePython`) and its Markdown tables keep their columns. Its
-// triangles are `faces` unless that is negative.
-void ExpectSummaryAgreesWithTheQueries(const std::string& model, bool havePython, long faces) {
+// On `model` the summary's counts say what the importer read, its tables
+// what the queries answer, its totals count each surface each node draws;
+// its CSV reads back in Python (when `havePython`) and its Markdown tables
+// keep their columns. Its triangles are `faces` unless that is negative.
+void ExpectSummaryAgreesWithTheQueries(const std::string& model, const Importing::SceneContainer& scene,
+                                       bool havePython, long faces) {
   const SciRun run = RunSci({"--json", "--no-tree", model});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   const Json summary = Json::parse(run.out);
   const Json& counts = summary["counts"];
   const Json& tables = summary["tables"];
   EXPECT_TRUE(summary["tree"].is_null());
+  const std::vector<std::pair<const char*, std::size_t>> records = {
+      {"nodes", scene.Nodes().size()},         {"surfaces", scene.Surfaces().size()},
+      {"geometries", scene.Geometries().size()}, {"materials", scene.Materials().size()},
+      {"textures", scene.TexturePaths().size()}, {"animations", scene.Animations().size()},
+      {"cameras", scene.Cameras().size()},     {"lights", scene.Lights().size()}};
+  for (const auto& [what, count] : records) EXPECT_EQ(counts[what], count) << what;
+  std::vector<std::pair<int, int>> draws;  // (node, surface) for each surface each node carries
+  for (std::size_t node = 0; node < scene.Nodes().size(); ++node)
+    for (const int surface : scene.Nodes()[node].SurfaceIDs) draws.emplace_back(static_cast<int>(node), surface);
 
-  std::string batch;
+  std::string batch = "scene-bounding-box\n";
   const auto ask = [&](const char* query, int count) {
     for (int id = 0; id < count; ++id) batch += std::string(query) + " " + std::to_string(id) + "\n";
   };
-  // The record counts, the scene's box and the surfaces each node carries.
-  const std::vector<std::pair<const char*, const char*>> records = {
-      {"nodes", "node-count"},         {"surfaces", "surface-count"},   {"geometries", "geometry-count"},
-      {"materials", "material-count"}, {"textures", "texture-count"},   {"animations", "animation-count"},
-      {"cameras", "camera-count"},     {"lights", "light-count"}};
-  for (const auto& record : records) batch += std::string(record.second) + "\n";
-  batch += "scene-bounding-box\n";
-  ask("node-surface-count", counts["nodes"]);
-  const SciRun carried = RunSci({"--json", "--batch", "-", model}, batch);
-  ASSERT_EQ(carried.exitCode, 0) << carried.err;
-  const auto carriedAnswers = JsonLines(carried.out);
-  ASSERT_EQ(carriedAnswers.size(), records.size() + 1 + counts["nodes"].get<std::size_t>());
-  for (std::size_t r = 0; r < records.size(); ++r)
-    EXPECT_EQ(counts[records[r].first], First(carriedAnswers[r])) << records[r].first;
-  const Json& sceneBox = carriedAnswers[records.size()]["outputs"];
-  EXPECT_EQ(summary["scene_box"]["min"], sceneBox["OUT: Bounding box min"]);
-  EXPECT_EQ(summary["scene_box"]["max"], sceneBox["OUT: Bounding box max"]);
-  batch.clear();
-  std::vector<std::pair<int, int>> draws;  // (node, surface) for each surface each node carries
-  for (std::size_t node = 0; node + records.size() + 1 < carriedAnswers.size(); ++node) {
-    for (int slot = 0; slot < First(carriedAnswers[node + records.size() + 1]).get<int>(); ++slot) {
-      batch += "node-surface-id " + std::to_string(node) + " " + std::to_string(slot) + "\n";
-      draws.emplace_back(static_cast<int>(node), -1);
-    }
-  }
-  const int surfaces = counts["surfaces"], geometries = counts["geometries"], materials = counts["materials"],
+  const int geometries = counts["geometries"], materials = counts["materials"],
             textures = counts["textures"], animations = counts["animations"], cameras = counts["cameras"],
             lights = counts["lights"];
-  for (const char* query : {"surface-geometry-id", "surface-material-id"}) ask(query, surfaces);
   for (const char* query : {"geometry", "geometry-bounding-box"}) ask(query, geometries);
   for (const char* query : {"material-name", "material-surface-count"}) ask(query, materials);
   ask("texture-path", textures);
@@ -224,10 +208,9 @@ void ExpectSummaryAgreesWithTheQueries(const std::string& model, bool havePython
   std::size_t next = 0;
   const auto answer = [&]() -> const Json& { return answers.at(next++); };
 
-  for (auto& draw : draws) draw.second = First(answer());
-  std::vector<int> surfaceGeometry, surfaceMaterial;
-  for (auto* column : {&surfaceGeometry, &surfaceMaterial})
-    for (int s = 0; s < surfaces; ++s) column->push_back(First(answer()));
+  const Json& sceneBox = answer()["outputs"];
+  EXPECT_EQ(summary["scene_box"]["min"], sceneBox["OUT: Bounding box min"]);
+  EXPECT_EQ(summary["scene_box"]["max"], sceneBox["OUT: Bounding box max"]);
   std::vector<long> triangles;
   long vertices = 0;
   ASSERT_EQ(tables["meshes"].size(), static_cast<std::size_t>(geometries));
@@ -241,10 +224,10 @@ void ExpectSummaryAgreesWithTheQueries(const std::string& model, bool havePython
     std::set<int> nodes, used, carriers;
     long drawn = 0;
     for (const auto& [drawer, surface] : draws)
-      if (surfaceGeometry.at(surface) == g) {
+      if (scene.Surfaces().at(surface).GetGeometryID() == g) {
         nodes.insert(drawer);
         carriers.insert(surface);
-        used.insert(surfaceMaterial[surface]);
+        used.insert(scene.Surfaces().at(surface).GetMaterialID());
         ++drawn;
       }
     const Json& row = tables["meshes"][g];
@@ -264,7 +247,7 @@ void ExpectSummaryAgreesWithTheQueries(const std::string& model, bool havePython
   next += 2 * static_cast<std::size_t>(geometries);
   EXPECT_EQ(counts["vertices"], vertices);
   long total = 0;
-  for (const auto& [drawer, surface] : draws) total += triangles.at(surfaceGeometry.at(surface));
+  for (const auto& [drawer, surface] : draws) total += triangles.at(scene.Surfaces().at(surface).GetGeometryID());
   EXPECT_EQ(counts["triangles"], total);
   if (faces >= 0) {
     EXPECT_EQ(counts["triangles"], faces);
@@ -324,8 +307,9 @@ TEST(SciSummary, TreeAndTablesAgreeWithTheSceneOnEverySampleScene) {
   const bool haveAssimp = fs::exists("/usr/bin/assimp"), haveDot = fs::exists("/usr/bin/dot");
   const auto check = [&](const std::string& model, long faces) {
     SCOPED_TRACE(model);
-    ExpectTree(model, haveDot);
-    ExpectSummaryAgreesWithTheQueries(model, havePython, faces);
+    const auto scene = Import(model);
+    ExpectTree(model, scene, haveDot);
+    ExpectSummaryAgreesWithTheQueries(model, scene, havePython, faces);
   };
   check(SCI_DEMO_SCENE, -1);
   const fs::path scenes = SCI_SAMPLE_SCENES_DIR;
