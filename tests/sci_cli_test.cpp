@@ -252,7 +252,7 @@ TEST(SciBatch, AnswersEachLineAsASingleRunWould) {
   };
   std::string batch = "# comments and blank lines are skipped\n\n";
   for (const auto& query : queries) batch += "  " + query + "\n";
-  const fs::path file = WriteScratchFile("queries.txt", batch);
+  const fs::path file = WriteFile(ScratchDir(), "queries.txt", batch);
   const SciRun run = RunSci({"--json", "--batch", file.string()});
   EXPECT_EQ(run.exitCode, 2);  // two inputs out of range, two bad lines
   const auto results = JsonLines(run.out);

@@ -51,9 +51,6 @@ inline fs::path WriteFile(const fs::path& dir, const std::string& name, const st
   return dir / name;
 }
 
-inline fs::path WriteScratchFile(const std::string& name, const std::string& content) {
-  return WriteFile(ScratchDir(), name, content);
-}
 
 // Starts sci with `args` and the file at `stdinPath` (which may be a
 // directory) on standard input; what it writes goes to files in `dir`.

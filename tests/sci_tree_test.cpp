@@ -347,8 +347,8 @@ TEST(SciTree, AnyNameGivesValidJsonEscapedTextAndADrawableGraph) {
                                             "bad \xef\xbf\xbd\xef\xbf\xbd end"};
   std::string nodes = R"({"name":"root","children":[1,2,3,4,5,6]})";
   for (const auto& name : names) nodes += R"(,{"name":")" + name + "\"}";
-  const fs::path scene = WriteScratchFile(
-      "names.gltf", R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],"nodes":[)" + nodes + "]}");
+  const std::string gltf = R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],"nodes":[)" + nodes + "]}";
+  const fs::path scene = WriteFile(ScratchDir(), "names.gltf", gltf);
 
   const SciRun json = RunSci({"--tree", "-f", "json", scene.string()});
   ASSERT_EQ(json.exitCode, 0) << json.err;
