@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -50,9 +51,6 @@ inline fs::path WriteFile(const fs::path& dir, const std::string& name, const st
   return dir / name;
 }
 
-inline fs::path WriteScratchFile(const std::string& name, const std::string& content) {
-  return WriteFile(ScratchDir(), name, content);
-}
 
 // Starts sci with `args` and the file at `stdinPath` (which may be a
 // directory) on standard input; what it writes goes to files in `dir`.
@@ -100,9 +98,9 @@ inline SciRun RunSciReading(const std::vector<std::string>& args, const fs::path
 
 // Runs sci with `args` and `input` on standard input.
 inline SciRun RunSci(const std::vector<std::string>& args, const std::string& input = "") {
-  const fs::path in = WriteScratchFile("in", input);
-  SciRun run = RunSciReading(args, in);
-  fs::remove_all(in.parent_path());
+  const fs::path dir = ScratchDir();
+  SciRun run = WaitForSci(StartSci(args, WriteFile(dir, "in", input), dir), dir);
+  fs::remove_all(dir);
   return run;
 }
 
@@ -111,6 +109,37 @@ inline std::vector<Json> JsonLines(const std::string& text) {
   std::istringstream stream(text);
   for (std::string line; std::getline(stream, line);) lines.push_back(Json::parse(line));
   return lines;
+}
+
+// A glTF of nodes without meshes: node 0 is the scene's root, and node i
+// lists the children that `children(i)` gives.
+template <class Children>
+std::string NodesGltf(int count, Children children) {
+  std::string text = R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],"nodes":[)";
+  for (int i = 0; i < count; ++i) {
+    text += i == 0 ? "{" : ",{";
+    text += R"("name":"n)" + std::to_string(i) + '"';
+    const std::vector<int> list = children(i);
+    if (!list.empty()) {
+      text += R"(,"children":[)";
+      for (std::size_t k = 0; k < list.size(); ++k) text += (k ? "," : "") + std::to_string(list[k]);
+      text += ']';
+    }
+    text += '}';
+  }
+  return text + "]}";
+}
+
+// What `command` writes on standard output, empty when it cannot run; its
+// exit status in `status` when given.
+inline std::string CommandOutput(const std::string& command, int* status = nullptr) {
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  char buffer[4096];
+  for (std::size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+  const int ended = pipe ? pclose(pipe) : -1;
+  if (status) *status = ended;
+  return out;
 }
 
 }  // namespace sci_test

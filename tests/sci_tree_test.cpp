@@ -3,8 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
-#include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -85,64 +84,7 @@ std::string ModelIn(const fs::path& folder) {
   return {};
 }
 
-TEST(SciTree, DemoTreeMatchesTheSceneAndTheSummaryCarriesIt) {
-  const auto scene = Import(SCI_DEMO_SCENE);
-  const SciRun run = RunSci({"--tree", "--format", "json", SCI_DEMO_SCENE});
-  ASSERT_EQ(run.exitCode, 0) << run.err;
-  const Json tree = Json::parse(run.out);
-  EXPECT_EQ(tree["scene"], SCI_DEMO_SCENE);
-  int seen = 0;
-  ExpectNode(scene, tree["tree"], scene.GetRootNodeID(), seen);
-  EXPECT_EQ(seen, static_cast<int>(scene.Nodes().size()));
-
-  const SciRun summary = RunSci({"--json", SCI_DEMO_SCENE});
-  ASSERT_EQ(summary.exitCode, 0) << summary.err;
-  EXPECT_EQ(Json::parse(summary.out)["tree"], tree["tree"]);
-}
-
-TEST(SciTree, EverySampleSceneGivesATreeThatParses) {
-  const fs::path scenes = SCI_SAMPLE_SCENES_DIR;
-  if (!fs::is_directory(scenes)) GTEST_SKIP() << "sample scenes not found at " << scenes;
-  const bool haveDot = fs::exists("/usr/bin/dot");
-  int loaded = 0;
-  for (const auto& folder : fs::directory_iterator(scenes)) {
-    if (!folder.is_directory()) continue;
-    const std::string model = ModelIn(folder.path());
-    SCOPED_TRACE(model);
-    const SciRun json = RunSci({"--tree", "--format", "json", model});
-    if (folder.path().filename().string().rfind("fails-", 0) == 0) {
-      EXPECT_EQ(json.exitCode, 3);
-      EXPECT_NE(json.err.find(model), std::string::npos) << json.err;
-      continue;
-    }
-    ASSERT_EQ(json.exitCode, 0) << json.err;
-    ++loaded;
-    const auto scene = Import(model);
-    int seen = 0;
-    ExpectNode(scene, Json::parse(json.out)["tree"], scene.GetRootNodeID(), seen);
-    EXPECT_EQ(seen, static_cast<int>(scene.Nodes().size()));
-
-    // The SVG is Graphviz's drawing of the DOT: dot accepting it checks the DOT.
-    const SciRun graph = RunSci({"--tree", "--format", haveDot ? "svg" : "dot", model});
-    ASSERT_EQ(graph.exitCode, 0) << graph.err;
-    EXPECT_NE(graph.out.find(haveDot ? "<svg" : "digraph scene {\n"), std::string::npos);
-  }
-  EXPECT_EQ(loaded, 29);
-  if (!haveDot) GTEST_SKIP() << "Graphviz's dot not installed: the SVG drawing was not checked";
-}
-
 // --- the summary's tables -------------------------------------------------------
-
-// What `command` prints on standard output; empty when it cannot run.
-std::string CommandOutput(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[4096];
-    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    pclose(pipe);
-  }
-  return out;
-}
 
 // The value of the first output of an answer.
 const Json& First(const Json& answer) { return answer["outputs"].begin().value(); }
@@ -197,158 +139,204 @@ void ExpectMarkdownTables(const std::string& markdown) {
   }
 }
 
-// On every sample scene the summary's tables say what the queries answer,
-// its totals count each surface, its CSV reads back in Python and its
-// Markdown tables keep their columns. On files whose meshes are all
-// triangles drawn once, the triangles are the faces assimp info counts.
-TEST(SciSummary, TablesAgreeWithTheQueriesOnEverySampleScene) {
+// The tree of `model` as sci writes it, against the scene as the importer
+// reads it; the summary carries the same tree, in JSON and at the end of its
+// text. The SVG is Graphviz's drawing of the DOT: dot accepting it checks the DOT.
+void ExpectTree(const std::string& model, const Importing::SceneContainer& scene, bool haveDot) {
+  const SciRun json = RunSci({"--tree", "--format", "json", model});
+  ASSERT_EQ(json.exitCode, 0) << json.err;
+  const Json tree = Json::parse(json.out);
+  EXPECT_EQ(tree["scene"], model);
+  int seen = 0;
+  ExpectNode(scene, tree["tree"], scene.GetRootNodeID(), seen);
+  EXPECT_EQ(seen, static_cast<int>(scene.Nodes().size()));
+
+  const SciRun summary = RunSci({"--json", model});
+  ASSERT_EQ(summary.exitCode, 0) << summary.err;
+  const Json summaryJson = Json::parse(summary.out);
+  EXPECT_EQ(summaryJson["tree"], tree["tree"]);
+  const std::string text = RunSci({model}).out, treeText = RunSci({"--tree", model}).out;
+  const std::string nodes = summaryJson["counts"]["nodes"].dump();
+  EXPECT_TRUE(std::regex_search(text, std::regex("^Scene .*\n  nodes: +" + nodes + "\n")));
+  EXPECT_LT(text.find(fs::path(model).filename().string()), text.find('\n'));
+  ASSERT_GT(text.size(), treeText.size());
+  EXPECT_EQ(text.substr(text.size() - treeText.size() - 1), '\n' + treeText);
+
+  const SciRun graph = RunSci({"--tree", "--format", haveDot ? "svg" : "dot", model});
+  ASSERT_EQ(graph.exitCode, 0) << graph.err;
+  EXPECT_NE(graph.out.find(haveDot ? "<svg" : "digraph scene {\n"), std::string::npos);
+}
+
+// On `model` the summary's counts say what the importer read, its tables
+// what the queries answer, its totals count each surface each node draws;
+// its CSV reads back in Python (when `havePython`) and its Markdown tables
+// keep their columns. Its triangles are `faces` unless that is negative.
+void ExpectSummaryAgreesWithTheQueries(const std::string& model, const Importing::SceneContainer& scene,
+                                       bool havePython, long faces) {
+  const SciRun run = RunSci({"--json", "--no-tree", model});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const Json summary = Json::parse(run.out);
+  const Json& counts = summary["counts"];
+  const Json& tables = summary["tables"];
+  EXPECT_TRUE(summary["tree"].is_null());
+  const std::vector<std::pair<const char*, std::size_t>> records = {
+      {"nodes", scene.Nodes().size()},         {"surfaces", scene.Surfaces().size()},
+      {"geometries", scene.Geometries().size()}, {"materials", scene.Materials().size()},
+      {"textures", scene.TexturePaths().size()}, {"animations", scene.Animations().size()},
+      {"cameras", scene.Cameras().size()},     {"lights", scene.Lights().size()}};
+  for (const auto& [what, count] : records) EXPECT_EQ(counts[what], count) << what;
+  std::vector<std::pair<int, int>> draws;  // (node, surface) for each surface each node carries
+  for (std::size_t node = 0; node < scene.Nodes().size(); ++node)
+    for (const int surface : scene.Nodes()[node].SurfaceIDs) draws.emplace_back(static_cast<int>(node), surface);
+
+  std::string batch = "scene-bounding-box\n";
+  const auto ask = [&](const char* query, int count) {
+    for (int id = 0; id < count; ++id) batch += std::string(query) + " " + std::to_string(id) + "\n";
+  };
+  const int geometries = counts["geometries"], materials = counts["materials"],
+            textures = counts["textures"], animations = counts["animations"], cameras = counts["cameras"],
+            lights = counts["lights"];
+  for (const char* query : {"geometry", "geometry-bounding-box"}) ask(query, geometries);
+  for (const char* query : {"material-name", "material-surface-count"}) ask(query, materials);
+  ask("texture-path", textures);
+  ask("animation-key-count", animations);
+  for (const char* query : {"camera-name", "camera-node-id"}) ask(query, cameras);
+  for (const char* query : {"light-type", "light-node-id"}) ask(query, lights);
+  const SciRun asked = RunSci({"--json", "--batch", "-", model}, batch);
+  ASSERT_EQ(asked.exitCode, 0) << asked.err;
+  const auto answers = JsonLines(asked.out);
+  std::size_t next = 0;
+  const auto answer = [&]() -> const Json& { return answers.at(next++); };
+
+  const Json& sceneBox = answer()["outputs"];
+  EXPECT_EQ(summary["scene_box"]["min"], sceneBox["OUT: Bounding box min"]);
+  EXPECT_EQ(summary["scene_box"]["max"], sceneBox["OUT: Bounding box max"]);
+  std::vector<long> triangles;
+  long vertices = 0;
+  ASSERT_EQ(tables["meshes"].size(), static_cast<std::size_t>(geometries));
+  for (int g = 0; g < geometries; ++g) {
+    const Json& mesh = First(answers.at(next + static_cast<std::size_t>(g)));
+    const long indices = static_cast<long>(mesh["indices"].size()), type = mesh["primitive_type"];
+    const long corners = type == 4 ? 3 : type == 2 ? 2 : 1;
+    const long primitives = (indices > 0 ? indices : static_cast<long>(mesh["vertices"].size())) / corners;
+    triangles.push_back(type == 4 ? primitives : 0);
+    vertices += static_cast<long>(mesh["vertices"].size());
+    std::set<int> nodes, used, carriers;
+    long drawn = 0;
+    for (const auto& [drawer, surface] : draws)
+      if (scene.Surfaces().at(surface).GetGeometryID() == g) {
+        nodes.insert(drawer);
+        carriers.insert(surface);
+        used.insert(scene.Surfaces().at(surface).GetMaterialID());
+        ++drawn;
+      }
+    const Json& row = tables["meshes"][g];
+    EXPECT_EQ(row["vertices"], mesh["vertices"].size());
+    EXPECT_EQ(row["triangles"], triangles.back());
+    EXPECT_EQ(row["lines"], type == 2 ? primitives : 0);
+    EXPECT_EQ(row["points"], type == 1 ? primitives : 0);
+    EXPECT_EQ(row["uv_sets"], mesh["vertices"].empty() ? 0 : mesh["vertices"][0]["uv"].size());
+    EXPECT_EQ(row["nodes"], Json(std::vector<int>(nodes.begin(), nodes.end())));
+    EXPECT_EQ(row["materials"], Json(std::vector<int>(used.begin(), used.end())));
+    EXPECT_EQ(row["surfaces"], carriers.size());
+    EXPECT_EQ(row["draws"], drawn);
+    const Json& box = answers.at(next + static_cast<std::size_t>(geometries + g))["outputs"];
+    EXPECT_EQ(row["box_min"], box["OUT: Bounding box min"]);
+    EXPECT_EQ(row["box_max"], box["OUT: Bounding box max"]);
+  }
+  next += 2 * static_cast<std::size_t>(geometries);
+  EXPECT_EQ(counts["vertices"], vertices);
+  long total = 0;
+  for (const auto& [drawer, surface] : draws) total += triangles.at(scene.Surfaces().at(surface).GetGeometryID());
+  EXPECT_EQ(counts["triangles"], total);
+  if (faces >= 0) {
+    EXPECT_EQ(counts["triangles"], faces);
+  }
+  for (int m = 0; m < materials; ++m) EXPECT_EQ(tables["materials"][m]["name"], First(answer()));
+  for (int m = 0; m < materials; ++m) EXPECT_EQ(tables["materials"][m]["surfaces"], First(answer()));
+  for (int t = 0; t < textures; ++t) EXPECT_EQ(tables["textures"][t]["path"], First(answer()));
+  for (int a = 0; a < animations; ++a) EXPECT_EQ(tables["key_lists"][a]["keys"], First(answer()));
+  // The file's animations cover every key list, each once, in order.
+  long channels = 0;
+  for (const Json& group : tables["animations"]) {
+    const long count = group["channels"], last = channels + count - 1;
+    long keys = 0;
+    for (long id = channels; id <= last; ++id) keys += tables["key_lists"].at(id)["keys"].get<long>();
+    EXPECT_EQ(group["keys"], keys);
+    EXPECT_EQ(group["animation_ids"], count > 0 ? Json({channels, last}) : Json::array());
+    channels += count;
+  }
+  EXPECT_EQ(channels, animations);
+  for (int c = 0; c < cameras; ++c) EXPECT_EQ(tables["cameras"][c]["name"], First(answer()));
+  for (int c = 0; c < cameras; ++c) EXPECT_EQ(tables["cameras"][c]["node"], First(answer()));
+  for (int l = 0; l < lights; ++l) EXPECT_EQ(tables["lights"][l]["type"], answer()["names"]["OUT: Light type"]);
+  for (int l = 0; l < lights; ++l) EXPECT_EQ(tables["lights"][l]["node"], First(answer()));
+  EXPECT_EQ(next, answers.size());
+
+  const fs::path dir = ScratchDir();
+  const SciRun csv = RunSci({"--format", "csv", "--output-dir", dir.string(), model});
+  ASSERT_EQ(csv.exitCode, 0) << csv.err;
+  if (havePython) {
+    const Json read = CsvAsPythonReadsIt(dir);
+    ASSERT_EQ(read.size(), tables.size() + 1) << read;  // the counts, then each table
+    EXPECT_EQ(read["counts"].size(), counts.size() + 1);
+    for (const auto& [table, rows] : tables.items()) {
+      SCOPED_TRACE(table);
+      const Json& lines = read[table];
+      ASSERT_EQ(lines.size(), rows.size() + 1);
+      for (std::size_t r = 0; r < rows.size(); ++r) {
+        std::size_t c = 0;
+        for (const auto& [column, cell] : rows[r].items()) {
+          EXPECT_EQ(lines[0][c], column);
+          ExpectCsvCell(lines[r + 1][c++], cell);
+        }
+      }
+    }
+  }
+  fs::remove_all(dir);
+  const SciRun markdown = RunSci({"--format", "md", "--all", "--no-tree", model});
+  ASSERT_EQ(markdown.exitCode, 0) << markdown.err;
+  ExpectMarkdownTables(markdown.out);
+}
+
+// The demo and every sample scene: the tree and the summary as above. A
+// sample that cannot be read fails naming its file. On files whose meshes
+// are all triangles drawn once, the triangles are the faces assimp info counts.
+TEST(SciSummary, TreeAndTablesAgreeWithTheSceneOnEverySampleScene) {
+  const bool havePython = !CommandOutput("python3 -c 'print(1)'").empty();
+  const bool haveAssimp = fs::exists("/usr/bin/assimp"), haveDot = fs::exists("/usr/bin/dot");
+  const auto check = [&](const std::string& model, long faces) {
+    SCOPED_TRACE(model);
+    const auto scene = Import(model);
+    ExpectTree(model, scene, haveDot);
+    ExpectSummaryAgreesWithTheQueries(model, scene, havePython, faces);
+  };
+  check(SCI_DEMO_SCENE, -1);
   const fs::path scenes = SCI_SAMPLE_SCENES_DIR;
   if (!fs::is_directory(scenes)) GTEST_SKIP() << "sample scenes not found at " << scenes;
-  const bool havePython = !CommandOutput("python3 -c 'print(1)'").empty();
-  const bool haveAssimp = fs::exists("/usr/bin/assimp");
   int checked = 0;
   for (const auto& folder : fs::directory_iterator(scenes)) {
-    if (!folder.is_directory() || folder.path().filename().string().rfind("fails-", 0) == 0) continue;
-    const std::string model = ModelIn(folder.path());
-    SCOPED_TRACE(model);
-    const SciRun run = RunSci({"--json", "--no-tree", model});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    const Json summary = Json::parse(run.out);
-    const Json& counts = summary["counts"];
-    const Json& tables = summary["tables"];
-    EXPECT_TRUE(summary["tree"].is_null());
-
-    std::string batch;
-    const auto ask = [&](const char* query, int count) {
-      for (int id = 0; id < count; ++id) batch += std::string(query) + " " + std::to_string(id) + "\n";
-    };
-    // The surfaces each node carries, as node-surface-count and node-surface-id answer.
-    ask("node-surface-count", counts["nodes"]);
-    const SciRun carried = RunSci({"--json", "--batch", "-", model}, batch);
-    ASSERT_EQ(carried.exitCode, 0) << carried.err;
-    batch.clear();
-    std::vector<std::pair<int, int>> draws;  // (node, surface) for each surface each node carries
-    int node = 0;
-    for (const Json& count : JsonLines(carried.out)) {
-      for (int slot = 0; slot < First(count).get<int>(); ++slot) {
-        batch += "node-surface-id " + std::to_string(node) + " " + std::to_string(slot) + "\n";
-        draws.emplace_back(node, -1);
-      }
-      ++node;
+    if (!folder.is_directory()) continue;
+    const std::string model = ModelIn(folder.path()), name = folder.path().filename().string();
+    if (name.rfind("fails-", 0) == 0) {
+      const SciRun run = RunSci({"--tree", "--format", "json", model});
+      EXPECT_EQ(run.exitCode, 3) << model;
+      EXPECT_NE(run.err.find(model), std::string::npos) << run.err;
+      continue;
     }
-    const int surfaces = counts["surfaces"], geometries = counts["geometries"], materials = counts["materials"],
-              textures = counts["textures"], animations = counts["animations"], cameras = counts["cameras"],
-              lights = counts["lights"];
-    for (const char* query : {"surface-geometry-id", "surface-material-id"}) ask(query, surfaces);
-    for (const char* query : {"geometry", "geometry-bounding-box"}) ask(query, geometries);
-    for (const char* query : {"material-name", "material-surface-count"}) ask(query, materials);
-    ask("texture-path", textures);
-    ask("animation-key-count", animations);
-    for (const char* query : {"camera-name", "camera-node-id"}) ask(query, cameras);
-    for (const char* query : {"light-type", "light-node-id"}) ask(query, lights);
-    const SciRun asked = RunSci({"--json", "--batch", "-", model}, batch);
-    ASSERT_EQ(asked.exitCode, 0) << asked.err;
-    const auto answers = JsonLines(asked.out);
-    std::size_t next = 0;
-    const auto answer = [&]() -> const Json& { return answers.at(next++); };
-
-    for (auto& draw : draws) draw.second = First(answer());
-    std::vector<int> surfaceGeometry, surfaceMaterial;
-    for (auto* column : {&surfaceGeometry, &surfaceMaterial})
-      for (int s = 0; s < surfaces; ++s) column->push_back(First(answer()));
-    std::vector<long> triangles;
-    ASSERT_EQ(tables["meshes"].size(), static_cast<std::size_t>(geometries));
-    for (int g = 0; g < geometries; ++g) {
-      const Json& mesh = First(answers.at(next + static_cast<std::size_t>(g)));
-      const long indices = static_cast<long>(mesh["indices"].size()), type = mesh["primitive_type"];
-      const long corners = type == 4 ? 3 : type == 2 ? 2 : 1;
-      const long primitives = (indices > 0 ? indices : static_cast<long>(mesh["vertices"].size())) / corners;
-      triangles.push_back(type == 4 ? primitives : 0);
-      std::set<int> nodes, used, carriers;
-      long drawn = 0;
-      for (const auto& [drawer, surface] : draws)
-        if (surfaceGeometry.at(surface) == g) {
-          nodes.insert(drawer);
-          carriers.insert(surface);
-          used.insert(surfaceMaterial[surface]);
-          ++drawn;
-        }
-      const Json& row = tables["meshes"][g];
-      EXPECT_EQ(row["vertices"], mesh["vertices"].size());
-      EXPECT_EQ(row["triangles"], triangles.back());
-      EXPECT_EQ(row["lines"], type == 2 ? primitives : 0);
-      EXPECT_EQ(row["points"], type == 1 ? primitives : 0);
-      EXPECT_EQ(row["uv_sets"], mesh["vertices"].empty() ? 0 : mesh["vertices"][0]["uv"].size());
-      EXPECT_EQ(row["nodes"], Json(std::vector<int>(nodes.begin(), nodes.end())));
-      EXPECT_EQ(row["materials"], Json(std::vector<int>(used.begin(), used.end())));
-      EXPECT_EQ(row["surfaces"], carriers.size());
-      EXPECT_EQ(row["draws"], drawn);
-      const Json& box = answers.at(next + static_cast<std::size_t>(geometries + g))["outputs"];
-      EXPECT_EQ(row["box_min"], box["OUT: Bounding box min"]);
-      EXPECT_EQ(row["box_max"], box["OUT: Bounding box max"]);
-    }
-    next += 2 * static_cast<std::size_t>(geometries);
-    long total = 0;
-    for (const auto& [drawer, surface] : draws) total += triangles.at(surfaceGeometry.at(surface));
-    EXPECT_EQ(counts["triangles"], total);
-    for (int m = 0; m < materials; ++m) EXPECT_EQ(tables["materials"][m]["name"], First(answer()));
-    for (int m = 0; m < materials; ++m) EXPECT_EQ(tables["materials"][m]["surfaces"], First(answer()));
-    for (int t = 0; t < textures; ++t) EXPECT_EQ(tables["textures"][t]["path"], First(answer()));
-    for (int a = 0; a < animations; ++a) EXPECT_EQ(tables["key_lists"][a]["keys"], First(answer()));
-    // The file's animations cover every key list, each once, in order.
-    long channels = 0;
-    for (const Json& group : tables["animations"]) {
-      const long count = group["channels"], last = channels + count - 1;
-      long keys = 0;
-      for (long id = channels; id <= last; ++id) keys += tables["key_lists"].at(id)["keys"].get<long>();
-      EXPECT_EQ(group["keys"], keys);
-      EXPECT_EQ(group["animation_ids"], count > 0 ? Json({channels, last}) : Json::array());
-      channels += count;
-    }
-    EXPECT_EQ(channels, animations);
-    for (int c = 0; c < cameras; ++c) EXPECT_EQ(tables["cameras"][c]["name"], First(answer()));
-    for (int c = 0; c < cameras; ++c) EXPECT_EQ(tables["cameras"][c]["node"], First(answer()));
-    for (int l = 0; l < lights; ++l) EXPECT_EQ(tables["lights"][l]["type"], answer()["names"]["OUT: Light type"]);
-    for (int l = 0; l < lights; ++l) EXPECT_EQ(tables["lights"][l]["node"], First(answer()));
-    EXPECT_EQ(next, answers.size());
-
-    const std::string name = folder.path().filename().string();
+    long faces = -1;
     if (haveAssimp && (name == "dae-duck" || name == "obj-stanford-bunny")) {
       const std::string info = CommandOutput("assimp info '" + model + "' 2>/dev/null");
-      const auto faces = info.find("Faces:");
-      ASSERT_NE(faces, std::string::npos) << info;
-      EXPECT_EQ(counts["triangles"], std::stol(info.substr(faces + 6)));
+      ASSERT_NE(info.find("Faces:"), std::string::npos) << info;
+      faces = std::stol(info.substr(info.find("Faces:") + 6));
     }
-
-    const fs::path dir = ScratchDir();
-    const SciRun csv = RunSci({"--format", "csv", "--output-dir", dir.string(), model});
-    ASSERT_EQ(csv.exitCode, 0) << csv.err;
-    if (havePython) {
-      const Json read = CsvAsPythonReadsIt(dir);
-      ASSERT_EQ(read.size(), tables.size() + 1) << read;  // the counts, then each table
-      EXPECT_EQ(read["counts"].size(), counts.size() + 1);
-      for (const auto& [table, rows] : tables.items()) {
-        SCOPED_TRACE(table);
-        const Json& lines = read[table];
-        ASSERT_EQ(lines.size(), rows.size() + 1);
-        for (std::size_t r = 0; r < rows.size(); ++r) {
-          std::size_t c = 0;
-          for (const auto& [column, cell] : rows[r].items()) {
-            EXPECT_EQ(lines[0][c], column);
-            ExpectCsvCell(lines[r + 1][c++], cell);
-          }
-        }
-      }
-    }
-    fs::remove_all(dir);
-    const SciRun markdown = RunSci({"--format", "md", "--all", "--no-tree", model});
-    ASSERT_EQ(markdown.exitCode, 0) << markdown.err;
-    ExpectMarkdownTables(markdown.out);
+    check(model, faces);
     ++checked;
   }
   EXPECT_EQ(checked, 29);
   if (!havePython) GTEST_SKIP() << "python3 not found: the CSV files were not read back";
   if (!haveAssimp) GTEST_SKIP() << "assimp info not installed: the duck's and the bunny's faces were not compared";
+  if (!haveDot) GTEST_SKIP() << "Graphviz's dot not installed: the SVG drawing was not checked";
 }
 
 TEST(SciTree, AnyNameGivesValidJsonEscapedTextAndADrawableGraph) {
@@ -359,8 +347,8 @@ TEST(SciTree, AnyNameGivesValidJsonEscapedTextAndADrawableGraph) {
                                             "bad \xef\xbf\xbd\xef\xbf\xbd end"};
   std::string nodes = R"({"name":"root","children":[1,2,3,4,5,6]})";
   for (const auto& name : names) nodes += R"(,{"name":")" + name + "\"}";
-  const fs::path scene = WriteScratchFile(
-      "names.gltf", R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],"nodes":[)" + nodes + "]}");
+  const std::string gltf = R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],"nodes":[)" + nodes + "]}";
+  const fs::path scene = WriteFile(ScratchDir(), "names.gltf", gltf);
 
   const SciRun json = RunSci({"--tree", "-f", "json", scene.string()});
   ASSERT_EQ(json.exitCode, 0) << json.err;
@@ -390,32 +378,6 @@ TEST(SciTree, AnyNameGivesValidJsonEscapedTextAndADrawableGraph) {
   const SciRun svg = RunSci({"--tree", "-f", "svg", scene.string()});
   EXPECT_EQ(svg.exitCode, 0) << svg.err;
   EXPECT_NE(svg.out.find("quote&quot;d"), std::string::npos);
-  fs::remove_all(scene.parent_path());
-}
-
-TEST(SciTree, ADeepChainIsWrittenWhole) {
-  constexpr int kDepth = 3000;
-  std::string nodes;
-  for (int i = 0; i < kDepth; ++i)
-    nodes += (i ? "," : "") + std::string(R"({"name":"n)") + std::to_string(i) + "\"" +
-             (i + 1 < kDepth ? R"(,"children":[)" + std::to_string(i + 1) + "]" : "") + "}";
-  const fs::path scene = WriteScratchFile(
-      "chain.gltf", R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],"nodes":[)" + nodes + "]}");
-  const SciRun json = RunSci({"--tree", "-f", "json", scene.string()});
-  ASSERT_EQ(json.exitCode, 0) << json.err;
-  const Json parsed = Json::parse(json.out);
-  const Json* node = &parsed["tree"];
-  int depth = 1;
-  for (; !(*node)["children"].empty(); ++depth) node = &(*node)["children"][0];
-  EXPECT_EQ(depth, kDepth);
-  EXPECT_EQ((*node)["name"], "n" + std::to_string(kDepth - 1));
-
-  // Indentation stops growing; the level is written out instead.
-  // Assimp's reader keeps bytes that are not UTF-8 (ours reads them as
-  // U+FFFD): the text output must escape them.
-  const SciRun text = RunSci({"--reader", "assimp", "--tree", scene.string()});
-  ASSERT_EQ(text.exitCode, 0) << text.err;
-  EXPECT_NE(text.out.find("\n" + std::string(64, ' ') + "(level 2999) #2999 n2999\n"), std::string::npos);
   fs::remove_all(scene.parent_path());
 }
 
