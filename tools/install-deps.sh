@@ -18,8 +18,9 @@ $sudo apt-get install -y --no-install-recommends \
 # Packaging and installed-use checks (.ci/run) and bench/compare.sh.
 $sudo apt-get install -y --no-install-recommends \
   pkg-config dpkg-dev file hyperfine time
-# sci --tree --format svg draws with Graphviz; help2man makes the sci man page.
-$sudo apt-get install -y --no-install-recommends graphviz help2man
+# sci --tree --format svg draws with Graphviz; help2man makes the sci man page;
+# the completion tests run bash's and zsh's completions of sci.
+$sudo apt-get install -y --no-install-recommends graphviz help2man bash-completion zsh
 # The sceneinfo Python module, its tests (mypy checks the examples), its Dask runs and progress bars.
 $sudo apt-get install -y --no-install-recommends \
   python3-dev pybind11-dev python3-numpy python3-pandas python3-pytest python3-distributed mypy python3-tqdm
