@@ -32,13 +32,15 @@ fi
 if [ "${1:-}" = "--packages" ]; then
   $sudo apt-get install -y --no-install-recommends \
     debhelper dh-python devscripts lintian debootstrap ccache
-  # A Node.js from elsewhere brings its own npm (and conflicts with Debian's).
-  command -v npm >/dev/null || $sudo apt-get install -y --no-install-recommends npm
 fi
 
-# With --browser: Chromium, and Node.js with npm when absent, for the page of
-# sci --view (three.js from npm) and its browser tests.
+# With --browser: Chromium for the page of sci --view and its browser tests.
 if [ "${1:-}" = "--browser" ]; then
   $sudo apt-get install -y --no-install-recommends chromium
+fi
+
+# Both build the page (three.js from npm): Debian's npm where none is there,
+# since a Node.js from elsewhere brings its own npm and conflicts with Debian's.
+if [ "${1:-}" = "--packages" ] || [ "${1:-}" = "--browser" ]; then
   command -v npm >/dev/null || $sudo apt-get install -y --no-install-recommends npm
 fi
