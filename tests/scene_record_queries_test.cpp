@@ -582,7 +582,6 @@ const QueryCase kLightCases[] = {
     {SCI_LIGHT_SHADOW_DENSITY, 3, kLight, "0.35", "-1"},
 };
 
-
 TEST(LightQueries, AnswerTheLastIDAndFailOnBadIDs) {
   for (const QueryCase& c : kLightCases) CheckQueryCase(c, LightScene());
 }
